@@ -1,0 +1,13 @@
+#pragma once
+
+#include "codecs/ByteIo.h"
+#include "codecs/ReadResult.h"
+
+namespace vtt {
+
+// Decodes a whole TEX file. `previous` supplies what a TEX load keeps (the
+// TGA header fields, and the palette entries a type does not define); the
+// file name is left for the caller to set. Only the full-size level is read.
+ReadResult readTex(Bytes file, const ImageDocument& previous);
+
+} // namespace vtt

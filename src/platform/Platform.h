@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+class QWidget;
+
+namespace vtt {
+
+inline const QString ProgramTitle = QStringLiteral("Vellicor Texture Tool");
+
+// Message box styles: the values callers pass are the historical ones.
+enum class MessageStyle : int { Plain = 0, Stop = 16, Information = 64 };
+
+// Entries of the shared file dialog; filter indices are one-based, 1 = TEX.
+inline QStringList fileFilters()
+{
+    return {QStringLiteral("Tex Files (*.tex)"), QStringLiteral("Tga Files (*.tga)")};
+}
+constexpr int TexFilterIndex = 1;
+
+struct FileChoice {
+    QString path;
+    int filterIndex = TexFilterIndex;
+};
+
+// Everything the windows ask of the desktop. The file dialog is one object
+// for open and save: each use starts from the name and filter chosen last.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // nullopt when the user cancels; the remembered choice stays as it was.
+    std::optional<FileChoice> showOpen(QWidget* parent) { return showFile(parent, false); }
+    std::optional<FileChoice> showSave(QWidget* parent) { return showFile(parent, true); }
+    const FileChoice& dialogState() const { return dialogState_; }
+
+    // Opens at `start` (a colour value); nullopt when the user cancels.
+    virtual std::optional<std::int32_t> pickColour(QWidget* parent, std::int32_t start) = 0;
+
+    // Modal. An empty title means the program's title.
+    virtual void messageBox(QWidget* parent, const QString& text, MessageStyle style, const QString& title = {}) = 0;
+
+    // Ends the program at once: every window closes without a question.
+    virtual void endProgram() = 0;
+
+protected:
+    virtual std::optional<FileChoice> runFileDialog(QWidget* parent, bool save, const FileChoice& start) = 0;
+
+private:
+    std::optional<FileChoice> showFile(QWidget* parent, bool save)
+    {
+        auto choice = runFileDialog(parent, save, dialogState_);
+        if (choice)
+            dialogState_ = *choice;
+        return choice;
+    }
+
+    FileChoice dialogState_;
+};
+
+inline QString titleOrProgram(const QString& title) { return title.isEmpty() ? ProgramTitle : title; }
+
+} // namespace vtt

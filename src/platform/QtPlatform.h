@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace vtt {
+
+// The desktop's own dialogs through Qt.
+class QtPlatform : public Platform {
+public:
+    std::optional<std::int32_t> pickColour(QWidget* parent, std::int32_t start) override;
+    void messageBox(QWidget* parent, const QString& text, MessageStyle style, const QString& title = {}) override;
+    void endProgram() override;
+
+protected:
+    std::optional<FileChoice> runFileDialog(QWidget* parent, bool save, const FileChoice& start) override;
+};
+
+} // namespace vtt

@@ -1,0 +1,2 @@
+// Anchors the support library; the helpers themselves live in headers and
+// in the scripted platform.
