@@ -1,2 +1,0 @@
-// Anchors the support library; the helpers themselves live in headers and
-// in the scripted platform.
