@@ -1,0 +1,10 @@
+#include "shell/SaveCommand.h"
+
+namespace vtt {
+
+void saveDocument(ImageDocument&, Platform& platform, QWidget*, const HeaderPanelTexts&)
+{
+    platform.showSave(nullptr);
+}
+
+} // namespace vtt
