@@ -1,0 +1,257 @@
+#include "operations/FlipMirror.h"
+
+#include <QtTest>
+
+#include <functional>
+#include <vector>
+
+using namespace vtt;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Operation = std::function<void(ImageDocument&)>;
+
+ImageDocument imageOf(int width, int height, std::uint8_t depth)
+{
+    ImageDocument doc;
+    doc.ImageWidth = static_cast<std::int16_t>(width);
+    doc.ImageHeight = static_cast<std::int16_t>(height);
+    doc.BitDepth = depth;
+    doc.PixelCount = width * height;
+    const int bytes = doc.PixelCount * (depth == PaletteDepth ? 1 : 4);
+    Bytes& pixels = depth == PaletteDepth ? doc.PixelIndices : doc.PixelBytes;
+    for (int i = 0; i < bytes; ++i)
+        pixels.push_back(static_cast<std::uint8_t>(i * 37 + 11));
+    return doc;
+}
+
+const Bytes& pixelsOf(const ImageDocument& doc) { return doc.isPaletted() ? doc.PixelIndices : doc.PixelBytes; }
+
+// Pixel at (row, column) of the original, as the bytes it occupies.
+Bytes pixelAt(const ImageDocument& doc, int row, int column)
+{
+    const int size = doc.isPaletted() ? 1 : 4;
+    const auto start = pixelsOf(doc).begin() + (row * doc.ImageWidth + column) * size;
+    return Bytes(start, start + size);
+}
+
+// Builds the expected array by asking, for each destination, which source
+// pixel it shows.
+Bytes rearranged(const ImageDocument& doc, const std::function<std::pair<int, int>(int, int)>& sourceOf)
+{
+    Bytes out;
+    for (int r = 0; r < doc.ImageHeight; ++r)
+        for (int k = 0; k < doc.ImageWidth; ++k) {
+            const auto [sr, sk] = sourceOf(r, k);
+            const Bytes p = pixelAt(doc, sr, sk);
+            out.insert(out.end(), p.begin(), p.end());
+        }
+    return out;
+}
+
+void requireSameApartFromPixels(const ImageDocument& a, const ImageDocument& b)
+{
+    QCOMPARE(a.ImageWidth, b.ImageWidth);
+    QCOMPARE(a.ImageHeight, b.ImageHeight);
+    QCOMPARE(a.BitDepth, b.BitDepth);
+    QCOMPARE(a.PixelCount, b.PixelCount);
+    QVERIFY(a.Palette == b.Palette);
+    QCOMPARE(a.FileName, b.FileName);
+    QCOMPARE(a.TexType, b.TexType);
+    QCOMPARE(a.MipCount, b.MipCount);
+    QCOMPARE(a.TgaDescriptor, b.TgaDescriptor);
+    // The array the depth does not select keeps whatever it held.
+    QVERIFY((a.isPaletted() ? a.PixelBytes : a.PixelIndices) == (b.isPaletted() ? b.PixelBytes : b.PixelIndices));
+}
+
+} // namespace
+
+class FlipMirrorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void paletteExample_data()
+    {
+        QTest::addColumn<bool>("flip");
+        QTest::addColumn<Bytes>("expected");
+        QTest::newRow("flip") << true << Bytes{14, 15, 16, 11, 12, 13};
+        QTest::newRow("mirror") << false << Bytes{13, 12, 11, 16, 15, 14};
+    }
+    void paletteExample()
+    {
+        QFETCH(bool, flip);
+        QFETCH(Bytes, expected);
+        ImageDocument doc = imageOf(3, 2, 8);
+        doc.PixelIndices = {11, 12, 13, 14, 15, 16};
+        flip ? flipImage(doc) : mirrorImage(doc);
+        QCOMPARE(doc.PixelIndices, expected);
+    }
+
+    void fourBytePixelsMoveWhole_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<bool>("flip");
+        QTest::addColumn<Bytes>("expected");
+        // 2 x 2 pixels A B / C D, each with its own alpha.
+        const Bytes A{1, 2, 3, 4}, B{5, 6, 7, 8}, C{9, 10, 11, 12}, D{13, 14, 15, 16};
+        auto cat = [](std::initializer_list<Bytes> ps) {
+            Bytes out;
+            for (const Bytes& p : ps)
+                out.insert(out.end(), p.begin(), p.end());
+            return out;
+        };
+        for (int depth : {32, 24, 16}) {
+            const QByteArray d = QByteArray::number(depth);
+            QTest::newRow("flip " + d) << depth << true << cat({C, D, A, B});
+            QTest::newRow("mirror " + d) << depth << false << cat({B, A, D, C});
+        }
+    }
+    void fourBytePixelsMoveWhole()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, flip);
+        QFETCH(Bytes, expected);
+        ImageDocument doc = imageOf(2, 2, static_cast<std::uint8_t>(depth));
+        doc.PixelBytes = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+        flip ? flipImage(doc) : mirrorImage(doc);
+        QCOMPARE(doc.PixelBytes, expected);
+    }
+
+    void singleLineUnchanged_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<bool>("flip");
+        QTest::newRow("flip one row, palette") << 5 << 1 << 8 << true;
+        QTest::newRow("flip one row, rgba") << 5 << 1 << 32 << true;
+        QTest::newRow("mirror one column, palette") << 1 << 5 << 8 << false;
+        QTest::newRow("mirror one column, rgba") << 1 << 5 << 32 << false;
+        QTest::newRow("flip one pixel") << 1 << 1 << 24 << true;
+        QTest::newRow("mirror one pixel") << 1 << 1 << 8 << false;
+    }
+    void singleLineUnchanged()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, depth);
+        QFETCH(bool, flip);
+        const ImageDocument before = imageOf(width, height, static_cast<std::uint8_t>(depth));
+        ImageDocument doc = before;
+        flip ? flipImage(doc) : mirrorImage(doc);
+        QCOMPARE(pixelsOf(doc), pixelsOf(before));
+    }
+
+    void sizesAndIdentities_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("depth");
+        const int sizes[][2] = {{1, 4}, {4, 1}, {2, 3}, {3, 3}, {4, 4}, {7, 2}, {5, 6}};
+        for (int depth : {8, 32})
+            for (const auto& s : sizes)
+                QTest::addRow("%dx%d depth %d", s[0], s[1], depth) << s[0] << s[1] << depth;
+    }
+    void sizesAndIdentities()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, depth);
+        const ImageDocument original = imageOf(width, height, static_cast<std::uint8_t>(depth));
+        const int w = width, h = height;
+
+        ImageDocument flipped = original;
+        flipImage(flipped);
+        QCOMPARE(pixelsOf(flipped), rearranged(original, [h](int r, int k) { return std::pair(h - 1 - r, k); }));
+
+        ImageDocument mirrored = original;
+        mirrorImage(mirrored);
+        QCOMPARE(pixelsOf(mirrored), rearranged(original, [w](int r, int k) { return std::pair(r, w - 1 - k); }));
+
+        ImageDocument twice = flipped;
+        flipImage(twice);
+        QCOMPARE(pixelsOf(twice), pixelsOf(original));
+        twice = mirrored;
+        mirrorImage(twice);
+        QCOMPARE(pixelsOf(twice), pixelsOf(original));
+
+        // Either order is a half turn.
+        ImageDocument flipThenMirror = flipped;
+        mirrorImage(flipThenMirror);
+        ImageDocument mirrorThenFlip = mirrored;
+        flipImage(mirrorThenFlip);
+        QCOMPARE(pixelsOf(flipThenMirror), pixelsOf(mirrorThenFlip));
+        QCOMPARE(pixelsOf(flipThenMirror),
+                 rearranged(original, [w, h](int r, int k) { return std::pair(h - 1 - r, w - 1 - k); }));
+    }
+
+    void onlyTheSelectedArrayChanges_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<bool>("flip");
+        for (int depth : {8, 32})
+            for (bool flip : {true, false})
+                QTest::addRow("%s depth %d", flip ? "flip" : "mirror", depth) << depth << flip;
+    }
+    void onlyTheSelectedArrayChanges()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, flip);
+        ImageDocument before = imageOf(3, 2, static_cast<std::uint8_t>(depth));
+        // Left-overs of an earlier image in the other array, and a palette.
+        (before.isPaletted() ? before.PixelBytes : before.PixelIndices) = Bytes{9, 8, 7, 6, 5, 4, 3, 2, 1};
+        for (std::size_t i = 0; i < before.Palette.size(); ++i)
+            before.Palette[i] = static_cast<std::uint8_t>(i * 3);
+        before.FileName = "x.tex";
+        before.TexType = 17;
+        before.MipCount = 3;
+        before.TgaDescriptor = 8;
+
+        ImageDocument doc = before;
+        flip ? flipImage(doc) : mirrorImage(doc);
+        QVERIFY(pixelsOf(doc) != pixelsOf(before));
+        requireSameApartFromPixels(doc, before);
+    }
+
+    void nothingToRearrange_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("pixelCount");
+        QTest::addColumn<int>("held"); // bytes in the selected array
+        QTest::addColumn<int>("depth");
+        QTest::newRow("no image") << 0 << 0 << 0 << 0 << 0;
+        QTest::newRow("zero width") << 0 << 3 << 0 << 0 << 32;
+        QTest::newRow("negative height") << 2 << -2 << 0 << 8 << 32;
+        QTest::newRow("palette array short") << 3 << 2 << 6 << 4 << 8;
+        QTest::newRow("rgba array short") << 3 << 2 << 6 << 20 << 32;
+        QTest::newRow("count short of the size") << 3 << 2 << 5 << 24 << 32;
+    }
+    void nothingToRearrange()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, pixelCount);
+        QFETCH(int, held);
+        QFETCH(int, depth);
+        ImageDocument before;
+        before.ImageWidth = static_cast<std::int16_t>(width);
+        before.ImageHeight = static_cast<std::int16_t>(height);
+        before.PixelCount = pixelCount;
+        before.BitDepth = static_cast<std::uint8_t>(depth);
+        Bytes& pixels = before.isPaletted() ? before.PixelIndices : before.PixelBytes;
+        for (int i = 0; i < held; ++i)
+            pixels.push_back(static_cast<std::uint8_t>(i + 1));
+
+        for (bool flip : {true, false}) {
+            ImageDocument doc = before;
+            flip ? flipImage(doc) : mirrorImage(doc);
+            QCOMPARE(pixelsOf(doc), pixelsOf(before));
+            requireSameApartFromPixels(doc, before);
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(FlipMirrorTest)
+#include "test_flip_mirror.moc"
