@@ -1,13 +1,166 @@
 #include "palette/frmPallet.h"
 
+#include "palette/SwatchLabel.h"
+#include "shell/Twips.h"
+#include "view/ColourValue.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QWindow>
+
 namespace vtt {
 
+namespace {
+
+// The window's design, in twips. Swatch k sits at column k mod 16, row
+// k div 16; each is one pixel larger than the pitch, so neighbours overlap.
+constexpr int ClientWidth = 5175;
+constexpr int ClientHeight = 4095;
+constexpr int SwatchOrigin = 120;
+constexpr int SwatchPitch = 240;
+constexpr int SwatchSize = 255;
+constexpr int SwatchColumns = 16;
+
+struct ButtonPlacement {
+    const char* name;
+    const char* caption;
+    int left, top, width, height;
+};
+// In focus order.
+constexpr ButtonPlacement Buttons[] = {
+    {"cmdSave", "Save", 4080, 1320, 975, 375},
+    {"cmdLoad", "Load", 4080, 960, 975, 375},
+    {"cmdOK", "OK", 4080, 120, 975, 375},
+    {"cmdCancel", "Cancel", 4080, 480, 975, 375},
+};
+
+QRect swatchRect(int k)
+{
+    return twipsRect(SwatchOrigin + SwatchPitch * (k % SwatchColumns), SwatchOrigin + SwatchPitch * (k / SwatchColumns),
+                     SwatchSize, SwatchSize);
+}
+
+} // namespace
+
 frmPallet::frmPallet(ImageDocument& doc, Platform& platform, QWidget* parent)
-    : QWidget(parent), doc_(doc), platform_(platform)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                          | Qt::WindowCloseButtonHint),
+      doc_(doc), platform_(platform)
 {
     setObjectName(QStringLiteral("frmPallet"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Pallet"));
+    resize(twips(ClientWidth), twips(ClientHeight));
+
+    for (int k = 0; k < PaletteEntries; ++k) {
+        auto* swatch = new SwatchLabel(k, this);
+        swatch->setObjectName(QStringLiteral("lblPallet_%1").arg(k));
+        swatch->setProperty("index", k);
+        swatch->setGeometry(swatchRect(k));
+        connect(swatch, &SwatchLabel::clicked, this, &frmPallet::lblPallet_Click);
+        lblPallet[static_cast<std::size_t>(k)] = swatch;
+    }
+
+    QPushButton* previous = nullptr;
+    for (const ButtonPlacement& p : Buttons) {
+        auto* button = new QPushButton(QString::fromLatin1(p.caption), this);
+        button->setObjectName(QString::fromLatin1(p.name));
+        button->setGeometry(twipsRect(p.left, p.top, p.width, p.height));
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        if (previous)
+            setTabOrder(previous, button);
+        previous = button;
+    }
+    cmdSave = findChild<QPushButton*>(QStringLiteral("cmdSave"));
+    cmdLoad = findChild<QPushButton*>(QStringLiteral("cmdLoad"));
+    cmdOK = findChild<QPushButton*>(QStringLiteral("cmdOK"));
+    cmdCancel = findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+    // Load and Save have no action: there is no palette file format.
+    connect(cmdOK, &QPushButton::clicked, this, &frmPallet::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmPallet::cmdCancel_Click);
+
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &frmPallet::otherWindowFocused);
+
+    // Activation fills the swatches again; filling now as well means a window
+    // that the desktop shows without activating never shows stale colours.
+    Form_Activate();
 }
+
+bool frmPallet::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        if (picking_ || pickerWasActive_)
+            pickerWasActive_ = false; // the picker handing the activation back
+        else
+            Form_Activate();
+    }
+    return QWidget::event(event);
+}
+
+// Some desktops hand the activation back to this window only after the
+// picker has returned, others never do. The first activation of another
+// window of the program while the picker is open is the picker's; any
+// later one means the user went elsewhere, so coming back is a real return.
+void frmPallet::otherWindowFocused(QWindow* window)
+{
+    if (window && window != windowHandle())
+        pickerWasActive_ = picking_;
+}
+
+void frmPallet::keyPressEvent(QKeyEvent* event)
+{
+    // There is no default button: Enter presses only the button that has the
+    // focus, and Esc presses none.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmPallet::Form_Activate()
+{
+    for (int k = 0; k < PaletteEntries; ++k) {
+        const std::size_t at = 4 * static_cast<std::size_t>(k);
+        lblPallet[static_cast<std::size_t>(k)]->setColour(
+            colourValue(doc_.Palette[at], doc_.Palette[at + 1], doc_.Palette[at + 2]));
+    }
+}
+
+void frmPallet::lblPallet_Click(int Index)
+{
+    if (Index < 0 || Index >= PaletteEntries || picking_)
+        return;
+    SwatchLabel* swatch = lblPallet[static_cast<std::size_t>(Index)];
+    // The picker opens at the swatch's own colour, so confirming it unchanged
+    // changes nothing.
+    const QPointer<frmPallet> alive(this);
+    picking_ = true;
+    const std::optional<std::int32_t> picked = platform_.pickColour(this, swatch->colour());
+    if (!alive)
+        return;
+    picking_ = false;
+    if (picked)
+        swatch->setColour(*picked);
+}
+
+void frmPallet::cmdOK_Click()
+{
+    // Red, green and blue of every entry; the alpha byte stays as it was.
+    for (int k = 0; k < PaletteEntries; ++k) {
+        const std::int32_t c = lblPallet[static_cast<std::size_t>(k)]->colour();
+        const std::size_t at = 4 * static_cast<std::size_t>(k);
+        doc_.Palette[at] = redOf(c);
+        doc_.Palette[at + 1] = greenOf(c);
+        doc_.Palette[at + 2] = blueOf(c);
+    }
+}
+
+void frmPallet::cmdCancel_Click() { close(); }
 
 } // namespace vtt

@@ -5,17 +5,48 @@
 
 #include <QWidget>
 
+#include <array>
+
+class QPushButton;
+class QWindow;
+
 namespace vtt {
 
-// The palette window. Deletes itself when closed (Cancel or the close box).
+class SwatchLabel;
+
+// The palette window: 256 swatches over the document's palette, a colour
+// picker per swatch and OK to write the colours back. Deletes itself when
+// closed (Cancel or the close box); the palette is only ever written by OK.
 class frmPallet : public QWidget {
     Q_OBJECT
 public:
     frmPallet(ImageDocument& doc, Platform& platform, QWidget* parent = nullptr);
 
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    void Form_Activate();
+    void lblPallet_Click(int Index);
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    void otherWindowFocused(QWindow* window);
+
     ImageDocument& doc_;
     Platform& platform_;
+
+    std::array<SwatchLabel*, PaletteEntries> lblPallet{};
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdLoad = nullptr;
+    QPushButton* cmdSave = nullptr;
+
+    // The picker takes the activation and hands it back when it closes; that
+    // return must not refill the swatches and lose the colour just picked.
+    bool picking_ = false;        // inside the picker
+    bool pickerWasActive_ = false; // the picker took the activation and this window has not had it back
 };
 
 } // namespace vtt
