@@ -1,6 +1,5 @@
 #include "operations/ChannelSwitch.h"
 
-#include <bit>
 #include <cstring>
 
 namespace vtt {
@@ -24,17 +23,6 @@ std::optional<Channel> channelNamed(std::string_view name)
     return std::nullopt;
 }
 
-namespace {
-
-// Shift that brings byte `offset` of a pixel loaded as one 32-bit word down
-// to the lowest byte.
-constexpr unsigned shiftOf(std::size_t offset)
-{
-    return std::endian::native == std::endian::little ? unsigned(8 * offset) : unsigned(8 * (3 - offset));
-}
-
-} // namespace
-
 bool switchChannels(ImageDocument& doc, const ChannelMapping& mapping)
 {
     if (doc.BitDepth != 24 && doc.BitDepth != 32)
@@ -42,21 +30,21 @@ bool switchChannels(ImageDocument& doc, const ChannelMapping& mapping)
     if (mapping.isIdentity())
         return true;
 
-    // Each pixel is one word: pull each source byte down, push it up to its
-    // destination. Loop-invariant shifts keep the pass vectorisable.
-    unsigned from[4], to[4];
-    for (std::size_t d = 0; d < 4; ++d) {
-        from[d] = shiftOf(static_cast<std::size_t>(mapping.source[d]));
-        to[d] = shiftOf(d);
-    }
+    // Indices in locals, so the compiler need not reload them after every
+    // store into the pixels.
+    const std::size_t red = static_cast<std::size_t>(mapping[Channel::Red]);
+    const std::size_t green = static_cast<std::size_t>(mapping[Channel::Green]);
+    const std::size_t blue = static_cast<std::size_t>(mapping[Channel::Blue]);
+    const std::size_t alpha = static_cast<std::size_t>(mapping[Channel::Alpha]);
     std::uint8_t* p = doc.PixelBytes.data();
     const std::size_t count = usablePixels(doc);
     for (std::size_t i = 0; i < count; ++i, p += 4) {
-        std::uint32_t in;
-        std::memcpy(&in, p, 4);
-        const std::uint32_t out = (((in >> from[0]) & 0xFFu) << to[0]) | (((in >> from[1]) & 0xFFu) << to[1])
-            | (((in >> from[2]) & 0xFFu) << to[2]) | (((in >> from[3]) & 0xFFu) << to[3]);
-        std::memcpy(p, &out, 4);
+        std::uint8_t before[4];
+        std::memcpy(before, p, 4);
+        p[0] = before[red];
+        p[1] = before[green];
+        p[2] = before[blue];
+        p[3] = before[alpha];
     }
     return true;
 }
