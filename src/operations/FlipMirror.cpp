@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace vtt {
 
@@ -60,11 +61,15 @@ void flipImage(ImageDocument& doc)
 {
     const Grid grid = gridOf(doc);
     const std::size_t rowBytes = grid.width * grid.pixelSize;
-    // The middle row of an odd height stays where it is.
+    // Whole rows change places through a one-row spare; the middle row of
+    // an odd height stays where it is.
+    std::vector<std::uint8_t> spare(rowBytes);
     for (std::size_t top = 0; top < grid.height / 2; ++top) {
         std::uint8_t* a = grid.data + top * rowBytes;
         std::uint8_t* b = grid.data + (grid.height - 1 - top) * rowBytes;
-        std::swap_ranges(a, a + rowBytes, b);
+        std::memcpy(spare.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, spare.data(), rowBytes);
     }
 }
 
