@@ -1,0 +1,320 @@
+#include "shell/frmSkelvo.h"
+
+#include "codecs/TexReader.h"
+#include "codecs/TgaReader.h"
+#include "operations/FlipMirror.h"
+#include "operations/frmSwitchRGBA.h"
+#include "palette/frmPallet.h"
+#include "platform/InputFile.h"
+#include "shell/SaveCommand.h"
+#include "shell/TabControl.h"
+#include "shell/Twips.h"
+#include "view/PictureArea.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QToolBar>
+
+namespace vtt {
+
+namespace {
+
+const QString UnsupportedTexMessage = QStringLiteral(
+    "You have opend a tex file whit unsupported type so please email the filename to the author");
+
+// Client area, below the menu bar.
+constexpr int ClientWidth = 4125;
+constexpr int ClientHeight = 4875;
+
+struct ToolbarButton {
+    const char* key;
+    const char* toolTip;
+};
+constexpr ToolbarButton ToolbarButtons[] = {
+    {"new", "New"},   {"open", "Open"},     {"save", "Save"},     {"flip", "Flip"},
+    {"mirror", "Mirror"}, {"rotate", "Rotate"}, {"info", "Image Information"},
+};
+
+template <typename W>
+W* placed(W* widget, const char* name, QRect geometry)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+} // namespace
+
+frmSkelvo::frmSkelvo(ImageDocument& doc, Platform& platform, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                              | Qt::WindowCloseButtonHint),
+      doc_(doc), platform_(platform)
+{
+    setObjectName(QStringLiteral("frmSkelvo"));
+    setWindowTitle(ProgramTitle);
+    buildMenus();
+    buildClientArea();
+    buildToolbar();
+}
+
+frmSkelvo::~frmSkelvo()
+{
+    // The tool windows have no owner; they go with the main window.
+    delete pallet_;
+    delete switcher_;
+}
+
+frmPallet* frmSkelvo::palletWindow() const { return pallet_; }
+
+frmSwitchRGBA* frmSkelvo::switchWindow() const { return switcher_; }
+
+QAction* frmSkelvo::menuAction(const QString& objectName) const { return findChild<QAction*>(objectName); }
+
+void frmSkelvo::buildMenus()
+{
+    struct Item {
+        const char* name;
+        const char* caption;
+        void (frmSkelvo::*handler)();
+    };
+    struct Menu {
+        const char* name;
+        const char* caption;
+        std::vector<Item> items;
+    };
+    const std::vector<Menu> menus = {
+        {"mnuFile", "&File",
+         {{"mnuNew", "New", &frmSkelvo::mnuNew_Click},
+          {"mnuOpen", "Open", &frmSkelvo::mnuOpen_Click},
+          {"mnuSave", "Save", &frmSkelvo::mnuSave_Click},
+          {"mnuLine", "-", nullptr},
+          {"mnuExit", "E&xit", &frmSkelvo::mnuExit_Click}}},
+        {"mnuImage", "&Image", {{"mnuInfo", "Im&age Information...", &frmSkelvo::mnuInfo_Click}}},
+        {"mnuColors", "&Colors",
+         {{"mnuEditPallet", "Edit Pallet", &frmSkelvo::mnuEditPallet_Click},
+          {"mnuSwitch", "Switch RGBA Channels", &frmSkelvo::mnuSwitch_Click}}},
+        {"mnuTools", "&Tools",
+         {{"mnuFlip", "Flip", &frmSkelvo::mnuFlip_Click},
+          {"mnuMirror", "Mirror", &frmSkelvo::mnuMirror_Click},
+          {"mnuRotate", "Rotate", &frmSkelvo::mnuRotate_Click},
+          {"mnuLine2", "-", nullptr},
+          {"mnuOptions", "Options", &frmSkelvo::mnuOptions_Click}}},
+        {"mnuHelp", "&Help", {{"mnuAbout", "About", &frmSkelvo::mnuAbout_Click}}},
+    };
+    for (const Menu& m : menus) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(m.caption));
+        menu->setObjectName(QString::fromLatin1(m.name));
+        for (const Item& item : m.items) {
+            QAction* action = item.handler ? menu->addAction(QString::fromLatin1(item.caption)) : menu->addSeparator();
+            action->setObjectName(QString::fromLatin1(item.name));
+            if (item.handler)
+                connect(action, &QAction::triggered, this, item.handler);
+        }
+    }
+}
+
+void frmSkelvo::buildToolbar()
+{
+    Toolbar1_ = placed(new QToolBar(centralWidget()), "Toolbar1", twipsRect(0, 0, ClientWidth, 360));
+    Toolbar1_->setMovable(false);
+    Toolbar1_->setFloatable(false);
+    Toolbar1_->setIconSize(QSize(16, 16));
+    Toolbar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (const ToolbarButton& button : ToolbarButtons) {
+        QAction* action = Toolbar1_->addAction(QString());
+        action->setObjectName(QStringLiteral("Toolbar1_") + QString::fromLatin1(button.key));
+        action->setData(QString::fromLatin1(button.key));
+        action->setToolTip(QString::fromLatin1(button.toolTip));
+        action->setIcon(QIcon(QStringLiteral(":/toolbar/%1.png").arg(QString::fromLatin1(button.key))));
+    }
+    connect(Toolbar1_, &QToolBar::actionTriggered, this,
+            [this](QAction* action) { Toolbar1_ButtonClick(action->data().toString()); });
+}
+
+void frmSkelvo::buildClientArea()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(twips(ClientWidth), twips(ClientHeight));
+    setCentralWidget(client);
+
+    SSTab1_ = placed(new TabControl(client), "SSTab1", twipsRect(0, 360, ClientWidth, 4515));
+    QWidget* viewPage = SSTab1_->addPage(QStringLiteral("Image View"));
+    QWidget* dataPage = SSTab1_->addPage(QStringLiteral("Image Data"));
+    QWidget* hexPage = SSTab1_->addPage(QStringLiteral("Image Hex Dump"));
+    SSTab1_->setCurrentIndex(0);
+
+    picImage_ = placed(new PictureArea(viewPage), "picImage", twipsRect(120, 480, 3845, 3845));
+
+    Frame1_ = placed(new QGroupBox(QStringLiteral("Image Data:"), dataPage), "Frame1", twipsRect(120, 360, 3855, 3975));
+    txtBits_ = placed(new QLineEdit(QString(), Frame1_), "txtBits", twipsRect(960, 1680, 735, 285));
+    txtUnknown_ = placed(new QLineEdit(QStringLiteral("0"), Frame1_), "txtUnknown", twipsRect(960, 1320, 735, 285));
+    txtMips_ = placed(new QLineEdit(QStringLiteral("1"), Frame1_), "txtMips", twipsRect(960, 960, 735, 285));
+    VScroll1_ = placed(new QScrollBar(Qt::Vertical, Frame1_), "VScroll1", twipsRect(1680, 960, 255, 255));
+    placed(new QLabel(QStringLiteral("Bits:"), Frame1_), "lblBits", twipsRect(120, 1680, 855, 255));
+    placed(new QLabel(QStringLiteral("Unknown:"), Frame1_), "lblUnknown", twipsRect(120, 1320, 1335, 255));
+    placed(new QLabel(QStringLiteral("Mips:"), Frame1_), "lblMips", twipsRect(120, 960, 375, 255));
+    lblType_ = placed(new QLabel(QStringLiteral("Type:"), Frame1_), "lblType", twipsRect(120, 720, 855, 255));
+    lblHeight_ = placed(new QLabel(QStringLiteral("Height:"), Frame1_), "lblHeight", twipsRect(120, 480, 1335, 255));
+    lblWidth_ = placed(new QLabel(QStringLiteral("Width:"), Frame1_), "lblWidth", twipsRect(120, 240, 1215, 255));
+
+    // A spin for the mip count: the upper arrow counts up to 10.
+    VScroll1_->setRange(0, 10);
+    VScroll1_->setSingleStep(1);
+    VScroll1_->setPageStep(1);
+    VScroll1_->setValue(0);
+    VScroll1_->setInvertedAppearance(true);
+    VScroll1_->setInvertedControls(false);
+    connect(VScroll1_, &QScrollBar::valueChanged, this, &frmSkelvo::VScroll1_Change);
+
+    txtHexDump_ = placed(new QPlainTextEdit(hexPage), "txtHexDump", twipsRect(120, 480, 3855, 3855));
+    txtHexDump_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    setTabOrder(SSTab1_, picImage_);
+    setTabOrder(picImage_, txtHexDump_);
+    setTabOrder(txtHexDump_, VScroll1_);
+    setTabOrder(VScroll1_, txtMips_);
+    setTabOrder(txtMips_, txtUnknown_);
+    setTabOrder(txtUnknown_, txtBits_);
+}
+
+void frmSkelvo::showHeader()
+{
+    lblWidth_->setText(QStringLiteral("Width: %1").arg(doc_.ImageWidth));
+    lblHeight_->setText(QStringLiteral("Height: %1").arg(doc_.ImageHeight));
+    lblType_->setText(QStringLiteral("Type: %1").arg(doc_.TexType));
+    txtMips_->setText(QString::number(doc_.MipCount));
+    txtUnknown_->setText(QString::number(doc_.TexUnknown));
+    txtBits_->setText(QString::number(doc_.TexBits));
+}
+
+void frmSkelvo::openFailed(const QString& path, const QString& problem)
+{
+    platform_.messageBox(this, QStringLiteral("Could not open \"%1\": %2.").arg(path, problem), MessageStyle::Stop);
+}
+
+void frmSkelvo::mnuNew_Click() { picImage_->clearPicture(); }
+
+void frmSkelvo::mnuOpen_Click()
+{
+    const auto choice = platform_.showOpen(this);
+    if (!choice)
+        return;
+
+    // Decode into a new document first: a file that cannot be read leaves
+    // the open document, the header panel and the picture as they were.
+    InputFile file;
+    QString problem;
+    if (!file.open(choice->path, problem)) {
+        openFailed(choice->path, problem);
+        return;
+    }
+    const bool asTex = choice->filterIndex == TexFilterIndex;
+    ReadResult result = asTex ? readTex(file.bytes(), doc_) : readTga(file.bytes(), doc_);
+    if (!result.ok()) {
+        if (result.error().kind == ReadFailure::UnsupportedTexType)
+            platform_.messageBox(this, UnsupportedTexMessage, MessageStyle::Stop, QStringLiteral("Error"));
+        else
+            openFailed(choice->path, QString::fromStdString(result.error().detail));
+        return;
+    }
+    doc_ = std::move(result.document());
+    doc_.FileName = choice->path.toStdString();
+    if (asTex)
+        showHeader();
+    cmdSave();
+}
+
+void frmSkelvo::mnuSave_Click()
+{
+    saveDocument(doc_, platform_, this, HeaderPanelTexts{txtMips_->text(), txtUnknown_->text(), txtBits_->text()});
+}
+
+void frmSkelvo::mnuExit_Click() { platform_.endProgram(); }
+
+void frmSkelvo::mnuInfo_Click() {}
+
+void frmSkelvo::mnuEditPallet_Click()
+{
+    if (!pallet_)
+        pallet_ = new frmPallet(doc_, platform_);
+    pallet_->show();
+    pallet_->raise();
+    pallet_->activateWindow();
+}
+
+void frmSkelvo::mnuSwitch_Click()
+{
+    if (!switcher_)
+        switcher_ = new frmSwitchRGBA(doc_, [this] { cmdSave(); });
+    switcher_->show();
+    switcher_->raise();
+    switcher_->activateWindow();
+}
+
+void frmSkelvo::mnuFlip_Click()
+{
+    flipImage(doc_);
+    cmdSave();
+}
+
+void frmSkelvo::mnuMirror_Click()
+{
+    mirrorImage(doc_);
+    cmdSave();
+}
+
+void frmSkelvo::mnuRotate_Click() {}
+
+void frmSkelvo::mnuOptions_Click() {}
+
+void frmSkelvo::mnuAbout_Click()
+{
+    platform_.messageBox(this,
+                         QStringLiteral("Vellicor Texture Tool 1.0 by Robin Vellicor - progress is reported at "
+                                        "https://vellicor.example.org/"),
+                         MessageStyle::Information, QStringLiteral("About"));
+}
+
+void frmSkelvo::Toolbar1_ButtonClick(const QString& key)
+{
+    if (key == QLatin1String("new"))
+        mnuNew_Click();
+    else if (key == QLatin1String("open"))
+        mnuOpen_Click();
+    else if (key == QLatin1String("save"))
+        mnuSave_Click();
+    else if (key == QLatin1String("flip"))
+        mnuFlip_Click();
+    else if (key == QLatin1String("mirror"))
+        mnuMirror_Click();
+    else if (key == QLatin1String("rotate"))
+        mnuRotate_Click();
+    else if (key == QLatin1String("info"))
+        mnuInfo_Click();
+}
+
+void frmSkelvo::VScroll1_Change(int value) { txtMips_->setText(QString::number(value)); }
+
+void frmSkelvo::cmdSave() { picImage_->drawDocument(doc_); }
+
+void frmSkelvo::closeEvent(QCloseEvent* event)
+{
+    // Closing the main window ends the program: the tool windows close with
+    // it, and a hidden channel dialog cannot keep it alive.
+    if (pallet_)
+        pallet_->close();
+    if (switcher_)
+        switcher_->close();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+} // namespace vtt
