@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the tool and its tests need. Safe to run again:
+# it installs only what is missing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl1-mesa-dev
+    qt6-image-formats-plugins   # an independent TGA decoder for the interoperability tests
+    xvfb xauth                  # a virtual display for the screenshot and headless runs
+    "$@"
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"

@@ -1,0 +1,247 @@
+#include "document/ImageDocument.h"
+#include "shell/TabControl.h"
+#include "shell/frmSkelvo.h"
+#include "support/ScriptedPlatform.h"
+#include "support/TexFiles.h"
+#include "view/ColourValue.h"
+#include "view/PictureArea.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vtt;
+using namespace vtt::testing;
+
+namespace {
+
+struct PanelTexts {
+    QString width, height, type, mips, unknown, bits;
+    bool operator==(const PanelTexts&) const = default;
+};
+
+} // namespace
+
+class OpenCommandTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    ImageDocument doc;
+    ScriptedPlatform platform;
+    std::unique_ptr<frmSkelvo> window;
+
+    QString write(const QString& name, const std::vector<std::uint8_t>& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write test file");
+        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        return path;
+    }
+
+    void open(const QString& path, int filter = 1)
+    {
+        platform.answerFile(path, filter);
+        window->mnuOpen_Click();
+    }
+
+    PanelTexts panel() const
+    {
+        auto label = [&](const char* n) { return window->findChild<QLabel*>(QLatin1String(n))->text(); };
+        auto box = [&](const char* n) { return window->findChild<QLineEdit*>(QLatin1String(n))->text(); };
+        return {label("lblWidth"), label("lblHeight"), label("lblType"), box("txtMips"), box("txtUnknown"), box("txtBits")};
+    }
+
+    std::int32_t shown(int x, int y) const { return window->picture()->pixelAt(x, y); }
+
+    // 2 x 2 type 18: red, green / blue, white with varied alpha.
+    static std::vector<std::uint8_t> rgbaSquare(std::int16_t mips = 3, std::int16_t unknown = -1,
+                                                std::int32_t bits = 2147483647)
+    {
+        auto f = texHeader(2, 2, 18, mips, unknown, bits);
+        append(f, {255, 0, 0, 0, 0, 255, 0, 128, 0, 0, 255, 255, 255, 255, 255, 7});
+        return f;
+    }
+
+private slots:
+    void init()
+    {
+        doc = ImageDocument{};
+        platform = ScriptedPlatform{};
+        window = std::make_unique<frmSkelvo>(doc, platform);
+        window->show();
+    }
+
+    void startsWithDesignTexts()
+    {
+        QCOMPARE(panel(), (PanelTexts{"Width:", "Height:", "Type:", "1", "0", ""}));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Vellicor Texture Tool"));
+        QCOMPARE(window->findChild<TabControl*>("SSTab1")->currentIndex(), 0);
+    }
+
+    void openTexFillsPanelDocumentAndPicture()
+    {
+        const QString path = write("square.tex", rgbaSquare());
+        open(path);
+        QVERIFY(platform.messages.empty());
+        QCOMPARE(panel(), (PanelTexts{"Width: 2", "Height: 2", "Type: 18", "3", "-1", "2147483647"}));
+        QCOMPARE(doc.FileName, path.toStdString());
+        QCOMPARE(doc.FileKind, DocumentKind::Tex);
+        QCOMPARE(doc.PixelCount, 4);
+        QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
+        QCOMPARE(shown(1, 0), colourValue(0, 255, 0));
+        QCOMPARE(shown(0, 1), colourValue(0, 0, 255));
+        QCOMPARE(shown(1, 1), 16777215);
+        const std::int32_t background = shown(2, 0);
+        QVERIFY(background != 16777215);
+        QCOMPARE(shown(0, 2), background);
+    }
+
+    void palettePixelsAreDrawnInTheirEntryColour()
+    {
+        auto f = texHeader(4, 2, 1);
+        appendRepeated(f, 1024, 0);
+        f[14 + 4 * 9 + 0] = 10; // blue
+        f[14 + 4 * 9 + 1] = 20; // green
+        f[14 + 4 * 9 + 2] = 30; // red
+        append(f, {0, 0, 0, 0, 9, 0, 0, 9});
+        open(write("pal.tex", f));
+        QCOMPARE(shown(0, 1), colourValue(30, 20, 10));
+        QCOMPARE(shown(3, 1), colourValue(30, 20, 10));
+        QCOMPARE(shown(1, 1), 0);
+    }
+
+    void type15IsDrawnFromItsSixteenEntries()
+    {
+        auto f = texHeader(2, 1, 15);
+        append(f, {1, 2, 3, 4});
+        appendRepeated(f, 56, 0);
+        append(f, {200, 100, 50, 0}); // entry 15, red first
+        append(f, {15, 0});
+        open(write("t15.tex", f));
+        QVERIFY(platform.messages.empty());
+        QCOMPARE(doc.BitDepth, std::uint8_t(8));
+        QCOMPARE(shown(0, 0), colourValue(200, 100, 50));
+        QCOMPARE(shown(1, 0), colourValue(1, 2, 3));
+    }
+
+    void pictureSurvivesTabSwitch()
+    {
+        open(write("square.tex", rgbaSquare()));
+        auto* tabs = window->findChild<TabControl*>("SSTab1");
+        tabs->setCurrentIndex(1);
+        QVERIFY(!window->picture()->isVisible());
+        tabs->setCurrentIndex(0);
+        QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
+    }
+
+    void cancelChangesNothing()
+    {
+        const QString path = write("square.tex", rgbaSquare());
+        open(path);
+        const PanelTexts before = panel();
+        platform.cancelFile();
+        window->mnuOpen_Click();
+        QCOMPARE(panel(), before);
+        QCOMPARE(doc.FileName, path.toStdString());
+        QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
+        QCOMPARE(platform.dialogState().path, path);
+        QVERIFY(platform.messages.empty());
+    }
+
+    void dialogRemembersNameAndFilter()
+    {
+        const QString path = write("square.tex", rgbaSquare());
+        open(path, 1);
+        platform.cancelFile();
+        window->mnuOpen_Click();
+        QCOMPARE(platform.fileDialogStarts.at(0).filterIndex, 1);
+        QVERIFY(platform.fileDialogStarts.at(0).path.isEmpty());
+        QCOMPARE(platform.fileDialogStarts.at(1).path, path);
+        QCOMPARE(platform.fileDialogStarts.at(1).filterIndex, 1);
+    }
+
+    void unsupportedTypeKeepsEverything()
+    {
+        open(write("square.tex", rgbaSquare()));
+        const PanelTexts before = panel();
+        const auto pixels = doc.PixelBytes;
+        auto f = texHeader(8, 8, 16, 9, 9, 9);
+        appendRepeated(f, 300, 1);
+        open(write("t16.tex", f));
+
+        QCOMPARE(platform.messages.size(), std::size_t(1));
+        const RecordedMessage& m = platform.messages.front();
+        QCOMPARE(m.text, QStringLiteral("You have opend a tex file whit unsupported type so please email the "
+                                        "filename to the author"));
+        QCOMPARE(m.title, QStringLiteral("Error"));
+        QCOMPARE(m.style, MessageStyle::Stop);
+        QCOMPARE(panel(), before);
+        QCOMPARE(doc.TexType, std::int16_t(18));
+        QVERIFY(doc.PixelBytes == pixels);
+        QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
+    }
+
+    void badFilesAreNamedAndChangeNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::vector<std::uint8_t>>("bytes"); // empty name: no file at all
+        QTest::addColumn<QString>("mentions");
+        auto shortType1 = texHeader(4, 2, 1);
+        appendRepeated(shortType1, 100, 0);
+        auto huge = texHeader(32767, 32767, 18);
+        appendRepeated(huge, 6, 0);
+        QTest::addRow("missing") << "" << std::vector<std::uint8_t>{} << "does not exist";
+        QTest::addRow("empty") << "empty.tex" << std::vector<std::uint8_t>{} << "0 bytes";
+        QTest::addRow("short header") << "hdr.tex" << std::vector<std::uint8_t>(9, 1) << "9 bytes";
+        QTest::addRow("short body") << "body.tex" << shortType1 << "1046 bytes";
+        QTest::addRow("huge claim") << "huge.tex" << huge << "only 20 bytes";
+        QTest::addRow("negative width") << "neg.tex" << texHeader(-4, 2, 18) << "negative";
+    }
+    void badFilesAreNamedAndChangeNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(std::vector<std::uint8_t>, bytes);
+        QFETCH(QString, mentions);
+        const QString good = write("square.tex", rgbaSquare());
+        open(good);
+        const PanelTexts before = panel();
+
+        const QString path = name.isEmpty() ? dir.filePath("no-such-file.tex") : write(name, bytes);
+        open(path);
+        QCOMPARE(platform.messages.size(), std::size_t(1));
+        const RecordedMessage& m = platform.messages.front();
+        QCOMPARE(m.style, MessageStyle::Stop);
+        QVERIFY2(m.text.contains(path), qPrintable(m.text));
+        QVERIFY2(m.text.contains(mentions), qPrintable(m.text));
+        QCOMPARE(panel(), before);
+        QCOMPARE(doc.FileName, good.toStdString());
+        QCOMPARE(doc.PixelCount, 4);
+        QCOMPARE(shown(1, 0), colourValue(0, 255, 0));
+    }
+
+    void secondFilterReadsAsTargaWhateverTheName()
+    {
+        // A 2 x 1 24-bit Targa under a .tex name: blue, green, red order.
+        std::vector<std::uint8_t> tga(18, 0);
+        tga[2] = 2;
+        tga[12] = 2;
+        tga[14] = 1;
+        tga[16] = 24;
+        tga[17] = 0x20;
+        append(tga, {1, 2, 3, 4, 5, 6});
+        open(write("really-a-targa.tex", tga), 2);
+        QVERIFY2(platform.messages.empty(), platform.messages.empty() ? "" : qPrintable(platform.messages[0].text));
+        QCOMPARE(doc.FileKind, DocumentKind::Tga);
+        QCOMPARE(shown(0, 0), colourValue(3, 2, 1));
+        QCOMPARE(shown(1, 0), colourValue(6, 5, 4));
+        // The header panel belongs to TEX files.
+        QCOMPARE(panel(), (PanelTexts{"Width:", "Height:", "Type:", "1", "0", ""}));
+    }
+};
+
+QTEST_MAIN(OpenCommandTest)
+#include "test_open_command.moc"
