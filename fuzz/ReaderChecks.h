@@ -1,0 +1,143 @@
+#pragma once
+
+// What every successfully read document must satisfy, shared by the fuzz
+// targets and the regression test that replays their findings. Each check
+// returns an empty string when all is well, else what is wrong.
+
+#include "codecs/SaveConversion.h"
+#include "codecs/TexReader.h"
+#include "codecs/TgaReader.h"
+#include "operations/ChannelSwitch.h"
+#include "operations/FlipMirror.h"
+
+#include <string>
+
+namespace vtt::checks {
+
+// A read document holds every pixel it claims in the array its depth selects.
+inline std::string documentProblem(const ImageDocument& doc)
+{
+    if (doc.ImageWidth < 0 || doc.ImageHeight < 0)
+        return "negative dimensions accepted";
+    if (doc.PixelCount != static_cast<std::int32_t>(doc.ImageWidth) * doc.ImageHeight)
+        return "PixelCount differs from width x height";
+    if (usablePixels(doc) != static_cast<std::size_t>(doc.PixelCount))
+        return "pixel array shorter than PixelCount";
+    return {};
+}
+
+// Flip, mirror and a red-blue exchange, each done twice, give the pixels back.
+inline std::string operationsProblem(ImageDocument doc)
+{
+    const auto indices = doc.PixelIndices;
+    const auto bytes = doc.PixelBytes;
+    flipImage(doc);
+    mirrorImage(doc);
+    flipImage(doc);
+    mirrorImage(doc);
+    if (doc.PixelIndices != indices || doc.PixelBytes != bytes)
+        return "flip and mirror twice changed the image";
+    ChannelMapping swap;
+    swap[Channel::Red] = Channel::Blue;
+    swap[Channel::Blue] = Channel::Red;
+    if (switchChannels(doc, swap)) {
+        switchChannels(doc, swap);
+        if (doc.PixelBytes != bytes)
+            return "exchanging red and blue twice changed the image";
+    }
+    return {};
+}
+
+// Same colours (red, green, blue) for every pixel; alpha too when asked.
+inline bool samePixels(const ImageDocument& a, const ImageDocument& b, bool withAlpha)
+{
+    if (a.ImageWidth != b.ImageWidth || a.ImageHeight != b.ImageHeight || a.isPaletted() != b.isPaletted())
+        return false;
+    const std::size_t n = usablePixels(a);
+    if (usablePixels(b) != n)
+        return false;
+    if (a.isPaletted()) {
+        if (!std::equal(a.PixelIndices.begin(), a.PixelIndices.begin() + n, b.PixelIndices.begin()))
+            return false;
+        for (std::size_t e = 0; e < PaletteEntries; ++e)
+            for (std::size_t c = 0; c < (withAlpha ? 4u : 3u); ++c)
+                if (a.Palette[4 * e + c] != b.Palette[4 * e + c])
+                    return false;
+        return true;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t c = 0; c < (withAlpha ? 4u : 3u); ++c)
+            if (a.PixelBytes[4 * i + c] != b.PixelBytes[4 * i + c])
+                return false;
+    return true;
+}
+
+// Saves a copy of the document in each format as the Save command does; a
+// file the writer produces must read back as the same picture. Alpha is
+// compared only where both formats carry it the same way.
+inline std::string roundTripProblem(const ImageDocument& doc)
+{
+    for (SaveFormat format : {SaveFormat::Tex, SaveFormat::Tga}) {
+        ImageDocument copy = doc;
+        const WriteResult written = encodeForSave(copy, format, TexPanelValues{copy.MipCount, 0, 0});
+        if (!written.ok())
+            continue;
+        const Bytes file(written.bytes().data(), written.bytes().size());
+        const ImageDocument empty;
+        const ReadResult back = format == SaveFormat::Tex ? readTex(file, empty) : readTga(file, empty);
+        const char* name = format == SaveFormat::Tex ? "TEX" : "TGA";
+        if (!back.ok())
+            return std::string("a written ") + name + " file does not read back: " + back.error().detail;
+        if (std::string p = documentProblem(back.document()); !p.empty())
+            return std::string("a written ") + name + " file reads back wrongly: " + p;
+        // Every reader fills an alpha the file lacks with 255, so alpha
+        // survives all but one way: a palette's alpha has no place in the
+        // 24-bit colour map a Targa is written with.
+        const bool withAlpha = !(copy.isPaletted() && format == SaveFormat::Tga);
+        if (!samePixels(copy, back.document(), withAlpha))
+            return std::string("a written ") + name + " file reads back as a different picture";
+    }
+    return {};
+}
+
+// A previous document with every carried field set, so a reader that keeps
+// the wrong thing shows up.
+inline ImageDocument previousDocument()
+{
+    ImageDocument doc;
+    doc.BitDepth = 24;
+    for (std::size_t i = 0; i < doc.Palette.size(); ++i)
+        doc.Palette[i] = static_cast<std::uint8_t>(i * 7);
+    doc.TexType = 18;
+    doc.MipCount = 3;
+    doc.TexUnknown = -1;
+    doc.TexBits = 77;
+    doc.TgaImageType = 2;
+    doc.TgaDescriptor = 8;
+    doc.FileKind = DocumentKind::Tex;
+    return doc;
+}
+
+// Everything above for one input read as `asTex` says; empty when sound.
+inline std::string readerProblem(Bytes input, bool asTex, bool withRoundTrip)
+{
+    static const ImageDocument previous = previousDocument();
+    ReadResult result = asTex ? readTex(input, previous) : readTga(input, previous);
+    if (!result.ok())
+        return result.error().detail.empty() ? "refusal without a reason" : std::string();
+    const ImageDocument& doc = result.document();
+    if (doc.FileKind != (asTex ? DocumentKind::Tex : DocumentKind::Tga))
+        return "the document does not name the format it was read from";
+    if (asTex && (doc.TgaImageType != previous.TgaImageType || doc.TgaDescriptor != previous.TgaDescriptor))
+        return "a TEX load changed the kept Targa header";
+    if (!asTex && (doc.TexType != previous.TexType || doc.MipCount != previous.MipCount
+                   || doc.TexUnknown != previous.TexUnknown || doc.TexBits != previous.TexBits))
+        return "a Targa load changed the kept TEX header";
+    if (std::string p = documentProblem(doc); !p.empty())
+        return p;
+    if (std::string p = operationsProblem(doc); !p.empty())
+        return p;
+    return withRoundTrip ? roundTripProblem(doc) : std::string();
+}
+
+} // namespace vtt::checks
