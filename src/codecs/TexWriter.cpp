@@ -1,0 +1,134 @@
+#include "codecs/TexWriter.h"
+
+#include "codecs/ByteIo.h"
+#include "codecs/MipChain.h"
+#include "codecs/TexFormat.h"
+
+#include <cstddef>
+#include <new>
+#include <string>
+
+namespace vtt {
+
+namespace {
+
+// What the tool has always said when asked to write a type it has no layout
+// for; shown as it stands.
+const char* historicalMessage(std::int16_t type)
+{
+    if (tex::is(type, tex::Type::Palette256Alt))
+        return "Hehe det kan det aldrig bli med den nuvarande koden för att det går inte att välja typ 14";
+    if (tex::is(type, tex::Type::Palette16))
+        return "Samma sak här";
+    if (tex::is(type, tex::Type::Unreadable16))
+        return "Och här";
+    return nullptr;
+}
+
+void writeHeader(ByteWriter& out, const ImageDocument& doc)
+{
+    out.s16(doc.ImageWidth);
+    out.s16(doc.ImageHeight);
+    out.s16(doc.TexType);
+    out.s16(doc.MipCount);
+    out.s16(doc.TexUnknown);
+    out.s32(doc.TexBits);
+}
+
+// Level 0 is appended as it stands; every further level is reduced from the
+// one before it, in place in the output, so no level is held twice. The
+// output is reserved for the whole file beforehand, so growing it never
+// moves it.
+void appendLevels(std::vector<std::uint8_t>& file, const ImageDocument& doc, mip::LevelSize size, int levels,
+                  int channels)
+{
+    const std::size_t n = size.pixels();
+    if (channels == 1) {
+        file.insert(file.end(), doc.PixelIndices.begin(), doc.PixelIndices.begin() + static_cast<std::ptrdiff_t>(n));
+    } else if (channels == 4) {
+        file.insert(file.end(), doc.PixelBytes.begin(), doc.PixelBytes.begin() + static_cast<std::ptrdiff_t>(4 * n));
+    } else {
+        const std::uint8_t* src = doc.PixelBytes.data();
+        std::uint8_t* dst = ByteWriter(file).grow(3 * n);
+        for (std::size_t i = 0; i < n; ++i, src += 4, dst += 3) {
+            dst[0] = src[0];
+            dst[1] = src[1];
+            dst[2] = src[2];
+        }
+    }
+    const std::size_t pixelSize = static_cast<std::size_t>(channels);
+    std::size_t at = file.size() - n * pixelSize;
+    for (int k = 1; k < levels; ++k) {
+        const mip::LevelSize next = mip::halved(size);
+        const std::size_t bytes = size.pixels() * pixelSize;
+        ByteWriter(file).grow(next.pixels() * pixelSize);
+        const std::span<const std::uint8_t> from(file.data() + at, bytes);
+        const std::span<std::uint8_t> to(file.data() + at + bytes, next.pixels() * pixelSize);
+        if (channels == 1)
+            mip::halveIndexed(from, size, doc.Palette, to);
+        else
+            mip::halveDirect(from, size, channels, to);
+        at += bytes;
+        size = next;
+    }
+}
+
+} // namespace
+
+WriteResult writeTex(const ImageDocument& doc)
+{
+    const std::int16_t type = doc.TexType;
+    if (const char* message = historicalMessage(type))
+        return WriteError{WriteFailure::TexTypeMessage, message};
+
+    const bool indexed = tex::is(type, tex::Type::Palette256);
+    const bool rgb = tex::is(type, tex::Type::Rgb);
+    const bool rgba = tex::is(type, tex::Type::Rgba);
+    if (!indexed && !rgb && !rgba) {
+        if (doc.FileKind == DocumentKind::None)
+            return unwritable("no image has been opened, so there is nothing to save");
+        return unwritable("TEX type " + std::to_string(type) + " has no layout that can be written");
+    }
+    if (doc.ImageWidth < 0 || doc.ImageHeight < 0)
+        return unwritable("the image has a negative size (" + std::to_string(doc.ImageWidth) + " x "
+                          + std::to_string(doc.ImageHeight) + ")");
+    // The body follows the type, so the pixels must live where the type
+    // expects them; anything else would write a stale array.
+    if (indexed != doc.isPaletted() || (!indexed && doc.BitDepth != 24 && doc.BitDepth != 32))
+        return unwritable("the image's depth of " + std::to_string(doc.BitDepth) + " bits does not fit TEX type "
+                          + std::to_string(type));
+
+    const mip::LevelSize full{static_cast<std::size_t>(doc.ImageWidth), static_cast<std::size_t>(doc.ImageHeight)};
+    const std::size_t held = indexed ? doc.PixelIndices.size() : doc.PixelBytes.size() / 4;
+    if (held < full.pixels())
+        return unwritable("the image is " + std::to_string(full.width) + " x " + std::to_string(full.height) + " ("
+                          + std::to_string(full.pixels()) + " pixels) but only " + std::to_string(held)
+                          + " pixels are held");
+
+    const int levels = mip::levelCount(doc.MipCount);
+    const int channels = indexed ? 1 : rgb ? 3 : 4;
+    const std::size_t bodyBytes = mip::chainPixels(full.width, full.height, levels) * static_cast<std::size_t>(channels);
+    const std::size_t total = tex::HeaderSize + (indexed ? tex::Palette256Size : 0) + bodyBytes;
+
+    std::vector<std::uint8_t> file;
+    try {
+        file.reserve(total);
+    } catch (const std::bad_alloc&) {
+        return unwritable("there is not enough memory for the " + std::to_string(total) + " bytes of the file");
+    }
+    ByteWriter out(file);
+    writeHeader(out, doc);
+    if (indexed) {
+        std::uint8_t* pal = out.grow(tex::Palette256Size);
+        for (std::size_t e = 0; e < PaletteEntries; ++e) {
+            pal[4 * e + 0] = doc.Palette[4 * e + 2];
+            pal[4 * e + 1] = doc.Palette[4 * e + 1];
+            pal[4 * e + 2] = doc.Palette[4 * e + 0];
+            pal[4 * e + 3] = doc.Palette[4 * e + 3];
+        }
+    }
+    appendLevels(file, doc, full, levels, channels);
+    return file;
+}
+
+} // namespace vtt

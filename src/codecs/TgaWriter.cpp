@@ -1,0 +1,102 @@
+#include "codecs/TgaWriter.h"
+
+#include "codecs/ByteIo.h"
+
+#include <cstddef>
+#include <new>
+#include <string>
+
+namespace vtt {
+
+namespace {
+
+constexpr std::size_t HeaderSize = 18;
+constexpr std::size_t MapEntrySize = 3; // blue, green, red
+constexpr std::uint8_t ColourMappedImage = 1;
+constexpr std::uint8_t TrueColourImage = 2;
+constexpr std::uint8_t OriginBits = 0x30; // right-to-left, top-to-bottom
+constexpr std::uint8_t AlphaBits = 8;
+
+void writeHeader(ByteWriter& out, const ImageDocument& doc)
+{
+    const bool mapped = doc.BitDepth == PaletteDepth;
+    out.u8(0); // no ID field
+    out.u8(mapped ? 1 : 0);
+    out.u8(mapped ? ColourMappedImage : TrueColourImage);
+    out.s16(0); // first map entry
+    out.s16(static_cast<std::int16_t>(mapped ? PaletteEntries : 0));
+    out.u8(mapped ? 24 : 0);
+    out.s16(0); // x origin
+    out.s16(0); // y origin
+    out.s16(doc.ImageWidth);
+    out.s16(doc.ImageHeight);
+    out.u8(doc.BitDepth);
+    out.u8(static_cast<std::uint8_t>((doc.TgaDescriptor & OriginBits) | (doc.BitDepth == 32 ? AlphaBits : 0)));
+}
+
+} // namespace
+
+WriteResult writeTga(const ImageDocument& doc)
+{
+    const std::uint8_t depth = doc.BitDepth;
+    if (depth != PaletteDepth && depth != 24 && depth != 32) {
+        if (doc.FileKind == DocumentKind::None)
+            return unwritable("no image has been opened, so there is nothing to save");
+        return unwritable("the image's depth of " + std::to_string(depth)
+                          + " bits cannot be written as Targa, which takes 8, 24 or 32 bits");
+    }
+    if (doc.ImageWidth < 0 || doc.ImageHeight < 0)
+        return unwritable("the image has a negative size (" + std::to_string(doc.ImageWidth) + " x "
+                          + std::to_string(doc.ImageHeight) + ")");
+
+    const std::size_t width = static_cast<std::size_t>(doc.ImageWidth);
+    const std::size_t height = static_cast<std::size_t>(doc.ImageHeight);
+    const std::size_t n = width * height;
+    const std::size_t held = depth == PaletteDepth ? doc.PixelIndices.size() : doc.PixelBytes.size() / 4;
+    if (held < n)
+        return unwritable("the image is " + std::to_string(width) + " x " + std::to_string(height) + " ("
+                          + std::to_string(n) + " pixels) but only " + std::to_string(held) + " pixels are held");
+
+    const std::size_t pixelSize = depth / 8;
+    const std::size_t mapBytes = depth == PaletteDepth ? PaletteEntries * MapEntrySize : 0;
+    const std::size_t total = HeaderSize + mapBytes + n * pixelSize;
+    std::vector<std::uint8_t> file;
+    try {
+        file.reserve(total);
+    } catch (const std::bad_alloc&) {
+        return unwritable("there is not enough memory for the " + std::to_string(total) + " bytes of the file");
+    }
+    ByteWriter out(file);
+    writeHeader(out, doc);
+
+    if (depth == PaletteDepth) {
+        std::uint8_t* map = out.grow(mapBytes);
+        for (std::size_t e = 0; e < PaletteEntries; ++e, map += 3) {
+            map[0] = doc.Palette[4 * e + 2];
+            map[1] = doc.Palette[4 * e + 1];
+            map[2] = doc.Palette[4 * e + 0];
+        }
+        file.insert(file.end(), doc.PixelIndices.begin(), doc.PixelIndices.begin() + static_cast<std::ptrdiff_t>(n));
+        return file;
+    }
+
+    const std::uint8_t* src = doc.PixelBytes.data();
+    std::uint8_t* dst = out.grow(n * pixelSize);
+    if (depth == 24) {
+        for (std::size_t i = 0; i < n; ++i, src += 4, dst += 3) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+        }
+    } else {
+        for (std::size_t i = 0; i < n; ++i, src += 4, dst += 4) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+            dst[3] = src[3];
+        }
+    }
+    return file;
+}
+
+} // namespace vtt
