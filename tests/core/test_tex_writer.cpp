@@ -1,0 +1,234 @@
+#include "codecs/SaveConversion.h"
+#include "codecs/TexReader.h"
+#include "codecs/TexWriter.h"
+#include "support/SavedImages.h"
+
+#include <QtTest>
+
+using namespace vtt;
+using namespace vtt::testing;
+
+using ByteVector = std::vector<std::uint8_t>;
+Q_DECLARE_METATYPE(ByteVector)
+
+namespace {
+
+ImageDocument loadTex(const ByteVector& file)
+{
+    ReadResult r = readTex(Bytes(file.data(), file.size()), ImageDocument{});
+    if (!r.ok())
+        qFatal("test file does not load: %s", r.error().detail.c_str());
+    return r.document();
+}
+
+ByteVector texFile(std::int16_t width, std::int16_t height, std::int16_t type, std::int16_t mips = 1,
+                   std::int16_t unknown = 0, std::int32_t bits = 0)
+{
+    ByteVector file = texHeader(width, height, type, mips, unknown, bits);
+    const std::size_t n = static_cast<std::size_t>(width * height);
+    const std::size_t body = type == 1 ? 1024 + n : type == 17 ? 3 * n : 4 * n;
+    for (std::size_t i = 0; i < body; ++i)
+        file.push_back(patternByte(i));
+    return file;
+}
+
+} // namespace
+
+class TexWriterTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void texSavedAsTexIsTheSameFile_data()
+    {
+        QTest::addColumn<ByteVector>("file");
+        QTest::newRow("type 1, 4 x 2") << texFile(4, 2, 1);
+        QTest::newRow("type 1, 0 x 3") << texFile(0, 3, 1);
+        QTest::newRow("type 17, 3 x 2") << texFile(3, 2, 17, 1, -1, 2147483647);
+        QTest::newRow("type 18, 2 x 2") << texFile(2, 2, 18, 1, 7, -5);
+        QTest::newRow("type 18, 33 x 1") << texFile(33, 1, 18);
+    }
+    void texSavedAsTexIsTheSameFile()
+    {
+        QFETCH(ByteVector, file);
+        ImageDocument doc = loadTex(file);
+        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {doc.MipCount, doc.TexUnknown, doc.TexBits});
+        QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
+        QCOMPARE(r.bytes(), file);
+    }
+
+    void type18ReloadedWithMipsGivesItsFirstThirtyBytes()
+    {
+        // A 2 x 2 file that claims five levels saves as five real levels,
+        // and the first 30 bytes stay those of its source.
+        ByteVector file = texFile(2, 2, 18, 5);
+        ImageDocument doc = loadTex(file);
+        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {5, 0, 0});
+        QVERIFY(r.ok());
+        QCOMPARE(r.bytes().size(), std::size_t(14 + 4 * (4 + 1 + 1 + 1 + 1)));
+        QCOMPARE(ByteVector(r.bytes().begin(), r.bytes().begin() + 30), file);
+    }
+
+    void headerTakesThePanelValues()
+    {
+        ImageDocument doc = loadTex(texFile(2, 1, 17, 3, 4, 5));
+        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {1, -2, -70000});
+        QVERIFY(r.ok());
+        QCOMPARE(ByteVector(r.bytes().begin(), r.bytes().begin() + 14), texHeader(2, 1, 17, 1, -2, -70000));
+        QCOMPARE(doc.MipCount, std::int16_t(1));
+        QCOMPARE(doc.TexUnknown, std::int16_t(-2));
+        QCOMPARE(doc.TexBits, -70000);
+    }
+
+    void type1LayoutAndSizeByMipCount_data()
+    {
+        QTest::addColumn<int>("mips");
+        QTest::addColumn<int>("size");
+        // 6 x 4: levels of 6 x 4, 3 x 2, then 1 x 1 on. A count below 1 still
+        // writes the full-size level, and the header keeps the count typed.
+        QTest::newRow("1") << 1 << 14 + 1024 + 24;
+        QTest::newRow("0") << 0 << 14 + 1024 + 24;
+        QTest::newRow("-4") << -4 << 14 + 1024 + 24;
+        QTest::newRow("2") << 2 << 14 + 1024 + 24 + 6;
+        QTest::newRow("5") << 5 << 14 + 1024 + 24 + 6 + 1 + 1 + 1;
+    }
+    void type1LayoutAndSizeByMipCount()
+    {
+        QFETCH(int, mips);
+        QFETCH(int, size);
+        ImageDocument doc = indexedDocument(6, 4, DocumentKind::Tex);
+        doc.TexType = 1;
+        doc.Palette[4 * 9 + 0] = 30; // red
+        doc.Palette[4 * 9 + 1] = 20;
+        doc.Palette[4 * 9 + 2] = 10;
+        doc.Palette[4 * 9 + 3] = 40;
+        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {std::int16_t(mips), 0, 0});
+        QVERIFY(r.ok());
+        const ByteVector& out = r.bytes();
+        QCOMPARE(int(out.size()), size);
+        QCOMPARE(std::int16_t(out[6] | out[7] << 8), std::int16_t(mips));
+        QCOMPARE(ByteVector(out.begin() + 14 + 36, out.begin() + 14 + 40), (ByteVector{10, 20, 30, 40}));
+        QCOMPARE(ByteVector(out.begin() + 1038, out.begin() + 1038 + 24), doc.PixelIndices);
+    }
+
+    void historicalTypesAreRefusedWithTheirMessage_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("14") << 14
+                            << QString::fromUtf8("Hehe det kan det aldrig bli med den nuvarande koden för att det "
+                                                 "går inte att välja typ 14");
+        QTest::newRow("15") << 15 << QString::fromUtf8("Samma sak här");
+        QTest::newRow("16") << 16 << QString::fromUtf8("Och här");
+    }
+    void historicalTypesAreRefusedWithTheirMessage()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, message);
+        ImageDocument doc = indexedDocument(2, 2, DocumentKind::Tex);
+        doc.TexType = std::int16_t(type);
+        const WriteResult r = writeTex(doc);
+        QVERIFY(!r.ok());
+        QCOMPARE(r.error().kind, WriteFailure::TexTypeMessage);
+        QCOMPARE(QString::fromStdString(r.error().detail), message);
+    }
+
+    void unwritableDocumentsAreRefused_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<int>("pixelsHeld");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("type 0") << 0 << 2 << 8 << 4 << "type 0";
+        QTest::newRow("type 2") << 2 << 2 << 32 << 4 << "type 2";
+        QTest::newRow("type 19") << 19 << 2 << 32 << 4 << "type 19";
+        QTest::newRow("negative width") << 18 << -2 << 32 << 4 << "negative size";
+        QTest::newRow("indices short") << 1 << 2 << 8 << 3 << "only 3 pixels";
+        QTest::newRow("pixels short") << 18 << 2 << 32 << 0 << "only 0 pixels";
+        QTest::newRow("type 1 over direct colour") << 1 << 2 << 32 << 4 << "depth of 32 bits";
+        QTest::newRow("type 17 over palette") << 17 << 2 << 8 << 4 << "depth of 8 bits";
+        QTest::newRow("type 18 over 16 bits") << 18 << 2 << 16 << 4 << "depth of 16 bits";
+    }
+    void unwritableDocumentsAreRefused()
+    {
+        QFETCH(int, type);
+        QFETCH(int, width);
+        QFETCH(int, depth);
+        QFETCH(int, pixelsHeld);
+        QFETCH(QString, says);
+        ImageDocument doc = depth == 8 ? indexedDocument(2, 2, DocumentKind::Tex)
+                                       : directDocument(2, 2, std::uint8_t(depth), DocumentKind::Tex);
+        doc.TexType = std::int16_t(type);
+        doc.ImageWidth = std::int16_t(width);
+        // Only the selected array is cut short; the other one stays empty.
+        if (depth == 8)
+            doc.PixelIndices.resize(std::size_t(pixelsHeld));
+        else
+            doc.PixelBytes.resize(std::size_t(4 * pixelsHeld));
+        const WriteResult r = writeTex(doc);
+        QVERIFY(!r.ok());
+        QCOMPARE(r.error().kind, WriteFailure::Unwritable);
+        QVERIFY2(QString::fromStdString(r.error().detail).contains(says), r.error().detail.c_str());
+    }
+
+    void neverOpenedDocumentIsRefused()
+    {
+        ImageDocument doc;
+        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {1, 0, 0});
+        QVERIFY(!r.ok());
+        QCOMPARE(r.error().kind, WriteFailure::Unwritable);
+        QVERIFY(QString::fromStdString(r.error().detail).contains("no image"));
+    }
+
+    void tgaSavedAsTexTakesItsTypeFromTheDepth_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("bodySize");
+        QTest::newRow("8 bits") << 8 << 1 << 1024 + 6;
+        QTest::newRow("24 bits") << 24 << 17 << 3 * 6;
+        QTest::newRow("32 bits") << 32 << 18 << 4 * 6;
+    }
+    void tgaSavedAsTexTakesItsTypeFromTheDepth()
+    {
+        QFETCH(int, depth);
+        QFETCH(int, type);
+        QFETCH(int, bodySize);
+        ImageDocument doc = depth == 8 ? indexedDocument(3, 2, DocumentKind::Tga)
+                                       : directDocument(3, 2, std::uint8_t(depth), DocumentKind::Tga);
+        doc.TexType = 15; // left over from an earlier TEX load
+        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {1, 9, 123456});
+        QVERIFY(r.ok());
+        const ByteVector& out = r.bytes();
+        QCOMPARE(ByteVector(out.begin(), out.begin() + 14), texHeader(3, 2, std::int16_t(type), 1, 9, 123456));
+        QCOMPARE(int(out.size()), 14 + bodySize);
+        QCOMPARE(doc.TexType, std::int16_t(type));
+        QCOMPARE(doc.FileKind, DocumentKind::Tga);
+
+        // The file reads back as the document's pixels; a 24-bit TGA's alpha
+        // is its opaque 255, as type 17 reads.
+        const ImageDocument back = loadTex(out);
+        if (depth == 8) {
+            QCOMPARE(back.PixelIndices, doc.PixelIndices);
+            QVERIFY(back.Palette == doc.Palette);
+        } else {
+            QCOMPARE(back.PixelBytes, doc.PixelBytes);
+        }
+    }
+
+    void tgaDepthWithoutATypeIsRefusedAndNothingChanges()
+    {
+        ImageDocument doc = directDocument(2, 2, 16, DocumentKind::Tga);
+        doc.TexType = 18;
+        doc.MipCount = 3;
+        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {1, 2, 3});
+        QVERIFY(!r.ok());
+        QVERIFY(QString::fromStdString(r.error().detail).contains("depth of 16 bits"));
+        QCOMPARE(doc.TexType, std::int16_t(18));
+        QCOMPARE(doc.MipCount, std::int16_t(3));
+        QCOMPARE(doc.TexUnknown, std::int16_t(0));
+    }
+};
+
+QTEST_APPLESS_MAIN(TexWriterTest)
+#include "test_tex_writer.moc"
