@@ -6,6 +6,7 @@
 #include "operations/frmSwitchRGBA.h"
 #include "palette/frmPallet.h"
 #include "platform/InputFile.h"
+#include "shell/Pictures.h"
 #include "shell/SaveCommand.h"
 #include "shell/TabControl.h"
 #include "shell/Twips.h"
@@ -20,6 +21,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QToolBar>
 
 namespace vtt {
@@ -32,14 +34,30 @@ const QString UnsupportedTexMessage = QStringLiteral(
 // Client area, below the menu bar.
 constexpr int ClientWidth = 4125;
 constexpr int ClientHeight = 4875;
+constexpr int MaxMipSpin = 10;
 
 struct ToolbarButton {
     const char* key;
     const char* toolTip;
+    ToolbarPicture picture;
 };
 constexpr ToolbarButton ToolbarButtons[] = {
-    {"new", "New"},   {"open", "Open"},     {"save", "Save"},     {"flip", "Flip"},
-    {"mirror", "Mirror"}, {"rotate", "Rotate"}, {"info", "Image Information"},
+    {"new", "New", ToolbarPicture::New},
+    {"open", "Open", ToolbarPicture::Open},
+    {"save", "Save", ToolbarPicture::Save},
+    {"flip", "Flip", ToolbarPicture::Flip},
+    {"mirror", "Mirror", ToolbarPicture::Mirror},
+    {"rotate", "Rotate", ToolbarPicture::Rotate},
+    {"info", "Image Information", ToolbarPicture::Info},
+};
+
+// The client area asks for its design size, so the window opens with
+// exactly that much room below the menu bar; it stays resizable, and the
+// controls keep their places when it is resized.
+class ClientArea : public QWidget {
+public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override { return {twips(ClientWidth), twips(ClientHeight)}; }
 };
 
 template <typename W>
@@ -59,6 +77,7 @@ frmSkelvo::frmSkelvo(ImageDocument& doc, Platform& platform, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmSkelvo"));
     setWindowTitle(ProgramTitle);
+    setWindowIcon(programIcon());
     buildMenus();
     buildClientArea();
     buildToolbar();
@@ -132,7 +151,7 @@ void frmSkelvo::buildToolbar()
         action->setObjectName(QStringLiteral("Toolbar1_") + QString::fromLatin1(button.key));
         action->setData(QString::fromLatin1(button.key));
         action->setToolTip(QString::fromLatin1(button.toolTip));
-        action->setIcon(QIcon(QStringLiteral(":/toolbar/%1.png").arg(QString::fromLatin1(button.key))));
+        action->setIcon(QIcon(ImageList1_.picture(button.picture)));
     }
     connect(Toolbar1_, &QToolBar::actionTriggered, this,
             [this](QAction* action) { Toolbar1_ButtonClick(action->data().toString()); });
@@ -140,9 +159,8 @@ void frmSkelvo::buildToolbar()
 
 void frmSkelvo::buildClientArea()
 {
-    auto* client = new QWidget(this);
+    auto* client = new ClientArea(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(twips(ClientWidth), twips(ClientHeight));
     setCentralWidget(client);
 
     SSTab1_ = placed(new TabControl(client), "SSTab1", twipsRect(0, 360, ClientWidth, 4515));
@@ -165,18 +183,25 @@ void frmSkelvo::buildClientArea()
     lblHeight_ = placed(new QLabel(QStringLiteral("Height:"), Frame1_), "lblHeight", twipsRect(120, 480, 1335, 255));
     lblWidth_ = placed(new QLabel(QStringLiteral("Width:"), Frame1_), "lblWidth", twipsRect(120, 240, 1215, 255));
 
-    // A spin for the mip count: the upper arrow counts up to 10.
-    VScroll1_->setRange(0, 10);
+    // A spin for the mip count whose upper arrow counts up, from 0 to 10.
+    // A vertical bar's upper arrow always lowers its value, so the bar holds
+    // the negated count: arrows, keys, wheel and thumb then all agree, with
+    // 10 at the top.
+    VScroll1_->setRange(-MaxMipSpin, 0);
     VScroll1_->setSingleStep(1);
     VScroll1_->setPageStep(1);
     VScroll1_->setValue(0);
-    VScroll1_->setInvertedAppearance(true);
-    VScroll1_->setInvertedControls(false);
-    connect(VScroll1_, &QScrollBar::valueChanged, this, &frmSkelvo::VScroll1_Change);
+    connect(VScroll1_, &QScrollBar::valueChanged, this, [this](int negated) { VScroll1_Change(-negated); });
 
     txtHexDump_ = placed(new QPlainTextEdit(hexPage), "txtHexDump", twipsRect(120, 480, 3855, 3855));
     txtHexDump_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
+    // Keyboard focus by tab index: the tab strip, the picture, the hex dump,
+    // then the header boxes. Toolbar buttons take no focus, as usual for a
+    // toolbar whose commands the menus also offer.
+    SSTab1_->setFocusProxy(SSTab1_->tabBar());
+    picImage_->setFocusPolicy(Qt::StrongFocus);
+    VScroll1_->setFocusPolicy(Qt::StrongFocus);
     setTabOrder(SSTab1_, picImage_);
     setTabOrder(picImage_, txtHexDump_);
     setTabOrder(txtHexDump_, VScroll1_);
@@ -243,8 +268,10 @@ void frmSkelvo::mnuInfo_Click() {}
 
 void frmSkelvo::mnuEditPallet_Click()
 {
-    if (!pallet_)
+    if (!pallet_) {
         pallet_ = new frmPallet(doc_, platform_);
+        pallet_->setWindowIcon(programIcon());
+    }
     pallet_->show();
     pallet_->raise();
     pallet_->activateWindow();
@@ -252,8 +279,10 @@ void frmSkelvo::mnuEditPallet_Click()
 
 void frmSkelvo::mnuSwitch_Click()
 {
-    if (!switcher_)
+    if (!switcher_) {
         switcher_ = new frmSwitchRGBA(doc_, [this] { cmdSave(); });
+        switcher_->setWindowIcon(programIcon());
+    }
     switcher_->show();
     switcher_->raise();
     switcher_->activateWindow();

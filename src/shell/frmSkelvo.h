@@ -2,6 +2,7 @@
 
 #include "document/ImageDocument.h"
 #include "platform/Platform.h"
+#include "shell/Pictures.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -77,6 +78,7 @@ private:
     QLineEdit* txtBits_ = nullptr;
     QScrollBar* VScroll1_ = nullptr;
     QPlainTextEdit* txtHexDump_ = nullptr;
+    ImageList ImageList1_;
 
     QPointer<frmPallet> pallet_;
     QPointer<frmSwitchRGBA> switcher_;
