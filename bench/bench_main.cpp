@@ -1,0 +1,325 @@
+// The benchmark suite: decoding, encoding, the operations, the redraw and
+// the whole open command, with the baselines each is judged against.
+//
+// Names are group/case/side. Every benchmark reports the bytes it produces
+// as the counter "bytes", which is how scripts/bench.sh pairs it with the
+// memcpy baseline of the same size and the TGA decodes with stb_image and
+// Qt's own plugin on the same file.
+
+#include "BenchFiles.h"
+#include "BenchWriters.h"
+
+#include "codecs/TexReader.h"
+#include "codecs/TgaReader.h"
+#include "operations/ChannelSwitch.h"
+#include "operations/FlipMirror.h"
+#include "shell/frmSkelvo.h"
+#include "support/ScriptedPlatform.h"
+#include "view/PictureArea.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_TGA
+#define STBI_NO_STDIO
+#include <stb/stb_image.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+
+using namespace vtt;
+using namespace vtt::bench;
+
+namespace {
+
+constexpr int Sides[] = {256, 1024, 4096};
+constexpr FileLayout Decoded[] = {FileLayout::Tex1,  FileLayout::Tex17, FileLayout::Tex18,   FileLayout::Tga8,
+                                  FileLayout::Tga24, FileLayout::Tga32, FileLayout::Tga32Rle};
+
+// Every size some benchmark produces gets a memcpy baseline of its own.
+std::set<std::size_t> memcpySizes;
+
+void produced(benchmark::State& state, std::size_t bytes)
+{
+    state.counters["bytes"] = static_cast<double>(bytes);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+Bytes bytesOf(const std::vector<std::uint8_t>& file) { return Bytes(file.data(), file.size()); }
+
+ReadResult readAny(FileLayout layout, Bytes file)
+{
+    static const ImageDocument empty;
+    return isTga(layout) ? readTga(file, empty) : readTex(file, empty);
+}
+
+// A decoded document to run the operations and the redraw on.
+ImageDocument documentOf(FileLayout layout, int side)
+{
+    ReadResult r = readAny(layout, bytesOf(cachedFile(layout, side)));
+    if (!r.ok()) {
+        std::fprintf(stderr, "cannot decode the %s benchmark image: %s\n", layoutName(layout),
+                     r.error().detail.c_str());
+        std::exit(1);
+    }
+    return std::move(r.document());
+}
+
+// --- baselines -------------------------------------------------------------
+
+// The machine's limit: copying between two buffers already in memory.
+void memcpyWarm(benchmark::State& state, std::size_t bytes)
+{
+    std::vector<std::uint8_t> src(bytes, 1), dst(bytes, 2);
+    for (auto _ : state) {
+        std::memcpy(dst.data(), src.data(), bytes);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+// What any decoder that returns a new image pays at least: a fresh block
+// (page faults on first touch) plus the copy.
+void memcpyFresh(benchmark::State& state, std::size_t bytes)
+{
+    std::vector<std::uint8_t> src(bytes, 1);
+    for (auto _ : state) {
+        std::unique_ptr<std::uint8_t[]> dst(new std::uint8_t[bytes]);
+        std::memcpy(dst.get(), src.data(), bytes);
+        benchmark::DoNotOptimize(dst.get());
+        benchmark::ClobberMemory();
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+void stbDecode(benchmark::State& state, FileLayout layout, int side)
+{
+    const auto& file = cachedFile(layout, side);
+    int w = 0, h = 0, channels = 0;
+    for (auto _ : state) {
+        // The natural channel count: the least work stb_image can do.
+        stbi_uc* pixels = stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &w, &h, &channels, 0);
+        if (!pixels) {
+            state.SkipWithError(stbi_failure_reason());
+            return;
+        }
+        benchmark::DoNotOptimize(pixels);
+        stbi_image_free(pixels);
+    }
+    produced(state, static_cast<std::size_t>(w) * h * channels);
+}
+
+void qtDecode(benchmark::State& state, FileLayout layout, int side)
+{
+    const auto& file = cachedFile(layout, side);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        QImage image;
+        if (!image.loadFromData(file.data(), static_cast<int>(file.size()), "TGA")) {
+            state.SkipWithError("Qt's TGA plugin does not read this file");
+            return;
+        }
+        bytes = static_cast<std::size_t>(image.sizeInBytes());
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    produced(state, bytes);
+}
+
+// --- the tool ----------------------------------------------------------------
+
+void decode(benchmark::State& state, FileLayout layout, int side)
+{
+    const Bytes file = bytesOf(cachedFile(layout, side));
+    for (auto _ : state) {
+        ReadResult r = readAny(layout, file);
+        if (!r.ok()) {
+            state.SkipWithError(r.error().detail.c_str());
+            return;
+        }
+        benchmark::DoNotOptimize(r.document().PixelBytes.data());
+        benchmark::DoNotOptimize(r.document().PixelIndices.data());
+    }
+    produced(state, decodedBytes(layout, side));
+}
+
+void encode(benchmark::State& state, EncodeCase which, int side)
+{
+    ImageDocument doc = documentOf(sourceLayout(which), side);
+    std::string problem;
+    if (!prepareForEncode(which, doc, problem)) {
+        state.SkipWithError(problem.c_str());
+        return;
+    }
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        if (!encodeDocument(which, doc, bytes, problem)) {
+            state.SkipWithError(problem.c_str());
+            return;
+        }
+    }
+    produced(state, bytes);
+}
+
+template <typename Operation>
+void operation(benchmark::State& state, FileLayout layout, int side, Operation op)
+{
+    ImageDocument doc = documentOf(layout, side);
+    for (auto _ : state) {
+        op(doc);
+        benchmark::DoNotOptimize(doc.PixelBytes.data());
+        benchmark::ClobberMemory();
+    }
+    produced(state, decodedBytes(layout, side));
+}
+
+void swapRedBlue(ImageDocument& doc)
+{
+    ChannelMapping mapping;
+    mapping[Channel::Red] = Channel::Blue;
+    mapping[Channel::Blue] = Channel::Red;
+    switchChannels(doc, mapping);
+}
+
+// The redraw into a picture area as large as the image: every pixel drawn.
+void redrawFull(benchmark::State& state, FileLayout layout, int side)
+{
+    const ImageDocument doc = documentOf(layout, side);
+    PictureArea area;
+    area.resize(side + 2 * area.frameWidth(), side + 2 * area.frameWidth());
+    area.show();
+    QApplication::processEvents();
+    if (area.canvas().width() < side) {
+        state.SkipWithError("the picture area did not take the image's size");
+        return;
+    }
+    for (auto _ : state) {
+        area.drawDocument(doc);
+        benchmark::DoNotOptimize(area.canvas().constBits());
+    }
+    produced(state, static_cast<std::size_t>(side) * side * 4);
+}
+
+struct Window {
+    ImageDocument doc;
+    testing::ScriptedPlatform platform;
+    frmSkelvo window{doc, platform};
+    Window()
+    {
+        window.show();
+        QApplication::processEvents();
+    }
+};
+
+// The redraw command of the main window: what the user waits for after Flip.
+void redrawWindow(benchmark::State& state, FileLayout layout, int side)
+{
+    Window w;
+    w.doc = documentOf(layout, side);
+    for (auto _ : state)
+        w.window.cmdSave();
+    const QImage& canvas = w.window.picture()->canvas();
+    const std::size_t drawn = static_cast<std::size_t>(std::min(canvas.width(), side))
+        * static_cast<std::size_t>(std::min(canvas.height(), side)) * 4;
+    produced(state, drawn);
+}
+
+// File > Open of a TEX file through the main window: dialog answer, read,
+// decode, header panel, draw.
+void openCommand(benchmark::State& state, FileLayout layout, int side)
+{
+    const std::string path =
+        writeTempFile(std::string("vtt-bench-open-") + layoutName(layout) + "-" + std::to_string(side) + ".tex",
+                      cachedFile(layout, side));
+    Window w;
+    for (auto _ : state) {
+        w.platform.answerFile(QString::fromStdString(path), TexFilterIndex);
+        w.window.mnuOpen_Click();
+        if (!w.platform.messages.empty()) {
+            state.SkipWithError(w.platform.messages.back().text.toStdString().c_str());
+            return;
+        }
+    }
+    if (w.doc.PixelCount != side * side) {
+        state.SkipWithError("the open command did not load the file");
+        return;
+    }
+    produced(state, decodedBytes(layout, side));
+}
+
+template <typename... Args>
+void add(const std::string& name, Args&&... args)
+{
+    benchmark::RegisterBenchmark(name.c_str(), std::forward<Args>(args)...)
+        ->UseRealTime()
+        ->Unit(benchmark::kMicrosecond);
+}
+
+void registerAll()
+{
+    for (int side : Sides) {
+        const std::string s = "/" + std::to_string(side);
+        for (FileLayout layout : Decoded) {
+            add(std::string("decode/") + layoutName(layout) + s, decode, layout, side);
+            if (isTga(layout)) {
+                add(std::string("stb/") + layoutName(layout) + s, stbDecode, layout, side);
+                add(std::string("qt/") + layoutName(layout) + s, qtDecode, layout, side);
+            }
+        }
+        for (EncodeCase which : encodeCases())
+            add(std::string("encode/") + encodeName(which) + s, encode, which, side);
+        add("flip/rgba" + s, operation<void (*)(ImageDocument&)>, FileLayout::Tex18, side, flipImage);
+        add("mirror/rgba" + s, operation<void (*)(ImageDocument&)>, FileLayout::Tex18, side, mirrorImage);
+        add("flip/indexed" + s, operation<void (*)(ImageDocument&)>, FileLayout::Tex1, side, flipImage);
+        add("mirror/indexed" + s, operation<void (*)(ImageDocument&)>, FileLayout::Tex1, side, mirrorImage);
+        add("swap/rgba" + s, operation<void (*)(ImageDocument&)>, FileLayout::Tex18, side, swapRedBlue);
+        add("redraw/full-rgba" + s, redrawFull, FileLayout::Tex18, side);
+        add("redraw/full-indexed" + s, redrawFull, FileLayout::Tex1, side);
+        add("redraw/window-rgba" + s, redrawWindow, FileLayout::Tex18, side);
+    }
+    add("open/tex18/4096", openCommand, FileLayout::Tex18, 4096);
+
+    for (int side : Sides) {
+        for (FileLayout layout : Decoded)
+            memcpySizes.insert(decodedBytes(layout, side));
+        for (EncodeCase which : encodeCases())
+            if (const std::size_t bytes = encodedBytes(which, side))
+                memcpySizes.insert(bytes);
+    }
+    {
+        Window w;
+        const QImage& canvas = w.window.picture()->canvas();
+        for (int side : Sides)
+            memcpySizes.insert(static_cast<std::size_t>(std::min(canvas.width(), side))
+                               * static_cast<std::size_t>(std::min(canvas.height(), side)) * 4);
+    }
+    for (std::size_t bytes : memcpySizes) {
+        add("memcpy/" + std::to_string(bytes), memcpyWarm, bytes);
+        add("memcpy-fresh/" + std::to_string(bytes), memcpyFresh, bytes);
+    }
+}
+
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    registerAll();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

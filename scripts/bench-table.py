@@ -1,0 +1,126 @@
+#!/usr/bin/env python3
+"""Turns the benchmark suite's JSON output into the Markdown results table.
+
+  bench-table.py results.json [peak-memory.txt] > table.md
+
+Each benchmark is shown as a ratio to memcpy of the bytes it produces
+(warm buffers: the machine's limit; and into a fresh block, which any
+decoder returning a new image also pays) and, for Targa decodes, to
+stb_image and Qt's TGA plugin decoding the same bytes.
+"""
+import json
+import platform
+import subprocess
+import sys
+
+data = json.load(open(sys.argv[1]))
+rows = {}
+for b in data["benchmarks"]:
+    if b.get("run_type", "iteration") != "iteration":
+        continue
+    name = b.get("run_name", b["name"]).removesuffix("/real_time")
+    rows[name] = b
+
+def micros(b):
+    if b.get("error_occurred"):
+        return None
+    t = b["real_time"]
+    unit = b.get("time_unit", "ns")
+    return t * {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}[unit]
+
+memcpy = {}
+fresh = {}
+for name, b in rows.items():
+    group, _, size = name.partition("/")
+    if group == "memcpy":
+        memcpy[int(size)] = micros(b)
+    elif group == "memcpy-fresh":
+        fresh[int(size)] = micros(b)
+
+def nearest(table, size):
+    if not table:
+        return None
+    key = min(table, key=lambda k: abs(k - size))
+    return table[key]
+
+def ratio(a, b):
+    if a is None or b is None or b == 0:
+        return "—"
+    return f"{a / b:.2f}"
+
+decode_goal = ("decode", "flip", "mirror", "swap", "redraw")
+lines = [
+    "| benchmark | side | time (µs) | output (MiB) | × memcpy | × memcpy into new block | × stb_image | × Qt TGA | goal |",
+    "|---|---|---:|---:|---:|---:|---:|---:|---|",
+]
+misses = []
+for name, b in rows.items():
+    group, _, rest = name.partition("/")
+    if group in ("memcpy", "memcpy-fresh", "stb", "qt"):
+        continue
+    case, _, side = rest.rpartition("/")
+    t = micros(b)
+    if t is None:
+        lines.append(f"| {group} {case} | {side} | not run: {b.get('error_message', '')} | | | | | | |")
+        continue
+    out = b.get("bytes", 0)
+    m = nearest(memcpy, out)
+    f = nearest(fresh, out)
+    stb = qt = None
+    if group == "decode" and case.startswith("tga"):
+        stb = micros(rows.get(f"stb/{case}/{side}", {"error_occurred": True}))
+        qt = micros(rows.get(f"qt/{case}/{side}", {"error_occurred": True}))
+    verdict = "—"
+    if group in decode_goal:
+        ok = m is not None and t <= 2 * m
+        why = [] if ok else [f"{t / m:.1f}× memcpy"]
+        if group == "decode" and case.startswith("tga") and stb is not None and t >= stb:
+            ok = False
+            why.append(f"{t / stb:.2f}× stb_image")
+        verdict = "met" if ok else "missed (" + ", ".join(why) + ")"
+        if not ok:
+            misses.append(f"{group} {case} {side}: " + ", ".join(why))
+    lines.append(f"| {group} {case} | {side} | {t:,.1f} | {out / 2**20:.2f} | {ratio(t, m)} | {ratio(t, f)} | "
+                 f"{ratio(t, stb)} | {ratio(t, qt)} | {verdict} |")
+
+ctx = data.get("context", {})
+try:
+    model = next(l.split(":", 1)[1].strip() for l in subprocess.run(["lscpu"], capture_output=True, text=True)
+                 .stdout.splitlines() if l.startswith("Model name"))
+except Exception:
+    model = platform.processor() or "unknown"
+print(f"Machine: {model}, {ctx.get('num_cpus', '?')} CPUs at {ctx.get('mhz_per_cpu', '?')} MHz, "
+      f"{platform.system()} {platform.release()}; run {ctx.get('date', '')}.")
+print()
+print("\n".join(lines))
+print()
+print("Baselines (µs): memcpy warm / into a new block, by bytes:")
+print()
+print("| bytes | memcpy | memcpy into new block |")
+print("|---:|---:|---:|")
+for size in sorted(memcpy):
+    print(f"| {size:,} | {memcpy[size]:,.1f} | {fresh.get(size, 0):,.1f} |")
+print()
+print("stb_image and Qt decode times (µs), same bytes:")
+print()
+print("| file | side | stb_image | Qt TGA plugin |")
+print("|---|---|---:|---:|")
+for name, b in rows.items():
+    group, _, rest = name.partition("/")
+    if group != "stb":
+        continue
+    case, _, side = rest.rpartition("/")
+    s = micros(b)
+    q = micros(rows.get(f"qt/{case}/{side}", {"error_occurred": True}))
+    print(f"| {case} | {side} | {'—' if s is None else f'{s:,.1f}'} | "
+          f"{'does not read it' if q is None else f'{q:,.1f}'} |")
+if len(sys.argv) > 2:
+    print()
+    print("Peak memory of File > Open, 4096 × 4096 type 18:")
+    print()
+    print("```")
+    print(open(sys.argv[2]).read().strip())
+    print("```")
+if misses:
+    print()
+    print("Goals missed: " + "; ".join(misses) + ".")
