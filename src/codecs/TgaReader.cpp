@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <optional>
 #include <string>
 
 namespace vtt {
@@ -32,75 +34,307 @@ tga::Header readHeader(ByteReader& in)
     return h;
 }
 
-// Files written by earlier versions of this tool declare a 256-entry map for
-// true-colour pixels but contain none; they have always loaded as true colour.
-bool isLegacyTrueColour(const tga::Header& h)
+// Files written by earlier versions of this tool start with these bytes and
+// a depth of 24 or 32: they declare a 256-entry map but contain none, and
+// have always loaded as true colour.
+constexpr std::uint8_t LegacyHeaderStart[8] = {0, 1, 1, 0, 0, 0, 1, 24};
+
+bool isLegacyTrueColour(Bytes file, const tga::Header& h)
 {
-    return tga::is(h.imageType, tga::ImageType::ColorMapped) && (h.pixelDepth == 24 || h.pixelDepth == 32);
+    return std::equal(std::begin(LegacyHeaderStart), std::end(LegacyHeaderStart), file.begin())
+        && (h.pixelDepth == 24 || h.pixelDepth == 32);
 }
 
+// Stored pixel and colour-map entry formats. Each says how many bytes one
+// value takes in the file (In) and in the document (Out: one palette index,
+// or red, green, blue, alpha), how one value converts and how a span does.
+// The decoders are templates over them: no per-pixel dispatch.
+template <class Px>
+void convertEach(const std::uint8_t* src, std::uint8_t* dst, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i, src += Px::In, dst += Px::Out)
+        Px::put(src, dst);
+}
+
+struct Index8 {
+    static constexpr std::size_t In = 1, Out = 1;
+    static void put(const std::uint8_t* s, std::uint8_t* d) { d[0] = s[0]; }
+    static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n) { std::memcpy(d, s, n); }
+};
+
+struct Bgr24 {
+    static constexpr std::size_t In = 3, Out = 4;
+    static void put(const std::uint8_t* s, std::uint8_t* d)
+    {
+        d[0] = s[2];
+        d[1] = s[1];
+        d[2] = s[0];
+        d[3] = 255;
+    }
+    static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n) { convertEach<Bgr24>(s, d, n); }
+};
+
+struct Bgra32 {
+    static constexpr std::size_t In = 4, Out = 4;
+    static void put(const std::uint8_t* s, std::uint8_t* d)
+    {
+        d[0] = s[2];
+        d[1] = s[1];
+        d[2] = s[0];
+        d[3] = s[3];
+    }
+    static std::uint32_t swapRedBlue(std::uint32_t v)
+    {
+        return (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
+    }
+    // Whole words: only blue and red trade places. Blocks of a fixed size
+    // let the compiler turn the inner loop into vector code, which keeps
+    // this close to a plain copy.
+    static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n)
+    {
+        constexpr std::size_t Block = 16;
+        std::size_t i = 0;
+        for (; i + Block <= n; i += Block, s += 4 * Block, d += 4 * Block) {
+            std::uint32_t v[Block];
+            std::memcpy(v, s, sizeof v);
+            for (std::size_t k = 0; k < Block; ++k)
+                v[k] = swapRedBlue(v[k]);
+            std::memcpy(d, v, sizeof v);
+        }
+        for (; i < n; ++i, s += 4, d += 4) {
+            std::uint32_t v;
+            std::memcpy(&v, s, 4);
+            v = swapRedBlue(v);
+            std::memcpy(d, &v, 4);
+        }
+    }
+};
+
+// 5 bits to 8 by repeating the top bits, so 0 stays 0 and 31 becomes 255.
 constexpr std::uint8_t scale5(unsigned v) { return static_cast<std::uint8_t>((v << 3) | (v >> 2)); }
 
-// A 15- or 16-bit value, blue in the low bits. The attribute bit, where the
-// descriptor declares one, marks a transparent pixel when set, as the
-// reference decodes of 16-bit files expect.
-void put16(std::uint8_t* out, std::uint16_t v, bool attributeIsAlpha)
-{
-    out[0] = scale5((v >> 10) & 31);
-    out[1] = scale5((v >> 5) & 31);
-    out[2] = scale5(v & 31);
-    out[3] = attributeIsAlpha && (v & tga::AttributeBit) ? 0 : 255;
-}
-
-// One colour-map entry or true-colour pixel, stored blue first, into RGBA.
-void putColour(std::uint8_t* out, const std::uint8_t* in, std::size_t bytes, bool attributeIsAlpha)
-{
-    if (bytes == 2) {
-        put16(out, static_cast<std::uint16_t>(in[0] | (in[1] << 8)), attributeIsAlpha);
-        return;
+// 15- and 16-bit values, little-endian, blue in the low bits. Where the
+// descriptor declares an attribute bit, a set bit marks a transparent pixel,
+// as the reference decodes of 16-bit files expect; otherwise it is ignored.
+template <bool AttributeIsAlpha>
+struct Bgr555 {
+    static constexpr std::size_t In = 2, Out = 4;
+    static void put(const std::uint8_t* s, std::uint8_t* d)
+    {
+        const unsigned v = static_cast<unsigned>(s[0]) | (static_cast<unsigned>(s[1]) << 8);
+        d[0] = scale5((v >> 10) & 31);
+        d[1] = scale5((v >> 5) & 31);
+        d[2] = scale5(v & 31);
+        d[3] = AttributeIsAlpha && (v & tga::AttributeBit) ? 0 : 255;
     }
-    out[0] = in[2];
-    out[1] = in[1];
-    out[2] = in[0];
-    out[3] = bytes == 4 ? in[3] : 255;
-}
+    static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n) { convertEach<Bgr555>(s, d, n); }
+};
 
-// Expands run-length packets into `count` stored pixels of `bpp` bytes. A
-// run longer than the pixels still missing is cut at the image's end.
-bool expandRunLength(ByteReader& in, std::size_t count, std::size_t bpp, std::vector<std::uint8_t>& out,
-                     std::string& error)
+struct GreyAlpha16 {
+    static constexpr std::size_t In = 2, Out = 4;
+    static void put(const std::uint8_t* s, std::uint8_t* d)
+    {
+        d[0] = s[0];
+        d[1] = s[0];
+        d[2] = s[0];
+        d[3] = s[1];
+    }
+    static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n) { convertEach<GreyAlpha16>(s, d, n); }
+};
+
+enum class Format { Index8, Bgr24, Bgra32, Bgr15, Bgra16, GreyAlpha16 };
+
+// Decodes packets straight into the document's array. A packet reaching past
+// the image's end is cut there, and only the pixels used must be present.
+// Returns an empty string, or why the data is short.
+template <class Px>
+std::string decodeRunLength(ByteReader& in, std::uint8_t* out, std::size_t pixels)
 {
-    out.resize(count * bpp);
-    std::uint8_t* dst = out.data();
     std::size_t done = 0;
-    while (done < count) {
-        if (!in.has(1)) {
-            error = "its run-length data ends after " + to_string(done) + " of " + to_string(count) + " pixels";
-            return false;
-        }
+    while (done < pixels) {
+        if (!in.has(1))
+            return "its run-length data ends after " + to_string(done) + " of " + to_string(pixels) + " pixels";
         const std::uint8_t head = in.u8();
-        const std::size_t n = std::min<std::size_t>((head & tga::packet::CountMask) + 1u, count - done);
-        const std::size_t stored = head & tga::packet::RunFlag ? bpp : ((head & tga::packet::CountMask) + 1u) * bpp;
-        if (!in.has(stored)) {
-            error = "its run-length data ends inside a packet after " + to_string(done) + " of " + to_string(count)
+        const std::size_t count = std::min<std::size_t>((head & tga::packet::CountMask) + 1u, pixels - done);
+        const bool run = head & tga::packet::RunFlag;
+        const std::size_t stored = run ? Px::In : count * Px::In;
+        if (!in.has(stored))
+            return "its run-length data ends inside a packet after " + to_string(done) + " of " + to_string(pixels)
                 + " pixels";
-            return false;
-        }
-        const std::uint8_t* src = in.take(stored).data();
-        if (head & tga::packet::RunFlag) {
-            if (bpp == 1) {
-                std::memset(dst, src[0], n);
+        std::uint8_t* dst = out + done * Px::Out;
+        if (run) {
+            std::uint8_t value[Px::Out];
+            Px::put(in.take(Px::In).data(), value);
+            if constexpr (Px::Out == 1) {
+                std::memset(dst, value[0], count);
             } else {
-                for (std::size_t i = 0; i < n; ++i)
-                    std::memcpy(dst + i * bpp, src, bpp);
+                for (std::size_t i = 0; i < count; ++i, dst += Px::Out)
+                    std::memcpy(dst, value, Px::Out);
             }
         } else {
-            std::memcpy(dst, src, n * bpp);
+            Px::convert(in.take(stored).data(), dst, count);
         }
-        dst += n * bpp;
-        done += n;
+        done += count;
     }
-    return true;
+    return {};
+}
+
+template <class Px>
+std::string decodeWith(ByteReader& in, bool rle, std::uint8_t* out, std::size_t pixels)
+{
+    if (rle)
+        return decodeRunLength<Px>(in, out, pixels);
+    // The caller has checked that every uncompressed pixel is present.
+    Px::convert(in.take(pixels * Px::In).data(), out, pixels);
+    return {};
+}
+
+std::string decode(Format format, ByteReader& in, bool rle, std::uint8_t* out, std::size_t pixels)
+{
+    switch (format) {
+    case Format::Index8: return decodeWith<Index8>(in, rle, out, pixels);
+    case Format::Bgr24: return decodeWith<Bgr24>(in, rle, out, pixels);
+    case Format::Bgra32: return decodeWith<Bgra32>(in, rle, out, pixels);
+    case Format::Bgr15: return decodeWith<Bgr555<false>>(in, rle, out, pixels);
+    case Format::Bgra16: return decodeWith<Bgr555<true>>(in, rle, out, pixels);
+    case Format::GreyAlpha16: return decodeWith<GreyAlpha16>(in, rle, out, pixels);
+    }
+    return {};
+}
+
+enum class Kind { ColourMapped, TrueColour, Grey };
+
+// What the header declares, once it is known to be readable.
+struct Layout {
+    Kind kind = Kind::TrueColour;
+    bool rle = false;
+    Format pixels = Format::Bgr24;
+    std::size_t pixelBytes = 0; // stored bytes per pixel
+    Format mapEntries = Format::Bgr24;
+    std::size_t mapBytes = 0; // colour map in the file, read or skipped
+    std::uint8_t bitDepth = 0; // of the document
+};
+
+Format sixteenBit(const tga::Header& h)
+{
+    return (h.imageDescriptor & tga::descriptor::AlphaBitsMask) != 0 ? Format::Bgra16 : Format::Bgr15;
+}
+
+Format trueColourFormat(const tga::Header& h)
+{
+    switch (h.pixelDepth) {
+    case 15: return Format::Bgr15;
+    case 16: return sixteenBit(h);
+    case 24: return Format::Bgr24;
+    default: return Format::Bgra32;
+    }
+}
+
+std::optional<ReadError> planLayout(Bytes file, const tga::Header& h, Layout& layout)
+{
+    const unsigned d = h.pixelDepth;
+    if (h.colorMapType > static_cast<std::uint8_t>(tga::ColorMapType::Present))
+        return malformed("its colour-map type " + to_string(h.colorMapType) + " is not supported (only 0 and 1 are)");
+    if (!tga::isReadable(h.imageType))
+        return malformed("its image type " + to_string(h.imageType)
+                         + " is not supported (only 1, 2, 3, 9, 10 and 11 are)");
+    if (d != 8 && d != 15 && d != 16 && d != 24 && d != 32)
+        return malformed("a pixel depth of " + to_string(d) + " bits is not supported (only 8, 15, 16, 24 and 32 are)");
+
+    const bool hasMap = h.colorMapType == static_cast<std::uint8_t>(tga::ColorMapType::Present);
+    layout.mapBytes = hasMap ? std::size_t(h.colorMapLength) * tga::bytesPerEntry(h.colorMapEntrySize) : 0;
+    layout.pixelBytes = tga::bytesPerEntry(h.pixelDepth);
+    layout.rle = tga::isRunLength(h.imageType);
+
+    if (isLegacyTrueColour(file, h)) {
+        layout.kind = Kind::TrueColour;
+        layout.pixels = trueColourFormat(h);
+        layout.mapBytes = 0;
+        layout.bitDepth = h.pixelDepth;
+        return std::nullopt;
+    }
+
+    if (tga::isColorMapped(h.imageType)) {
+        layout.kind = Kind::ColourMapped;
+        if (!hasMap)
+            return malformed("it is colour-mapped but has no colour map");
+        if (d != 8)
+            return malformed("its colour-mapped pixels have " + to_string(d)
+                             + " bits; only 8-bit indices are supported");
+        const unsigned end = unsigned(h.firstEntryIndex) + h.colorMapLength;
+        if (end > PaletteEntries)
+            return malformed("its colour map covers entries " + to_string(h.firstEntryIndex) + " to "
+                             + to_string(end - 1) + ", beyond the 256 a palette holds");
+        if (h.colorMapLength > 0) {
+            switch (h.colorMapEntrySize) {
+            case 15: layout.mapEntries = Format::Bgr15; break;
+            case 16: layout.mapEntries = sixteenBit(h); break;
+            case 24: layout.mapEntries = Format::Bgr24; break;
+            case 32: layout.mapEntries = Format::Bgra32; break;
+            default:
+                return malformed("its colour-map entries of " + to_string(h.colorMapEntrySize)
+                                 + " bits each are not supported (only 15, 16, 24 and 32 are)");
+            }
+        }
+        layout.pixels = Format::Index8;
+        layout.bitDepth = PaletteDepth;
+    } else if (tga::isGrey(h.imageType)) {
+        layout.kind = Kind::Grey;
+        if (d == 8) {
+            layout.pixels = Format::Index8;
+            layout.bitDepth = PaletteDepth;
+        } else if (d == 16) {
+            layout.pixels = Format::GreyAlpha16;
+            layout.bitDepth = 32;
+        } else {
+            return malformed("greyscale pixels of " + to_string(d) + " bits are not supported (only 8 and 16 are)");
+        }
+    } else {
+        layout.kind = Kind::TrueColour;
+        if (d == 8)
+            return malformed("true-colour pixels of 8 bits are not supported (only 15, 16, 24 and 32 are)");
+        layout.pixels = trueColourFormat(h);
+        layout.bitDepth = d == 24 ? 24 : 32;
+    }
+    return std::nullopt;
+}
+
+template <class Px>
+void readEntries(Bytes map, std::size_t first, std::size_t count, std::uint8_t* palette)
+{
+    convertEach<Px>(map.data(), palette + 4 * first, count);
+}
+
+// Entries the map does not define are opaque black.
+void readColourMap(const tga::Header& h, Format format, Bytes map, ImageDocument& doc)
+{
+    for (std::size_t c = 0; c < PaletteEntries; ++c) {
+        doc.Palette[4 * c + 0] = 0;
+        doc.Palette[4 * c + 1] = 0;
+        doc.Palette[4 * c + 2] = 0;
+        doc.Palette[4 * c + 3] = 255;
+    }
+    const std::size_t first = h.firstEntryIndex, count = h.colorMapLength;
+    std::uint8_t* palette = doc.Palette.data();
+    switch (format) {
+    case Format::Bgr15: readEntries<Bgr555<false>>(map, first, count, palette); break;
+    case Format::Bgra16: readEntries<Bgr555<true>>(map, first, count, palette); break;
+    case Format::Bgr24: readEntries<Bgr24>(map, first, count, palette); break;
+    case Format::Bgra32: readEntries<Bgra32>(map, first, count, palette); break;
+    case Format::Index8:
+    case Format::GreyAlpha16: break; // never a map entry format
+    }
+}
+
+void fillGreyRamp(ImageDocument& doc)
+{
+    for (std::size_t c = 0; c < PaletteEntries; ++c) {
+        const auto grey = static_cast<std::uint8_t>(c);
+        doc.Palette[4 * c + 0] = grey;
+        doc.Palette[4 * c + 1] = grey;
+        doc.Palette[4 * c + 2] = grey;
+        doc.Palette[4 * c + 3] = 255;
+    }
 }
 
 } // namespace
@@ -112,131 +346,69 @@ ReadResult readTga(Bytes file, const ImageDocument& previous)
         return malformed("the file is " + bytesText(file.size()) + " long, shorter than the "
                          + to_string(tga::HeaderSize) + "-byte Targa header");
     const tga::Header h = readHeader(in);
-    const bool legacy = isLegacyTrueColour(h);
-    const bool mapped = tga::isColorMapped(h.imageType) && !legacy;
-    const bool grey = tga::isGrey(h.imageType);
-    const bool rle = tga::isRunLength(h.imageType);
 
-    if (h.colorMapType > 1)
-        return malformed("its colour-map type " + to_string(h.colorMapType) + " is not supported");
-    if (!tga::isReadable(h.imageType))
-        return malformed("its image type " + to_string(h.imageType)
-                         + " is not supported (only 1, 2, 3, 9, 10 and 11 are)");
-    if (mapped && h.pixelDepth != 8)
-        return malformed("its colour-mapped pixels have " + to_string(h.pixelDepth)
-                         + " bits; only 8-bit indices are supported");
-    const std::uint8_t d = h.pixelDepth;
-    const bool depthOk = mapped ? d == 8 : grey ? (d == 8 || d == 16) : (d == 15 || d == 16 || d == 24 || d == 32);
-    if (!depthOk)
-        return malformed("a pixel depth of " + to_string(d) + " bits is not supported for image type "
-                         + to_string(h.imageType));
+    Layout layout;
+    if (auto refused = planLayout(file, h, layout))
+        return *refused;
+    // The document holds its dimensions as signed 16-bit numbers.
     if (h.imageWidth > 32767 || h.imageHeight > 32767)
         return malformed("its size " + to_string(h.imageWidth) + " x " + to_string(h.imageHeight)
                          + " is larger than the 32767 x 32767 a texture can hold");
-    if (mapped && h.colorMapType != 1)
-        return malformed("it is colour-mapped but has no colour map");
 
-    std::size_t mapBytes = 0;
-    if (h.colorMapType == 1 && !legacy) {
-        const std::uint8_t e = h.colorMapEntrySize;
-        if (mapped && e != 15 && e != 16 && e != 24 && e != 32)
-            return malformed("colour-map entries of " + to_string(e) + " bits are not supported");
-        if (mapped && h.firstEntryIndex + h.colorMapLength > PaletteEntries)
-            return malformed("its colour map covers entries " + to_string(h.firstEntryIndex) + " to "
-                             + to_string(h.firstEntryIndex + h.colorMapLength - 1) + ", beyond the 256 a palette holds");
-        mapBytes = static_cast<std::size_t>(h.colorMapLength) * tga::bytesPerEntry(e);
-    }
-    if (!in.has(h.idLength + mapBytes))
-        return malformed("its ID field and colour map need " + bytesText(tga::HeaderSize + h.idLength + mapBytes)
-                         + ", but the file has only " + bytesText(file.size()));
+    // Every length is checked against the bytes present before anything is
+    // allocated, so a short file claiming a huge image costs only its header.
+    if (!in.has(h.idLength))
+        return malformed("its " + bytesText(h.idLength) + " ID field needs a file of "
+                         + bytesText(tga::HeaderSize + h.idLength) + ", but the file has only "
+                         + bytesText(file.size()));
     in.skip(h.idLength);
-    const Bytes map = in.take(mapBytes);
+    if (!in.has(layout.mapBytes))
+        return malformed("its colour map of " + to_string(h.colorMapLength) + " entries needs a file of "
+                         + bytesText(in.position() + layout.mapBytes) + ", but the file has only "
+                         + bytesText(file.size()));
+    const Bytes map = in.take(layout.mapBytes);
 
-    const std::size_t pixels = static_cast<std::size_t>(h.imageWidth) * h.imageHeight;
-    const std::size_t bpp = tga::bytesPerEntry(d);
-    Bytes stored;
-    std::vector<std::uint8_t> expanded;
-    if (rle) {
-        // Each packet is at least 1 + bpp bytes and yields at most 128
-        // pixels: refuse an impossible claim before allocating for it.
-        const std::size_t packets = (in.remaining() + bpp) / (1 + bpp);
+    const std::size_t pixels = std::size_t(h.imageWidth) * h.imageHeight;
+    if (layout.rle) {
+        // A packet of 1 + bpp bytes yields at most 128 pixels, which bounds
+        // what the remaining bytes can expand to.
+        const std::size_t packets = (in.remaining() + layout.pixelBytes) / (1 + layout.pixelBytes);
         if (pixels > packets * tga::packet::MaxPixels)
             return malformed("its run-length data (" + bytesText(in.remaining()) + ") cannot hold the "
                              + to_string(pixels) + " pixels of a " + to_string(h.imageWidth) + " x "
                              + to_string(h.imageHeight) + " image");
-        std::string error;
-        if (!expandRunLength(in, pixels, bpp, expanded, error))
-            return malformed(error);
-        stored = Bytes(expanded.data(), expanded.size());
-    } else {
-        if (!in.has(pixels * bpp))
-            return malformed("a " + to_string(h.imageWidth) + " x " + to_string(h.imageHeight) + " image of "
-                             + to_string(d) + "-bit pixels needs " + bytesText(in.position() + pixels * bpp)
-                             + ", but the file has only " + bytesText(file.size()));
-        stored = in.take(pixels * bpp);
+    } else if (!in.has(pixels * layout.pixelBytes)) {
+        return malformed("a " + to_string(h.imageWidth) + " x " + to_string(h.imageHeight) + " image of "
+                         + to_string(h.pixelDepth) + "-bit pixels needs "
+                         + bytesText(in.position() + pixels * layout.pixelBytes) + ", but the file has only "
+                         + bytesText(file.size()));
     }
 
     ImageDocument doc = carriedFieldsOf(previous);
     doc.FileKind = DocumentKind::Tga;
     doc.ImageWidth = static_cast<std::int16_t>(h.imageWidth);
     doc.ImageHeight = static_cast<std::int16_t>(h.imageHeight);
+    doc.BitDepth = layout.bitDepth;
     doc.PixelCount = static_cast<std::int32_t>(pixels);
+    // Kept as the bytes stand, in the tool's own split of bytes 3 to 7.
     doc.TgaIdLength = file[tga::offset::IdLength];
     doc.TgaColorMapType = file[tga::offset::ColorMapType];
     doc.TgaImageType = file[tga::offset::ImageType];
     doc.TgaMapSpecA = file[tga::offset::MapSpecA];
     doc.TgaMapSpecB = static_cast<std::int16_t>(file[tga::offset::MapSpecB] | (file[tga::offset::MapSpecB + 1] << 8));
     doc.TgaMapSpecC = static_cast<std::int16_t>(file[tga::offset::MapSpecC] | (file[tga::offset::MapSpecC + 1] << 8));
-    doc.TgaDescriptor = h.imageDescriptor;
-    const bool attributeIsAlpha = (h.imageDescriptor & tga::descriptor::AlphaBitsMask) != 0;
+    doc.TgaDescriptor = file[tga::offset::ImageDescriptor];
 
-    if (mapped || (grey && d == 8)) {
-        doc.BitDepth = PaletteDepth;
-        doc.PixelIndices.assign(stored.begin(), stored.end());
-        for (int c = 0; c < PaletteEntries; ++c) {
-            const std::uint8_t v = grey ? static_cast<std::uint8_t>(c) : 0;
-            doc.Palette[4 * c + 0] = v;
-            doc.Palette[4 * c + 1] = v;
-            doc.Palette[4 * c + 2] = v;
-            doc.Palette[4 * c + 3] = 255;
-        }
-        if (mapped) {
-            const std::size_t entryBytes = tga::bytesPerEntry(h.colorMapEntrySize);
-            for (std::size_t i = 0; i < h.colorMapLength; ++i)
-                putColour(&doc.Palette[4 * (h.firstEntryIndex + i)], map.data() + i * entryBytes, entryBytes,
-                          attributeIsAlpha);
-        }
-        return doc;
-    }
+    if (layout.kind == Kind::ColourMapped)
+        readColourMap(h, layout.mapEntries, map, doc);
+    else if (layout.kind == Kind::Grey && layout.bitDepth == PaletteDepth)
+        fillGreyRamp(doc);
 
-    doc.BitDepth = d == 24 ? 24 : 32;
-    doc.PixelBytes.resize(4 * pixels);
-    std::uint8_t* out = doc.PixelBytes.data();
-    const std::uint8_t* src = stored.data();
-    if (grey) {
-        for (std::size_t i = 0; i < pixels; ++i, src += 2, out += 4) {
-            out[0] = out[1] = out[2] = src[0];
-            out[3] = src[1];
-        }
-    } else if (bpp == 4) {
-        for (std::size_t i = 0; i < pixels; ++i, src += 4, out += 4) {
-            out[0] = src[2];
-            out[1] = src[1];
-            out[2] = src[0];
-            out[3] = src[3];
-        }
-    } else if (bpp == 3) {
-        for (std::size_t i = 0; i < pixels; ++i, src += 3, out += 4) {
-            out[0] = src[2];
-            out[1] = src[1];
-            out[2] = src[0];
-            out[3] = 255;
-        }
-    } else {
-        const bool alpha = d == 16 && attributeIsAlpha;
-        for (std::size_t i = 0; i < pixels; ++i, src += 2, out += 4)
-            put16(out, static_cast<std::uint16_t>(src[0] | (src[1] << 8)), alpha);
-    }
+    std::vector<std::uint8_t>& target = doc.isPaletted() ? doc.PixelIndices : doc.PixelBytes;
+    target.resize(doc.isPaletted() ? pixels : 4 * pixels);
+    const std::string shortData = decode(layout.pixels, in, layout.rle, target.data(), pixels);
+    if (!shortData.empty())
+        return malformed(shortData);
     return doc;
 }
 
