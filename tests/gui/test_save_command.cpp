@@ -1,0 +1,399 @@
+#include "codecs/TexReader.h"
+#include "platform/SaveFile.h"
+#include "shell/SaveCommand.h"
+#include "shell/frmSkelvo.h"
+#include "support/SavedImages.h"
+#include "support/ScriptedPlatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace vtt;
+using namespace vtt::testing;
+
+using ByteVector = std::vector<std::uint8_t>;
+
+namespace {
+
+const HeaderPanelTexts DesignTexts{QStringLiteral("1"), QStringLiteral("0"), QString()};
+
+// Lowers the process's file-size limit, so that writes past it fail with
+// EFBIG as on a full disk, and puts it back when the test ends however it
+// ends. SIGXFSZ would otherwise end the test program itself.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = bytes;
+        active_ = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    bool active() const { return active_; }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = SIG_DFL;
+    bool active_ = false;
+};
+
+} // namespace
+
+class SaveCommandTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    ScriptedPlatform platform;
+
+    QString pathOf(const QString& name) const { return dir->filePath(name); }
+
+    void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write test file");
+        f.write(bytes);
+    }
+
+    static QByteArray contents(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    static ByteVector bytesOf(const QString& path)
+    {
+        const QByteArray data = contents(path);
+        return ByteVector(data.begin(), data.end());
+    }
+
+    static QByteArray oldFile() { return QByteArray(1000, 'x'); }
+
+    static ImageDocument loadTex(const ByteVector& file)
+    {
+        ReadResult r = readTex(Bytes(file.data(), file.size()), ImageDocument{});
+        if (!r.ok())
+            qFatal("test file does not load");
+        return r.document();
+    }
+
+    // 2 x 2 type 18, the header panel showing what was loaded.
+    static ImageDocument rgbaTex()
+    {
+        ByteVector f = texHeader(2, 2, 18, 1, -1, 2147483647);
+        append(f, {255, 0, 0, 0, 0, 255, 0, 128, 0, 0, 255, 255, 255, 255, 255, 7});
+        return loadTex(f);
+    }
+
+    void save(ImageDocument& doc, const QString& path, int filter, const HeaderPanelTexts& panel = DesignTexts)
+    {
+        platform.answerFile(path, filter);
+        saveDocument(doc, platform, nullptr, panel);
+    }
+
+    QStringList filesInDir() const { return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden); }
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        platform = ScriptedPlatform{};
+    }
+
+    void cancelChangesNothing()
+    {
+        ImageDocument doc = rgbaTex();
+        doc.FileName = "before.tex";
+        platform.cancelFile();
+        saveDocument(doc, platform, nullptr, DesignTexts);
+        QCOMPARE(platform.fileDialogWasSave, std::vector<bool>{true});
+        QCOMPARE(doc.FileName, std::string("before.tex"));
+        QVERIFY(platform.messages.empty());
+        QVERIFY(filesInDir().isEmpty());
+    }
+
+    void filterIndexChoosesTheFormatWhateverTheName()
+    {
+        ImageDocument doc = rgbaTex();
+        const QString asTga = pathOf("really-a-targa.tex");
+        save(doc, asTga, 2);
+        QVERIFY(platform.messages.empty());
+        const ByteVector tga = bytesOf(asTga);
+        QCOMPARE(tga.size(), std::size_t(18 + 4 * 4));
+        QCOMPARE(int(tga[2]), 2);
+        QCOMPARE(int(tga[16]), 32);
+        QCOMPARE(doc.FileName, asTga.toStdString());
+        QCOMPARE(doc.FileKind, DocumentKind::Tex);
+
+        const QString asTex = pathOf("really-a-texture.tga");
+        save(doc, asTex, 1, {"1", "-1", "2147483647"});
+        QCOMPARE(bytesOf(asTex).size(), std::size_t(14 + 16));
+        QCOMPARE(loadTex(bytesOf(asTex)).PixelBytes, rgbaTex().PixelBytes);
+        QCOMPARE(doc.FileName, asTex.toStdString());
+    }
+
+    void panelBoxesOnATexSave_data()
+    {
+        QTest::addColumn<QString>("mips");
+        QTest::addColumn<QString>("unknown");
+        QTest::addColumn<QString>("bits");
+        QTest::addColumn<QString>("refusal"); // empty when the file is written
+        QTest::addColumn<int>("mipCount");
+        QTest::addColumn<int>("unknownValue");
+        QTest::addColumn<int>("bitsValue");
+        QTest::newRow("design texts") << "1" << "0" << "" << "" << 1 << 0 << 0;
+        QTest::newRow("all empty") << "" << "" << "" << "" << 0 << 0 << 0;
+        QTest::newRow("edited, spaces around") << " 3 " << "-32768" << "-2147483648" << "" << 3 << -32768 << int(-2147483647 - 1);
+        QTest::newRow("largest") << "32767" << "32767" << "2147483647" << "" << 32767 << 32767 << 2147483647;
+        QTest::newRow("mips not a number") << "abc" << "0" << "0" << "the Mips box must hold a whole number from -32768 to 32767, not \"abc\"" << 0 << 0 << 0;
+        QTest::newRow("mips too large") << "32768" << "0" << "0" << "the Mips box must hold a whole number from -32768 to 32767, not \"32768\"" << 0 << 0 << 0;
+        QTest::newRow("unknown not whole") << "1" << "1.5" << "0" << "the Unknown box must hold a whole number from -32768 to 32767, not \"1.5\"" << 0 << 0 << 0;
+        QTest::newRow("unknown too small") << "1" << "-32769" << "0" << "the Unknown box must hold a whole number from -32768 to 32767, not \"-32769\"" << 0 << 0 << 0;
+        QTest::newRow("bits too large") << "1" << "0" << "2147483648" << "the Bits box must hold a whole number from -2147483648 to 2147483647, not \"2147483648\"" << 0 << 0 << 0;
+        QTest::newRow("bits with a percent") << "1" << "0" << "%1x" << "the Bits box must hold a whole number from -2147483648 to 2147483647, not \"%1x\"" << 0 << 0 << 0;
+    }
+    void panelBoxesOnATexSave()
+    {
+        QFETCH(QString, mips);
+        QFETCH(QString, unknown);
+        QFETCH(QString, bits);
+        QFETCH(QString, refusal);
+        QFETCH(int, mipCount);
+        QFETCH(int, unknownValue);
+        QFETCH(int, bitsValue);
+        // Opened as TEX: the boxes are read all the same.
+        ImageDocument doc = rgbaTex();
+        const QString path = pathOf("out.tex");
+        writeFile(path, oldFile());
+        save(doc, path, 1, {mips, unknown, bits});
+
+        if (!refusal.isEmpty()) {
+            QCOMPARE(platform.messages.size(), std::size_t(1));
+            QCOMPARE(platform.messages[0].text, QStringLiteral("Could not save \"%1\": %2.").arg(path, refusal));
+            QCOMPARE(platform.messages[0].style, MessageStyle::Stop);
+            QCOMPARE(contents(path), oldFile());
+            QCOMPARE(doc.MipCount, std::int16_t(1));
+            QCOMPARE(doc.TexUnknown, std::int16_t(-1));
+            QCOMPARE(doc.TexBits, 2147483647);
+
+            // A TGA save uses none of the boxes and goes ahead.
+            save(doc, pathOf("out.tga"), 2, {mips, unknown, bits});
+            QCOMPARE(platform.messages.size(), std::size_t(1));
+            QCOMPARE(bytesOf(pathOf("out.tga")).size(), std::size_t(18 + 16));
+            return;
+        }
+        QVERIFY(platform.messages.empty());
+        const ByteVector out = bytesOf(path);
+        QCOMPARE(ByteVector(out.begin(), out.begin() + 14),
+                 texHeader(2, 2, 18, std::int16_t(mipCount), std::int16_t(unknownValue), bitsValue));
+        QCOMPARE(doc.MipCount, std::int16_t(mipCount));
+        QCOMPARE(doc.TexUnknown, std::int16_t(unknownValue));
+        QCOMPARE(doc.TexBits, bitsValue);
+    }
+
+    void historicalTypesShowTheirMessageAndWriteNothing_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("14") << 14
+                            << QString::fromUtf8("Hehe det kan det aldrig bli med den nuvarande koden för att det "
+                                                 "går inte att välja typ 14");
+        QTest::newRow("15") << 15 << QString::fromUtf8("Samma sak här");
+        QTest::newRow("16") << 16 << QString::fromUtf8("Och här");
+    }
+    void historicalTypesShowTheirMessageAndWriteNothing()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, message);
+        ImageDocument doc = indexedDocument(2, 2, DocumentKind::Tex);
+        doc.TexType = std::int16_t(type);
+        doc.MipCount = 4;
+        const QString existing = pathOf("existing.tex");
+        writeFile(existing, oldFile());
+        save(doc, existing, 1);
+        save(doc, pathOf("new.tex"), 1);
+
+        QCOMPARE(platform.messages.size(), std::size_t(2));
+        for (const RecordedMessage& m : platform.messages) {
+            QCOMPARE(m.text, message);
+            QCOMPARE(m.style, MessageStyle::Plain);
+            QCOMPARE(m.title, ProgramTitle);
+        }
+        QCOMPARE(contents(existing), oldFile());
+        QCOMPARE(filesInDir(), QStringList{"existing.tex"});
+        QCOMPARE(doc.MipCount, std::int16_t(4));
+
+        // As TGA the same document is an ordinary 8-bit colour-mapped file.
+        save(doc, pathOf("as.tga"), 2);
+        QCOMPARE(platform.messages.size(), std::size_t(2));
+        QCOMPARE(bytesOf(pathOf("as.tga")).size(), std::size_t(18 + 768 + 4));
+    }
+
+    void neverOpenedDocumentWritesNothing_data()
+    {
+        QTest::addColumn<int>("filter");
+        QTest::newRow("as TEX") << 1;
+        QTest::newRow("as TGA") << 2;
+    }
+    void neverOpenedDocumentWritesNothing()
+    {
+        QFETCH(int, filter);
+        ImageDocument doc;
+        const QString path = pathOf("empty.out");
+        save(doc, path, filter);
+        QCOMPARE(platform.messages.size(), std::size_t(1));
+        QCOMPARE(platform.messages[0].style, MessageStyle::Stop);
+        QVERIFY(platform.messages[0].text.startsWith(QStringLiteral("Could not save \"%1\": no image").arg(path)));
+        QVERIFY(filesInDir().isEmpty());
+    }
+
+    void convertedFieldsStayAndFileKindDoesNot()
+    {
+        // A 24-bit TGA saved as TEX becomes type 17 in the document; saved
+        // again as TGA it is the 24-bit file it was.
+        ByteVector tga = tgaFile(3, 2, 24, 0x20);
+        ImageDocument doc = directDocument(3, 2, 24, DocumentKind::Tga);
+        for (std::size_t i = 0; i < 6; ++i) {
+            doc.PixelBytes[4 * i + 0] = tga[18 + 3 * i + 2];
+            doc.PixelBytes[4 * i + 1] = tga[18 + 3 * i + 1];
+            doc.PixelBytes[4 * i + 2] = tga[18 + 3 * i + 0];
+        }
+        doc.TgaDescriptor = 0x20;
+        doc.TexType = 1;
+        save(doc, pathOf("a.tex"), 1, {"2", "5", "6"});
+        QVERIFY(platform.messages.empty());
+        QCOMPARE(doc.TexType, std::int16_t(17));
+        QCOMPARE(doc.FileKind, DocumentKind::Tga);
+        QCOMPARE(bytesOf(pathOf("a.tex")).size(), std::size_t(14 + 3 * (6 + 1)));
+        save(doc, pathOf("b.tga"), 2);
+        QCOMPARE(bytesOf(pathOf("b.tga")), tga);
+    }
+
+    void shorterFileReplacesALongerOneWhole()
+    {
+        // 14 + 1024 + 6 bytes of type 1 over a 2000-byte file, and 18 + 16
+        // bytes of Targa over a 1000-byte one: no old tail survives.
+        ImageDocument doc = indexedDocument(3, 2, DocumentKind::Tex);
+        doc.TexType = 1;
+        const QString tex = pathOf("shrinks.tex");
+        writeFile(tex, QByteArray(2000, 'y'));
+        save(doc, tex, 1);
+        QCOMPARE(contents(tex).size(), 14 + 1024 + 6);
+
+        ImageDocument rgba = rgbaTex();
+        const QString tga = pathOf("shrinks.tga");
+        writeFile(tga, oldFile());
+        save(rgba, tga, 2);
+        QVERIFY(platform.messages.empty());
+        QCOMPARE(contents(tga).size(), 18 + 16);
+        QCOMPARE(filesInDir(), (QStringList{"shrinks.tex", "shrinks.tga"}));
+    }
+
+    void writeWholeFileLeavesExactlyTheNewBytes()
+    {
+        const QString path = pathOf("hundred.bin");
+        writeFile(path, oldFile());
+        ByteVector hundred(100);
+        for (std::size_t i = 0; i < hundred.size(); ++i)
+            hundred[i] = std::uint8_t(i);
+        QVERIFY(!writeWholeFile(path, hundred));
+        QCOMPARE(bytesOf(path), hundred);
+    }
+
+    void fullDiskLeavesTheOldFileByteForByte()
+    {
+        // 64 x 64 type 18 with 7 levels is over 21,000 bytes; the limit lets
+        // no more than 4,096 of them out.
+        ImageDocument doc = directDocument(64, 64, 32, DocumentKind::Tex);
+        doc.TexType = 18;
+        const QString path = pathOf("full.tex");
+        QByteArray old(1000, '\0');
+        for (int i = 0; i < old.size(); ++i)
+            old[i] = char(i * 7);
+        writeFile(path, old);
+        {
+            FileSizeLimit limit(4096);
+            QVERIFY(limit.active());
+            save(doc, path, 1, {"7", "0", "0"});
+        }
+        QCOMPARE(contents(path), old);
+        QCOMPARE(filesInDir(), QStringList{"full.tex"});
+        QCOMPARE(platform.messages.size(), std::size_t(1));
+        QCOMPARE(platform.messages[0].style, MessageStyle::Stop);
+        QVERIFY2(platform.messages[0].text.startsWith(QStringLiteral("Could not save \"%1\": it could not be written").arg(path)),
+                 qPrintable(platform.messages[0].text));
+        QCOMPARE(doc.MipCount, std::int16_t(0));
+
+        // The conversion a failed save made is undone as well.
+        ImageDocument tex = rgbaTex();
+        tex.TexType = 17; // as TGA it would become 24-bit
+        {
+            FileSizeLimit limit(10);
+            save(tex, path, 2);
+        }
+        QCOMPARE(contents(path), old);
+        QCOMPARE(tex.BitDepth, std::uint8_t(32));
+        QCOMPARE(tex.TgaImageType, std::uint8_t(0));
+        QCOMPARE(platform.messages.size(), std::size_t(2));
+
+        // Afterwards the same save goes through.
+        save(doc, path, 1, {"7", "0", "0"});
+        QCOMPARE(platform.messages.size(), std::size_t(2));
+        QCOMPARE(contents(path).size(), 14 + 4 * (4096 + 1024 + 256 + 64 + 16 + 4 + 1));
+    }
+
+    void missingFolderIsReported()
+    {
+        ImageDocument doc = rgbaTex();
+        const QString path = pathOf("no/such/folder/out.tex");
+        save(doc, path, 1);
+        QCOMPARE(platform.messages.size(), std::size_t(1));
+        QCOMPARE(platform.messages[0].style, MessageStyle::Stop);
+        QVERIFY2(platform.messages[0].text.startsWith(QStringLiteral("Could not save \"%1\": it could not be created").arg(path)),
+                 qPrintable(platform.messages[0].text));
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void mainWindowSavesTheBoxesAsEdited()
+    {
+        // Through the window: a TEX document's edited Unknown and Bits boxes
+        // reach the file.
+        ImageDocument doc;
+        frmSkelvo window(doc, platform);
+        const QString source = pathOf("source.tex");
+        ByteVector file = texHeader(2, 2, 18, 1, -1, 2147483647);
+        append(file, {255, 0, 0, 0, 0, 255, 0, 128, 0, 0, 255, 255, 255, 255, 255, 7});
+        writeFile(source, QByteArray(reinterpret_cast<const char*>(file.data()), qsizetype(file.size())));
+        platform.answerFile(source, 1);
+        window.mnuOpen_Click();
+        QVERIFY(platform.messages.empty());
+
+        window.findChild<QLineEdit*>("txtUnknown")->setText("12");
+        window.findChild<QLineEdit*>("txtBits")->setText("-3");
+        const QString target = pathOf("target.tex");
+        platform.answerFile(target, 1);
+        window.mnuSave_Click();
+        QVERIFY(platform.messages.empty());
+        QCOMPARE(bytesOf(target), [&] {
+            ByteVector expected = texHeader(2, 2, 18, 1, 12, -3);
+            expected.insert(expected.end(), file.begin() + 14, file.end());
+            return expected;
+        }());
+    }
+};
+
+QTEST_MAIN(SaveCommandTest)
+#include "test_save_command.moc"
