@@ -168,6 +168,12 @@ void frmSkelvo::buildClientArea()
     QWidget* dataPage = SSTab1_->addPage(QStringLiteral("Image Data"));
     QWidget* hexPage = SSTab1_->addPage(QStringLiteral("Image Hex Dump"));
     SSTab1_->setCurrentIndex(0);
+    // One row of three tabs within the design width: narrow side margins
+    // let the three captions fit with the usual fonts, no scroll arrows
+    // appear, and a caption that still does not fit loses its end.
+    SSTab1_->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 4px; }"));
+    SSTab1_->tabBar()->setUsesScrollButtons(false);
+    SSTab1_->tabBar()->setElideMode(Qt::ElideRight);
 
     picImage_ = placed(new PictureArea(viewPage), "picImage", twipsRect(120, 480, 3845, 3845));
 
