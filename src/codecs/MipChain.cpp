@@ -68,6 +68,21 @@ void halveDirect(std::span<const std::uint8_t> src, LevelSize from, int channels
         halveRows<3>(src.data(), from, dst.data(), to);
 }
 
+namespace {
+
+// Squared distance of a palette colour, times four, from the block average
+// given as channel sums: comparing 4 * colour with the sum keeps it exact.
+inline int distance(const std::uint8_t* colour, const int* sum)
+{
+    const int r = 4 * colour[0] - sum[0];
+    const int g = 4 * colour[1] - sum[1];
+    const int b = 4 * colour[2] - sum[2];
+    const int a = 4 * colour[3] - sum[3];
+    return r * r + g * g + b * b + a * a;
+}
+
+} // namespace
+
 void halveIndexed(std::span<const std::uint8_t> src, LevelSize from,
                   const std::array<std::uint8_t, PaletteBytes>& palette, std::span<std::uint8_t> dst)
 {
@@ -81,30 +96,31 @@ void halveIndexed(std::span<const std::uint8_t> src, LevelSize from,
         const std::uint8_t* top = src.data() + 2 * y * from.width;
         const std::uint8_t* bottom = top + step.down;
         for (std::size_t x = 0; x < to.width; ++x, top += 2, bottom += 2) {
-            const std::uint8_t block[4] = {top[0], top[step.right], bottom[0], bottom[step.right]};
-            if (block[0] == block[1] && block[0] == block[2] && block[0] == block[3]) {
-                *out++ = block[0];
+            const std::uint8_t e0 = top[0], e1 = top[step.right], e2 = bottom[0], e3 = bottom[step.right];
+            // Plain areas are the common case and need no search.
+            if (e0 == e1 && e0 == e2 && e0 == e3) {
+                *out++ = e0;
                 continue;
             }
-            int sum[4] = {0, 0, 0, 0};
-            for (const std::uint8_t entry : block)
-                for (int c = 0; c < 4; ++c)
-                    sum[c] += pal[4 * entry + c];
-            // Distances to the average are compared as 4 * colour - sum, which
-            // keeps them exact without dividing.
-            std::uint8_t best = block[0];
-            int bestDistance = -1;
-            for (const std::uint8_t entry : block) {
-                int distance = 0;
-                for (int c = 0; c < 4; ++c) {
-                    const int d = 4 * pal[4 * entry + c] - sum[c];
-                    distance += d * d;
-                }
-                if (bestDistance < 0 || distance < bestDistance) {
-                    bestDistance = distance;
-                    best = entry;
-                }
+            const std::uint8_t* c0 = pal + 4 * e0;
+            const std::uint8_t* c1 = pal + 4 * e1;
+            const std::uint8_t* c2 = pal + 4 * e2;
+            const std::uint8_t* c3 = pal + 4 * e3;
+            const int sum[4] = {c0[0] + c1[0] + c2[0] + c3[0], c0[1] + c1[1] + c2[1] + c3[1],
+                                c0[2] + c1[2] + c2[2] + c3[2], c0[3] + c1[3] + c2[3] + c3[3]};
+            // Strictly nearer only, so a tie keeps the earlier pixel.
+            std::uint8_t best = e0;
+            int bestDistance = distance(c0, sum);
+            if (const int d = distance(c1, sum); d < bestDistance) {
+                bestDistance = d;
+                best = e1;
             }
+            if (const int d = distance(c2, sum); d < bestDistance) {
+                bestDistance = d;
+                best = e2;
+            }
+            if (distance(c3, sum) < bestDistance)
+                best = e3;
             *out++ = best;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "codecs/ByteIo.h"
 #include "codecs/MipChain.h"
+#include "codecs/PixelPacking.h"
 #include "codecs/TexFormat.h"
 
 #include <cstddef>
@@ -48,13 +49,7 @@ void appendLevels(std::vector<std::uint8_t>& file, const ImageDocument& doc, mip
     } else if (channels == 4) {
         file.insert(file.end(), doc.PixelBytes.begin(), doc.PixelBytes.begin() + static_cast<std::ptrdiff_t>(4 * n));
     } else {
-        const std::uint8_t* src = doc.PixelBytes.data();
-        std::uint8_t* dst = ByteWriter(file).grow(3 * n);
-        for (std::size_t i = 0; i < n; ++i, src += 4, dst += 3) {
-            dst[0] = src[0];
-            dst[1] = src[1];
-            dst[2] = src[2];
-        }
+        packing::toRgb(doc.PixelBytes.data(), ByteWriter(file).grow(3 * n), n);
     }
     const std::size_t pixelSize = static_cast<std::size_t>(channels);
     std::size_t at = file.size() - n * pixelSize;

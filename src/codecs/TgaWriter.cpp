@@ -1,6 +1,7 @@
 #include "codecs/TgaWriter.h"
 
 #include "codecs/ByteIo.h"
+#include "codecs/PixelPacking.h"
 
 #include <cstddef>
 #include <new>
@@ -80,22 +81,11 @@ WriteResult writeTga(const ImageDocument& doc)
         return file;
     }
 
-    const std::uint8_t* src = doc.PixelBytes.data();
     std::uint8_t* dst = out.grow(n * pixelSize);
-    if (depth == 24) {
-        for (std::size_t i = 0; i < n; ++i, src += 4, dst += 3) {
-            dst[0] = src[2];
-            dst[1] = src[1];
-            dst[2] = src[0];
-        }
-    } else {
-        for (std::size_t i = 0; i < n; ++i, src += 4, dst += 4) {
-            dst[0] = src[2];
-            dst[1] = src[1];
-            dst[2] = src[0];
-            dst[3] = src[3];
-        }
-    }
+    if (depth == 24)
+        packing::toBgr(doc.PixelBytes.data(), dst, n);
+    else
+        packing::toBgra(doc.PixelBytes.data(), dst, n);
     return file;
 }
 

@@ -45,6 +45,7 @@ private slots:
         QTest::newRow("type 1, 0 x 3") << texFile(0, 3, 1);
         QTest::newRow("type 17, 3 x 2") << texFile(3, 2, 17, 1, -1, 2147483647);
         QTest::newRow("type 18, 2 x 2") << texFile(2, 2, 18, 1, 7, -5);
+        QTest::newRow("type 17, 37 x 3") << texFile(37, 3, 17);
         QTest::newRow("type 18, 33 x 1") << texFile(33, 1, 18);
     }
     void texSavedAsTexIsTheSameFile()

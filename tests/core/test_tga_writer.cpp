@@ -240,6 +240,8 @@ private slots:
         QTest::newRow("24 bits, top-left") << tgaFile(7, 1, 24, 0x20);
         QTest::newRow("32 bits, bottom-left") << tgaFile(3, 3, 32, 0x08);
         QTest::newRow("32 bits, top-left") << tgaFile(2, 5, 32, 0x28);
+        QTest::newRow("24 bits, 37 x 3") << tgaFile(37, 3, 24, 0x20);
+        QTest::newRow("32 bits, 37 x 3") << tgaFile(37, 3, 32, 0x08);
         QTest::newRow("32 bits, 0 x 0") << tgaFile(0, 0, 32, 0x28);
     }
     void tgaSavedAsTgaIsTheSameFile()
