@@ -191,6 +191,8 @@ std::string decodeWith(ByteReader& in, bool rle, std::uint8_t* out, std::size_t 
 
 std::string decode(Format format, ByteReader& in, bool rle, std::uint8_t* out, std::size_t pixels)
 {
+    if (pixels == 0) // an empty image has no array to write to, not even for a copy of nothing
+        return {};
     switch (format) {
     case Format::Index8: return decodeWith<Index8>(in, rle, out, pixels);
     case Format::Bgr24: return decodeWith<Bgr24>(in, rle, out, pixels);

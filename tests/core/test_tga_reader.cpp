@@ -305,6 +305,9 @@ private slots:
         QVERIFY(raw.ok());
         QCOMPARE(raw.document().PixelCount, 0);
         QVERIFY(raw.document().PixelBytes.empty());
+        ReadResult grey = read(header(0, 3, 0, 0, 0, 0, 3, 8));
+        QVERIFY(grey.ok());
+        QVERIFY(grey.document().PixelIndices.empty());
         ReadResult rle = read(header(0, 11, 0, 0, 0, 7, 0, 8));
         QVERIFY(rle.ok());
         QCOMPARE(rle.document().PixelCount, 0);
