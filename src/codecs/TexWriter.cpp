@@ -102,7 +102,8 @@ WriteResult writeTex(const ImageDocument& doc)
 
     const int levels = mip::levelCount(doc.MipCount);
     const int channels = indexed ? 1 : rgb ? 3 : 4;
-    const std::size_t bodyBytes = mip::chainPixels(full.width, full.height, levels) * static_cast<std::size_t>(channels);
+    const std::size_t bodyBytes =
+        mip::chainPixels(full.width, full.height, levels) * static_cast<std::size_t>(channels);
     const std::size_t total = tex::HeaderSize + (indexed ? tex::Palette256Size : 0) + bodyBytes;
 
     std::vector<std::uint8_t> file;

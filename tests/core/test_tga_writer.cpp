@@ -204,10 +204,17 @@ private slots:
         // Fields kept from an odd file (ID field, run-length type, a map on
         // a true-colour image, interleave bits) are not carried into a file
         // that no longer has them; the origin bits are.
-        QTest::newRow("24 bits, top-left") << 24 << 0xE3 << ByteVector{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 1, 0, 24, 0x20};
-        QTest::newRow("24 bits, right-to-left") << 24 << 0x10 << ByteVector{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 1, 0, 24, 0x10};
-        QTest::newRow("32 bits without alpha bits") << 32 << 0x20 << ByteVector{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 1, 0, 32, 0x28};
-        QTest::newRow("8 bits, 16-entry map") << 8 << 0x00 << ByteVector{0, 1, 1, 0, 0, 0, 1, 24, 0, 0, 0, 0, 4, 0, 1, 0, 8, 0};
+        const ByteVector trueColour = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 1, 0};
+        const ByteVector mapped = {0, 1, 1, 0, 0, 0, 1, 24, 0, 0, 0, 0, 4, 0, 1, 0};
+        auto with = [](ByteVector start, std::uint8_t depth, std::uint8_t descriptor) {
+            start.push_back(depth);
+            start.push_back(descriptor);
+            return start;
+        };
+        QTest::newRow("24 bits, top-left") << 24 << 0xE3 << with(trueColour, 24, 0x20);
+        QTest::newRow("24 bits, right-to-left") << 24 << 0x10 << with(trueColour, 24, 0x10);
+        QTest::newRow("32 bits without alpha bits") << 32 << 0x20 << with(trueColour, 32, 0x28);
+        QTest::newRow("8 bits, 16-entry map") << 8 << 0x00 << with(mapped, 8, 0);
     }
     void keptHeaderIsWrittenAsAValidTarga()
     {

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <limits>
 #include <sys/resource.h>
 
 using namespace vtt;
@@ -154,16 +155,26 @@ private slots:
         QTest::addColumn<int>("mipCount");
         QTest::addColumn<int>("unknownValue");
         QTest::addColumn<int>("bitsValue");
+        const QString shortRange = QStringLiteral("from -32768 to 32767");
+        const QString longRange = QStringLiteral("from -2147483648 to 2147483647");
+        auto refused = [](const char* box, const QString& range, const char* text) {
+            return QStringLiteral("the %1 box must hold a whole number %2, not \"%3\"")
+                .arg(QLatin1String(box), range, QLatin1String(text));
+        };
+        const int lowest = std::numeric_limits<std::int32_t>::min();
         QTest::newRow("design texts") << "1" << "0" << "" << "" << 1 << 0 << 0;
         QTest::newRow("all empty") << "" << "" << "" << "" << 0 << 0 << 0;
-        QTest::newRow("edited, spaces around") << " 3 " << "-32768" << "-2147483648" << "" << 3 << -32768 << int(-2147483647 - 1);
+        QTest::newRow("edited, spaces around") << " 3 " << "-32768" << "-2147483648" << "" << 3 << -32768 << lowest;
         QTest::newRow("largest") << "32767" << "32767" << "2147483647" << "" << 32767 << 32767 << 2147483647;
-        QTest::newRow("mips not a number") << "abc" << "0" << "0" << "the Mips box must hold a whole number from -32768 to 32767, not \"abc\"" << 0 << 0 << 0;
-        QTest::newRow("mips too large") << "32768" << "0" << "0" << "the Mips box must hold a whole number from -32768 to 32767, not \"32768\"" << 0 << 0 << 0;
-        QTest::newRow("unknown not whole") << "1" << "1.5" << "0" << "the Unknown box must hold a whole number from -32768 to 32767, not \"1.5\"" << 0 << 0 << 0;
-        QTest::newRow("unknown too small") << "1" << "-32769" << "0" << "the Unknown box must hold a whole number from -32768 to 32767, not \"-32769\"" << 0 << 0 << 0;
-        QTest::newRow("bits too large") << "1" << "0" << "2147483648" << "the Bits box must hold a whole number from -2147483648 to 2147483647, not \"2147483648\"" << 0 << 0 << 0;
-        QTest::newRow("bits with a percent") << "1" << "0" << "%1x" << "the Bits box must hold a whole number from -2147483648 to 2147483647, not \"%1x\"" << 0 << 0 << 0;
+        QTest::newRow("mips not a number") << "abc" << "0" << "0" << refused("Mips", shortRange, "abc") << 0 << 0 << 0;
+        QTest::newRow("mips too large") << "32768" << "0" << "0" << refused("Mips", shortRange, "32768") << 0 << 0 << 0;
+        QTest::newRow("unknown not whole") << "1" << "1.5" << "0" << refused("Unknown", shortRange, "1.5") << 0 << 0
+                                           << 0;
+        QTest::newRow("unknown too small") << "1" << "-32769" << "0" << refused("Unknown", shortRange, "-32769") << 0
+                                           << 0 << 0;
+        QTest::newRow("bits too large") << "1" << "0" << "2147483648" << refused("Bits", longRange, "2147483648") << 0
+                                        << 0 << 0;
+        QTest::newRow("bits with a percent") << "1" << "0" << "%1x" << refused("Bits", longRange, "%1x") << 0 << 0 << 0;
     }
     void panelBoxesOnATexSave()
     {
@@ -333,8 +344,8 @@ private slots:
         QCOMPARE(filesInDir(), QStringList{"full.tex"});
         QCOMPARE(platform.messages.size(), std::size_t(1));
         QCOMPARE(platform.messages[0].style, MessageStyle::Stop);
-        QVERIFY2(platform.messages[0].text.startsWith(QStringLiteral("Could not save \"%1\": it could not be written").arg(path)),
-                 qPrintable(platform.messages[0].text));
+        const QString failed = QStringLiteral("Could not save \"%1\": it could not be written").arg(path);
+        QVERIFY2(platform.messages[0].text.startsWith(failed), qPrintable(platform.messages[0].text));
         QCOMPARE(doc.MipCount, std::int16_t(0));
 
         // The conversion a failed save made is undone as well.
@@ -362,8 +373,8 @@ private slots:
         save(doc, path, 1);
         QCOMPARE(platform.messages.size(), std::size_t(1));
         QCOMPARE(platform.messages[0].style, MessageStyle::Stop);
-        QVERIFY2(platform.messages[0].text.startsWith(QStringLiteral("Could not save \"%1\": it could not be created").arg(path)),
-                 qPrintable(platform.messages[0].text));
+        const QString failed = QStringLiteral("Could not save \"%1\": it could not be created").arg(path);
+        QVERIFY2(platform.messages[0].text.startsWith(failed), qPrintable(platform.messages[0].text));
         QVERIFY(!QFile::exists(path));
     }
 
