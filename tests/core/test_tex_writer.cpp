@@ -69,17 +69,6 @@ private slots:
         QCOMPARE(ByteVector(r.bytes().begin(), r.bytes().begin() + 30), file);
     }
 
-    void headerTakesThePanelValues()
-    {
-        ImageDocument doc = loadTex(texFile(2, 1, 17, 3, 4, 5));
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {1, -2, -70000});
-        QVERIFY(r.ok());
-        QCOMPARE(ByteVector(r.bytes().begin(), r.bytes().begin() + 14), texHeader(2, 1, 17, 1, -2, -70000));
-        QCOMPARE(doc.MipCount, std::int16_t(1));
-        QCOMPARE(doc.TexUnknown, std::int16_t(-2));
-        QCOMPARE(doc.TexBits, -70000);
-    }
-
     void type1LayoutAndSizeByMipCount_data()
     {
         QTest::addColumn<int>("mips");
@@ -170,15 +159,6 @@ private slots:
         QVERIFY(!r.ok());
         QCOMPARE(r.error().kind, WriteFailure::Unwritable);
         QVERIFY2(QString::fromStdString(r.error().detail).contains(says), r.error().detail.c_str());
-    }
-
-    void neverOpenedDocumentIsRefused()
-    {
-        ImageDocument doc;
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {1, 0, 0});
-        QVERIFY(!r.ok());
-        QCOMPARE(r.error().kind, WriteFailure::Unwritable);
-        QVERIFY(QString::fromStdString(r.error().detail).contains("no image"));
     }
 
     void tgaSavedAsTexTakesItsTypeFromTheDepth_data()

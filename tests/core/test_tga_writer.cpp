@@ -291,27 +291,6 @@ private slots:
         QVERIFY2(QString::fromStdString(r.error().detail).contains(says), r.error().detail.c_str());
     }
 
-    void texTypeWithoutADepthIsRefusedAndNothingChanges()
-    {
-        // A TEX document whose type maps to no depth keeps its depth; when
-        // that depth is not one a Targa holds, nothing is written.
-        ImageDocument doc = texDocument(2, 2, 18);
-        doc.TexType = 2;
-        doc.BitDepth = 0;
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tga, {});
-        QVERIFY(!r.ok());
-        QCOMPARE(doc.TgaIdLength, std::uint8_t(9));
-        QCOMPARE(doc.TgaDescriptor, std::uint8_t(0x28));
-    }
-
-    void neverOpenedDocumentIsRefused()
-    {
-        ImageDocument doc;
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tga, {});
-        QVERIFY(!r.ok());
-        QVERIFY(QString::fromStdString(r.error().detail).contains("no image"));
-    }
-
     void independentDecodersShowTheDocument_data()
     {
         QTest::addColumn<QString>("decoder");
