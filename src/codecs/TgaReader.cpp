@@ -1,5 +1,6 @@
 #include "codecs/TgaReader.h"
 
+#include "codecs/PixelPacking.h"
 #include "codecs/TgaFormat.h"
 
 #include <algorithm>
@@ -83,31 +84,9 @@ struct Bgra32 {
         d[2] = s[0];
         d[3] = s[3];
     }
-    static std::uint32_t swapRedBlue(std::uint32_t v)
-    {
-        return (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
-    }
-    // Whole words: only blue and red trade places. Blocks of a fixed size
-    // let the compiler turn the inner loop into vector code, which keeps
-    // this close to a plain copy.
-    static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n)
-    {
-        constexpr std::size_t Block = 16;
-        std::size_t i = 0;
-        for (; i + Block <= n; i += Block, s += 4 * Block, d += 4 * Block) {
-            std::uint32_t v[Block];
-            std::memcpy(v, s, sizeof v);
-            for (std::size_t k = 0; k < Block; ++k)
-                v[k] = swapRedBlue(v[k]);
-            std::memcpy(d, v, sizeof v);
-        }
-        for (; i < n; ++i, s += 4, d += 4) {
-            std::uint32_t v;
-            std::memcpy(&v, s, 4);
-            v = swapRedBlue(v);
-            std::memcpy(d, &v, 4);
-        }
-    }
+    // BGRA and RGBA differ only in where red and blue sit: the same word
+    // swap as writing, close to a plain copy.
+    static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n) { packing::toBgra(s, d, n); }
 };
 
 // 5 bits to 8 by repeating the top bits, so 0 stays 0 and 31 becomes 255.
