@@ -14,12 +14,18 @@ import subprocess
 import sys
 
 data = json.load(open(sys.argv[1]))
+# With --benchmark_repetitions the median of the repetitions stands for each
+# benchmark; a single run stands for itself.
 rows = {}
+medians = {}
 for b in data["benchmarks"]:
-    if b.get("run_type", "iteration") != "iteration":
-        continue
     name = b.get("run_name", b["name"]).removesuffix("/real_time")
-    rows[name] = b
+    if b.get("run_type", "iteration") == "aggregate":
+        if b.get("aggregate_name") == "median":
+            medians[name] = b
+    elif b.get("error_occurred") or name not in rows:
+        rows[name] = b
+rows.update(medians)
 
 def micros(b):
     if b.get("error_occurred"):

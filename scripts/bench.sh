@@ -5,7 +5,8 @@
 #
 # Default output: build-bench/bench-results.md (also printed). Pass for
 # example --benchmark_filter=decode/ or --benchmark_min_time=0.1 to narrow
-# or shorten the run. BUILD_DIR overrides the build folder.
+# or shorten the run, or --benchmark_repetitions=3 for medians on a busy
+# machine. BUILD_DIR overrides the build folder.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
