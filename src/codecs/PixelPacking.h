@@ -54,6 +54,30 @@ inline void toThreeBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t
     dst[2] = src[Swapped ? 0 : 2];
 }
 
+// 3 bytes a pixel, red first or (swapped) blue first, to opaque RGBA. Each
+// pixel is loaded as a whole word, the next pixel's first byte replaced by
+// alpha; the last goes byte by byte so nothing is read past the end.
+template <bool Swapped>
+inline void fromThreeBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t n)
+{
+    if (n == 0)
+        return;
+    for (std::size_t i = 0; i + 1 < n; ++i, src += 3, dst += 4) {
+        std::uint32_t v;
+        std::memcpy(&v, src, 4);
+        // Blue first: reversing the word puts red, green, blue in the low
+        // three bytes once the next pixel's byte is shifted out.
+        if constexpr (Swapped)
+            v = __builtin_bswap32(v) >> 8;
+        v |= 0xFF000000u;
+        std::memcpy(dst, &v, 4);
+    }
+    dst[0] = src[Swapped ? 2 : 0];
+    dst[1] = src[1];
+    dst[2] = src[Swapped ? 0 : 2];
+    dst[3] = 255;
+}
+
 inline void toRgb(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) { toThreeBytes<false>(src, dst, n); }
 inline void toBgr(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) { toThreeBytes<true>(src, dst, n); }
 

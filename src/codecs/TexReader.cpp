@@ -1,5 +1,6 @@
 #include "codecs/TexReader.h"
 
+#include "codecs/PixelPacking.h"
 #include "codecs/TexFormat.h"
 
 #include <string>
@@ -107,13 +108,7 @@ ReadResult readTex(Bytes file, const ImageDocument& previous)
             const Bytes src = in.take(4 * n);
             std::copy(src.begin(), src.end(), out);
         } else {
-            const std::uint8_t* src = in.take(3 * n).data();
-            for (std::size_t i = 0; i < n; ++i, src += 3, out += 4) {
-                out[0] = src[0];
-                out[1] = src[1];
-                out[2] = src[2];
-                out[3] = 255;
-            }
+            packing::fromThreeBytes<false>(in.take(3 * n).data(), out, n);
         }
     }
     return doc;

@@ -72,7 +72,7 @@ struct Bgr24 {
         d[2] = s[0];
         d[3] = 255;
     }
-    static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n) { convertEach<Bgr24>(s, d, n); }
+    static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n) { packing::fromThreeBytes<true>(s, d, n); }
 };
 
 struct Bgra32 {
