@@ -107,11 +107,8 @@ WriteResult writeTex(const ImageDocument& doc)
     const std::size_t total = tex::HeaderSize + (indexed ? tex::Palette256Size : 0) + bodyBytes;
 
     std::vector<std::uint8_t> file;
-    try {
-        file.reserve(total);
-    } catch (const std::bad_alloc&) {
-        return unwritable("there is not enough memory for the " + std::to_string(total) + " bytes of the file");
-    }
+    if (WriteError error; !reserveOutput(file, total, error))
+        return error;
     ByteWriter out(file);
     writeHeader(out, doc);
     if (indexed) {

@@ -62,11 +62,8 @@ WriteResult writeTga(const ImageDocument& doc)
     const std::size_t mapBytes = depth == PaletteDepth ? PaletteEntries * MapEntrySize : 0;
     const std::size_t total = HeaderSize + mapBytes + n * pixelSize;
     std::vector<std::uint8_t> file;
-    try {
-        file.reserve(total);
-    } catch (const std::bad_alloc&) {
-        return unwritable("there is not enough memory for the " + std::to_string(total) + " bytes of the file");
-    }
+    if (WriteError error; !reserveOutput(file, total, error))
+        return error;
     ByteWriter out(file);
     writeHeader(out, doc);
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <utility>
 #include <variant>
@@ -38,5 +40,18 @@ private:
 };
 
 inline WriteError unwritable(std::string detail) { return WriteError{WriteFailure::Unwritable, std::move(detail)}; }
+
+// Reserves the whole output once; false when memory cannot hold it, with
+// `error` saying so.
+inline bool reserveOutput(std::vector<std::uint8_t>& file, std::size_t total, WriteError& error)
+{
+    try {
+        file.reserve(total);
+    } catch (const std::bad_alloc&) {
+        error = unwritable("there is not enough memory for the " + std::to_string(total) + " bytes of the file");
+        return false;
+    }
+    return true;
+}
 
 } // namespace vtt

@@ -52,7 +52,7 @@ struct ImageDocument {
     std::int16_t TexUnknown = 0;
     std::int32_t TexBits = 0;
 
-    // TGA header fields kept for saving as TGA again. The map spec pieces
+    // TGA header fields kept for saving as TGA again. The colour-map pieces
     // follow the historical split of header bytes 3..7, not Targa's fields.
     std::uint8_t TgaIdLength = 0;
     std::uint8_t TgaColorMapType = 0;

@@ -5,6 +5,7 @@
 #include "shell/TabControl.h"
 #include "shell/frmSkelvo.h"
 #include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
 #include "support/TexFiles.h"
 #include "view/PictureArea.h"
 
@@ -60,12 +61,7 @@ class MainWindowTest : public QObject {
 
     QString writeFile(const QString& name, const std::vector<std::uint8_t>& bytes)
     {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write test file");
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-        return path;
+        return writeTestFile(dir, name, bytes);
     }
 
     // 2 x 2, 32-bit: red, green / blue, white.

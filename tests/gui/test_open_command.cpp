@@ -2,6 +2,7 @@
 #include "shell/TabControl.h"
 #include "shell/frmSkelvo.h"
 #include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
 #include "support/TexFiles.h"
 #include "view/ColourValue.h"
 #include "view/PictureArea.h"
@@ -34,12 +35,7 @@ class OpenCommandTest : public QObject {
 
     QString write(const QString& name, const std::vector<std::uint8_t>& bytes)
     {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write test file");
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-        return path;
+        return writeTestFile(dir, name, bytes);
     }
 
     void open(const QString& path, int filter = 1)
