@@ -55,6 +55,26 @@ void reverseRgbaRow(std::uint8_t* row, std::size_t width)
     }
 }
 
+// Reverses a row of palette indices eight at a time from both ends: a
+// byte-by-byte reverse is several times slower than the memory it touches.
+void reverseIndexRow(std::uint8_t* row, std::size_t width)
+{
+    std::uint8_t* lo = row;
+    std::uint8_t* hi = row + width;
+    while (hi - lo >= 16) {
+        hi -= 8;
+        std::uint64_t a, b;
+        std::memcpy(&a, lo, 8);
+        std::memcpy(&b, hi, 8);
+        a = __builtin_bswap64(a);
+        b = __builtin_bswap64(b);
+        std::memcpy(lo, &b, 8);
+        std::memcpy(hi, &a, 8);
+        lo += 8;
+    }
+    std::reverse(lo, hi);
+}
+
 } // namespace
 
 void flipImage(ImageDocument& doc)
@@ -80,7 +100,7 @@ void mirrorImage(ImageDocument& doc)
     for (std::size_t r = 0; r < grid.height; ++r) {
         std::uint8_t* row = grid.data + r * rowBytes;
         if (grid.pixelSize == 1)
-            std::reverse(row, row + grid.width);
+            reverseIndexRow(row, grid.width);
         else
             reverseRgbaRow(row, grid.width);
     }

@@ -148,7 +148,7 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
         QTest::addColumn<int>("depth");
-        const int sizes[][2] = {{1, 4}, {4, 1}, {2, 3}, {3, 3}, {4, 4}, {7, 2}, {5, 6}};
+        const int sizes[][2] = {{1, 4}, {4, 1}, {2, 3}, {3, 3}, {4, 4}, {7, 2}, {5, 6}, {16, 2}, {17, 3}, {31, 1}, {40, 2}};
         for (int depth : {8, 32})
             for (const auto& s : sizes)
                 QTest::addRow("%dx%d depth %d", s[0], s[1], depth) << s[0] << s[1] << depth;
