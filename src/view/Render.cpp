@@ -1,9 +1,11 @@
 #include "view/Render.h"
 
+#include "codecs/PixelPacking.h"
 #include "view/ColourValue.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace vtt {
 
@@ -36,8 +38,13 @@ void renderDocument(const ImageDocument& doc, std::uint32_t* canvas, int width, 
         const int columns = static_cast<int>(std::min<std::size_t>(visibleColumns, pixels - first));
         const std::uint8_t* src = doc.PixelBytes.data() + 4 * first;
         std::uint32_t* dst = canvas + y * stride;
-        for (int x = 0; x < columns; ++x, src += 4)
-            dst[x] = argbOf(colourValue(src[0], src[1], src[2]));
+        // A pixel's RGBA bytes read as one word become the screen's opaque
+        // 0xAARRGGBB by trading red and blue: the colour rule, word-wide.
+        for (int x = 0; x < columns; ++x, src += 4) {
+            std::uint32_t v;
+            std::memcpy(&v, src, 4);
+            dst[x] = packing::swapRedBlue(v) | 0xFF000000u;
+        }
     }
 }
 
