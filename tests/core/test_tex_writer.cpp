@@ -102,13 +102,7 @@ private slots:
 
     void historicalTypesAreRefusedWithTheirMessage_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("14") << 14
-                            << QString::fromUtf8("Hehe det kan det aldrig bli med den nuvarande koden för att det "
-                                                 "går inte att välja typ 14");
-        QTest::newRow("15") << 15 << QString::fromUtf8("Samma sak här");
-        QTest::newRow("16") << 16 << QString::fromUtf8("Och här");
+        addHistoricalTypeMessages();
     }
     void historicalTypesAreRefusedWithTheirMessage()
     {
