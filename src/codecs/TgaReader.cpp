@@ -144,12 +144,10 @@ std::string decodeRunLength(ByteReader& in, std::uint8_t* out, std::size_t pixel
         if (run) {
             std::uint8_t value[Px::Out];
             Px::put(in.take(Px::In).data(), value);
-            if constexpr (Px::Out == 1) {
+            if constexpr (Px::Out == 1)
                 std::memset(dst, value[0], count);
-            } else {
-                for (std::size_t i = 0; i < count; ++i, dst += Px::Out)
-                    std::memcpy(dst, value, Px::Out);
-            }
+            else
+                packing::fill4(dst, value, count);
         } else {
             Px::convert(in.take(stored).data(), dst, count);
         }
@@ -385,7 +383,7 @@ ReadResult readTga(Bytes file, const ImageDocument& previous)
     else if (layout.kind == Kind::Grey && layout.bitDepth == PaletteDepth)
         fillGreyRamp(doc);
 
-    std::vector<std::uint8_t>& target = doc.isPaletted() ? doc.PixelIndices : doc.PixelBytes;
+    PixelArray& target = doc.isPaletted() ? doc.PixelIndices : doc.PixelBytes;
     target.resize(doc.isPaletted() ? pixels : 4 * pixels);
     const std::string shortData = decode(layout.pixels, in, layout.rle, target.data(), pixels);
     if (!shortData.empty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/PixelArray.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -38,8 +40,8 @@ struct ImageDocument {
     std::uint8_t BitDepth = 0;
     std::int32_t PixelCount = 0;
 
-    std::vector<std::uint8_t> PixelBytes;
-    std::vector<std::uint8_t> PixelIndices;
+    PixelArray PixelBytes;
+    PixelArray PixelIndices;
     std::array<std::uint8_t, PaletteBytes> Palette{};
 
     std::string FileName;

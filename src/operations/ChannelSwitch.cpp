@@ -1,6 +1,6 @@
 #include "operations/ChannelSwitch.h"
 
-#include <cstring>
+#include "document/PixelKernels.h"
 
 namespace vtt {
 
@@ -30,22 +30,11 @@ bool switchChannels(ImageDocument& doc, const ChannelMapping& mapping)
     if (mapping.isIdentity())
         return true;
 
-    // Indices in locals, so the compiler need not reload them after every
-    // store into the pixels.
-    const std::size_t red = static_cast<std::size_t>(mapping[Channel::Red]);
-    const std::size_t green = static_cast<std::size_t>(mapping[Channel::Green]);
-    const std::size_t blue = static_cast<std::size_t>(mapping[Channel::Blue]);
-    const std::size_t alpha = static_cast<std::size_t>(mapping[Channel::Alpha]);
-    std::uint8_t* p = doc.PixelBytes.data();
-    const std::size_t count = usablePixels(doc);
-    for (std::size_t i = 0; i < count; ++i, p += 4) {
-        std::uint8_t before[4];
-        std::memcpy(before, p, 4);
-        p[0] = before[red];
-        p[1] = before[green];
-        p[2] = before[blue];
-        p[3] = before[alpha];
-    }
+    std::array<std::uint8_t, 4> from{};
+    for (std::size_t k = 0; k < 4; ++k)
+        from[k] = static_cast<std::uint8_t>(mapping.source[k]);
+    // Each pixel is read whole before any of its bytes is written, in place.
+    kernels::shuffle(doc.PixelBytes.data(), doc.PixelBytes.data(), usablePixels(doc), kernels::makeShuffle(4, 4, from));
     return true;
 }
 

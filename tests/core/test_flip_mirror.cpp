@@ -9,7 +9,7 @@ using namespace vtt;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using Bytes = PixelArray;
 using Operation = std::function<void(ImageDocument&)>;
 
 ImageDocument imageOf(int width, int height, std::uint8_t depth)

@@ -34,7 +34,7 @@ namespace {
 enum class Effect { Nothing, ClearPicture, OpenDialog, SaveDialog, Flip, Mirror, EndProgram, Pallet, Switch, About };
 
 struct Observed {
-    std::vector<std::uint8_t> pixels;
+    PixelArray pixels;
     std::int32_t topLeft = 0; // colour shown at (0, 0)
     std::vector<bool> dialogsWereSave;
     std::size_t messages = 0;
@@ -286,7 +286,7 @@ private slots:
     void newKeepsTheDocument()
     {
         openSquare();
-        const std::vector<std::uint8_t> held = doc.PixelBytes;
+        const PixelArray held = doc.PixelBytes;
         window->mnuNew_Click();
         QCOMPARE(window->picture()->pixelAt(0, 0), blank);
         QCOMPARE(doc.PixelBytes, held);

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace vtt {
+
+namespace pixelmemory {
+// Blocks of at least this size are mapped on their own, in huge pages.
+constexpr std::size_t LargeBlock = std::size_t(2) << 20;
+void* allocate(std::size_t bytes);
+void release(void* block, std::size_t bytes) noexcept;
+} // namespace pixelmemory
+
+// Memory for the pixel arrays. A decoder overwrites every byte it asks for,
+// so growing an array leaves the new elements uninitialised instead of
+// writing zeros first; and a large image gets its own mapping in huge
+// pages, where first-touch page faults would otherwise cost several times
+// the decode itself.
+template <class T>
+struct PixelAllocator {
+    using value_type = T;
+
+    PixelAllocator() = default;
+    template <class U>
+    PixelAllocator(const PixelAllocator<U>&) noexcept
+    {
+    }
+
+    T* allocate(std::size_t n) { return static_cast<T*>(pixelmemory::allocate(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) noexcept { pixelmemory::release(p, n * sizeof(T)); }
+
+    // resize(n) and vector(n) construct with no arguments: leave the bytes.
+    template <class U>
+    void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>)
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+
+    friend bool operator==(const PixelAllocator&, const PixelAllocator&) { return true; }
+};
+
+using PixelArray = std::vector<std::uint8_t, PixelAllocator<std::uint8_t>>;
+
+// The same bytes in a plain vector compare equal.
+inline bool operator==(const PixelArray& a, const std::vector<std::uint8_t>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+} // namespace vtt

@@ -1,0 +1,108 @@
+#include "document/PixelKernels.h"
+
+#include <cstring>
+
+namespace vtt::kernels {
+
+namespace detail {
+extern const KernelSet Scalar;
+#if defined(__x86_64__) || defined(__i386__)
+extern const KernelSet Ssse3;
+extern const KernelSet Avx2;
+#endif
+} // namespace detail
+
+namespace {
+
+void shuffleScalar(const std::uint8_t* src, std::uint8_t* dst, std::size_t n, const PixelShuffle& s)
+{
+    const std::size_t in = s.inSize, out = s.outSize;
+    for (std::size_t i = 0; i < n; ++i, src += in, dst += out) {
+        std::uint8_t pixel[4]; // a copy first: src may be dst
+        std::memcpy(pixel, src, in);
+        for (std::size_t k = 0; k < out; ++k)
+            dst[k] = s.from[k] == PixelShuffle::Opaque ? 255 : pixel[s.from[k]];
+    }
+}
+
+void fill4Scalar(std::uint8_t* dst, const std::uint8_t* pixel, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i, dst += 4)
+        std::memcpy(dst, pixel, 4);
+}
+
+void halveRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right, std::uint8_t* dst,
+                    std::size_t n, int channels)
+{
+    const std::size_t size = static_cast<std::size_t>(channels);
+    for (std::size_t x = 0; x < n; ++x, top += 2 * size, bottom += 2 * size, dst += size) {
+        for (std::size_t c = 0; c < size; ++c) {
+            const unsigned sum = top[c] + top[c + right] + bottom[c] + bottom[c + right];
+            // +2 before the quarter: exact halves round up.
+            dst[c] = static_cast<std::uint8_t>((sum + 2) >> 2);
+        }
+    }
+}
+
+// Squared distance of a palette colour, times four, from the block average
+// given as channel sums: comparing 4 * colour with the sum keeps it exact.
+inline int distance(const std::uint8_t* colour, const int* sum)
+{
+    int d = 0;
+    for (int c = 0; c < 4; ++c) {
+        const int diff = 4 * colour[c] - sum[c];
+        d += diff * diff;
+    }
+    return d;
+}
+
+void halveIndexedRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right,
+                           const std::uint8_t* palette, std::uint8_t* dst, std::size_t n)
+{
+    for (std::size_t x = 0; x < n; ++x, top += 2, bottom += 2) {
+        const std::uint8_t entry[4] = {top[0], top[right], bottom[0], bottom[right]};
+        const std::uint8_t* colour[4];
+        int sum[4] = {0, 0, 0, 0};
+        for (int k = 0; k < 4; ++k) {
+            colour[k] = palette + 4 * entry[k];
+            for (int c = 0; c < 4; ++c)
+                sum[c] += colour[k][c];
+        }
+        // Strictly nearer only, so a tie keeps the earlier pixel.
+        std::uint8_t best = entry[0];
+        int bestDistance = distance(colour[0], sum);
+        for (int k = 1; k < 4; ++k) {
+            const int d = distance(colour[k], sum);
+            best = d < bestDistance ? entry[k] : best;
+            bestDistance = d < bestDistance ? d : bestDistance;
+        }
+        dst[x] = best;
+    }
+}
+
+} // namespace
+
+namespace detail {
+const KernelSet Scalar{"scalar", shuffleScalar, fill4Scalar, halveRowScalar, halveIndexedRowScalar};
+} // namespace detail
+
+std::vector<const KernelSet*> available()
+{
+    std::vector<const KernelSet*> sets{&detail::Scalar};
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("ssse3"))
+        sets.push_back(&detail::Ssse3);
+    if (__builtin_cpu_supports("avx2"))
+        sets.push_back(&detail::Avx2);
+#endif
+    return sets;
+}
+
+const KernelSet& active()
+{
+    static const KernelSet* const best = available().back();
+    return *best;
+}
+
+} // namespace vtt::kernels

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The byte shuffles every pixel path runs through: reading and writing the
+// files' pixel orders, the channel switch, run-length fills and the mip
+// reductions. Each has a plain scalar version, which is the reference, and
+// vector versions picked once at run time by what the processor offers, so
+// a build for plain x86-64 still runs at the speed of memory.
+namespace vtt::kernels {
+
+// Which byte of the stored pixel each output byte takes, or Opaque for 255.
+// The lane masks of the vector versions are worked out once, when the
+// shuffle is made, so that short runs (run-length packets) pay nothing per
+// call.
+struct PixelShuffle {
+    static constexpr std::uint8_t Opaque = 0xFF;
+    std::array<std::uint8_t, 4> from{};
+    std::uint8_t inSize = 4;  // stored bytes per pixel: 3 or 4
+    std::uint8_t outSize = 4; // produced bytes per pixel: 3 or 4
+    // pshufb control for 4 pixels (16 output bytes or 12 of them), and the
+    // bytes to OR in afterwards (255 where Opaque).
+    alignas(16) std::array<std::uint8_t, 16> lanes{};
+    alignas(16) std::array<std::uint8_t, 16> set{};
+};
+
+constexpr PixelShuffle makeShuffle(std::uint8_t inSize, std::uint8_t outSize, std::array<std::uint8_t, 4> from)
+{
+    PixelShuffle s;
+    s.from = from;
+    s.inSize = inSize;
+    s.outSize = outSize;
+    for (std::size_t i = 0; i < 16; ++i) {
+        s.lanes[i] = 0x80; // pshufb writes zero
+        s.set[i] = 0;
+    }
+    for (std::size_t p = 0; p < 4; ++p) {
+        for (std::size_t k = 0; k < outSize; ++k) {
+            const std::size_t at = p * outSize + k;
+            if (from[k] == PixelShuffle::Opaque)
+                s.set[at] = 0xFF;
+            else
+                s.lanes[at] = static_cast<std::uint8_t>(p * inSize + from[k]);
+        }
+    }
+    return s;
+}
+
+// The files' pixel orders. Alpha is dropped by the 3-byte outputs and set
+// opaque by the 3-byte inputs.
+inline constexpr PixelShuffle RgbToRgba = makeShuffle(3, 4, {0, 1, 2, PixelShuffle::Opaque});
+inline constexpr PixelShuffle BgrToRgba = makeShuffle(3, 4, {2, 1, 0, PixelShuffle::Opaque});
+inline constexpr PixelShuffle SwapRedBlue = makeShuffle(4, 4, {2, 1, 0, 3});
+inline constexpr PixelShuffle RgbaToRgb = makeShuffle(4, 3, {0, 1, 2, 3});
+inline constexpr PixelShuffle RgbaToBgr = makeShuffle(4, 3, {2, 1, 0, 3});
+
+struct KernelSet {
+    const char* name;
+    // n pixels of shuffle.inSize bytes to n pixels of shuffle.outSize bytes.
+    // src and dst either do not overlap or are the same (4 to 4 only).
+    void (*shuffle)(const std::uint8_t* src, std::uint8_t* dst, std::size_t n, const PixelShuffle& shuffle);
+    // n copies of the 4-byte pixel.
+    void (*fill4)(std::uint8_t* dst, const std::uint8_t* pixel, std::size_t n);
+    // One row of 2 x 2 box averages, rounded half up: output pixel x
+    // averages top/bottom pixels 2x and 2x + right/size. right is the byte
+    // step to the block's second column (0 for an image one pixel wide).
+    void (*halveRow)(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right, std::uint8_t* dst,
+                     std::size_t n, int channels);
+    // One row of palette blocks: each keeps the entry whose colour lies
+    // nearest the block's average, the first in reading order on a tie.
+    void (*halveIndexedRow)(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right,
+                            const std::uint8_t* palette, std::uint8_t* dst, std::size_t n);
+};
+
+// The fastest set this processor runs.
+const KernelSet& active();
+
+// Every set this processor runs, the scalar reference first: for the test
+// that holds each vector version to the reference.
+std::vector<const KernelSet*> available();
+
+inline void shuffle(const std::uint8_t* src, std::uint8_t* dst, std::size_t n, const PixelShuffle& s)
+{
+    active().shuffle(src, dst, n, s);
+}
+
+} // namespace vtt::kernels

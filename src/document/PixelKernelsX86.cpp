@@ -1,0 +1,276 @@
+// The x86 vector versions of the pixel kernels. The build targets plain
+// x86-64, so each function carries the instruction set it needs and runs
+// only where PixelKernels.cpp found it. Loads and stores are unaligned
+// throughout (loadu/storeu), and each loop touches exactly the bytes of the
+// pixels it converts: the remainder goes to the next smaller version.
+
+#if defined(__x86_64__) || defined(__i386__)
+
+#include "document/PixelKernels.h"
+
+#include <immintrin.h>
+
+#include <cstring>
+
+#define VTT_SSSE3 __attribute__((target("ssse3")))
+#define VTT_AVX2 __attribute__((target("avx2")))
+
+namespace vtt::kernels {
+
+namespace detail {
+extern const KernelSet Scalar;
+extern const KernelSet Ssse3;
+extern const KernelSet Avx2;
+} // namespace detail
+
+namespace {
+
+using std::uint8_t;
+
+VTT_SSSE3 inline __m128i load16(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+VTT_SSSE3 inline void store16(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
+VTT_SSSE3 inline void store8(void* p, __m128i v) { _mm_storel_epi64(static_cast<__m128i*>(p), v); }
+VTT_SSSE3 inline void store12(uint8_t* p, __m128i v)
+{
+    store8(p, v);
+    const std::uint32_t last = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(v, 8)));
+    std::memcpy(p + 8, &last, 4);
+}
+// Pixels 4..7 of eight 3-byte pixels: the 16 bytes that end with the 24th,
+// moved down, so no byte past the eighth pixel is read.
+VTT_SSSE3 inline __m128i upperFour3(const uint8_t* p) { return _mm_srli_si128(load16(p + 8), 4); }
+
+VTT_AVX2 inline __m256i load32(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+VTT_AVX2 inline void store32(void* p, __m256i v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
+
+bool is(const PixelShuffle& s, int in, int out) { return s.inSize == in && s.outSize == out; }
+
+// --- shuffles ---------------------------------------------------------------
+
+VTT_SSSE3 void shuffleSsse3(const uint8_t* src, uint8_t* dst, std::size_t n, const PixelShuffle& s)
+{
+    const __m128i lanes = load16(s.lanes.data()), set = load16(s.set.data());
+    std::size_t i = 0;
+    if (is(s, 4, 4)) {
+        for (; i + 4 <= n; i += 4)
+            store16(dst + 4 * i, _mm_or_si128(_mm_shuffle_epi8(load16(src + 4 * i), lanes), set));
+    } else if (is(s, 3, 4)) {
+        for (; i + 8 <= n; i += 8) {
+            const uint8_t* p = src + 3 * i;
+            store16(dst + 4 * i, _mm_or_si128(_mm_shuffle_epi8(load16(p), lanes), set));
+            store16(dst + 4 * i + 16, _mm_or_si128(_mm_shuffle_epi8(upperFour3(p), lanes), set));
+        }
+    } else if (is(s, 4, 3)) {
+        for (; i + 8 <= n; i += 8) {
+            const __m128i a = _mm_shuffle_epi8(load16(src + 4 * i), lanes);
+            const __m128i b = _mm_shuffle_epi8(load16(src + 4 * i + 16), lanes);
+            store16(dst + 3 * i, _mm_or_si128(a, _mm_slli_si128(b, 12)));
+            store8(dst + 3 * i + 16, _mm_srli_si128(b, 4));
+        }
+    }
+    detail::Scalar.shuffle(src + s.inSize * i, dst + s.outSize * i, n - i, s);
+}
+
+VTT_AVX2 void shuffleAvx2(const uint8_t* src, uint8_t* dst, std::size_t n, const PixelShuffle& s)
+{
+    const __m256i lanes = _mm256_broadcastsi128_si256(load16(s.lanes.data()));
+    const __m256i set = _mm256_broadcastsi128_si256(load16(s.set.data()));
+    std::size_t i = 0;
+    if (is(s, 4, 4)) {
+        for (; i + 8 <= n; i += 8)
+            store32(dst + 4 * i, _mm256_or_si256(_mm256_shuffle_epi8(load32(src + 4 * i), lanes), set));
+    } else if (is(s, 3, 4)) {
+        for (; i + 8 <= n; i += 8) {
+            const uint8_t* p = src + 3 * i;
+            const __m256i v = _mm256_set_m128i(upperFour3(p), load16(p));
+            store32(dst + 4 * i, _mm256_or_si256(_mm256_shuffle_epi8(v, lanes), set));
+        }
+    } else if (is(s, 4, 3)) {
+        // Each lane yields 12 bytes; gathering the six words makes them 24
+        // contiguous bytes.
+        const __m256i together = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
+        for (; i + 8 <= n; i += 8) {
+            const __m256i v = _mm256_shuffle_epi8(load32(src + 4 * i), lanes);
+            const __m256i r = _mm256_permutevar8x32_epi32(v, together);
+            store16(dst + 3 * i, _mm256_castsi256_si128(r));
+            store8(dst + 3 * i + 16, _mm256_extracti128_si256(r, 1));
+        }
+    }
+    detail::Ssse3.shuffle(src + s.inSize * i, dst + s.outSize * i, n - i, s);
+}
+
+// --- fills ------------------------------------------------------------------
+
+VTT_SSSE3 void fill4Ssse3(uint8_t* dst, const uint8_t* pixel, std::size_t n)
+{
+    std::int32_t value;
+    std::memcpy(&value, pixel, 4);
+    const __m128i v = _mm_set1_epi32(value);
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        store16(dst + 4 * i, v);
+    detail::Scalar.fill4(dst + 4 * i, pixel, n - i);
+}
+
+VTT_AVX2 void fill4Avx2(uint8_t* dst, const uint8_t* pixel, std::size_t n)
+{
+    std::int32_t value;
+    std::memcpy(&value, pixel, 4);
+    const __m256i v = _mm256_set1_epi32(value);
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        store32(dst + 4 * i, v);
+    detail::Ssse3.fill4(dst + 4 * i, pixel, n - i);
+}
+
+// --- direct-colour mip rows -------------------------------------------------
+
+// Byte orders that put the same channel of two neighbouring pixels side by
+// side, so that one multiply-add with ones sums each pair into 16 bits.
+alignas(16) constexpr uint8_t PairsOf4[16] = {0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15};
+alignas(16) constexpr uint8_t PairsOf3[16] = {0, 3, 1, 4, 2, 5, 6, 9, 7, 10, 8, 11, 0x80, 0x80, 0x80, 0x80};
+// Packed 3-byte results sit at bytes 0..5 and 8..13.
+alignas(16) constexpr uint8_t Close3[16] = {0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, 0x80, 0x80, 0x80, 0x80};
+
+VTT_SSSE3 inline __m128i pairSums(__m128i v, __m128i order)
+{
+    return _mm_maddubs_epi16(_mm_shuffle_epi8(v, order), _mm_set1_epi8(1));
+}
+
+// (top pair + bottom pair + 2) / 4, per 16-bit lane.
+VTT_SSSE3 inline __m128i average(__m128i top, __m128i bottom)
+{
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(top, bottom), _mm_set1_epi16(2)), 2);
+}
+
+VTT_SSSE3 void halveRowSsse3(const uint8_t* top, const uint8_t* bottom, std::size_t right, uint8_t* dst,
+                             std::size_t n, int channels)
+{
+    std::size_t x = 0;
+    if (channels == 4 && right == 4) {
+        const __m128i order = load16(PairsOf4);
+        for (; x + 4 <= n; x += 4) {
+            const uint8_t* t = top + 8 * x;
+            const uint8_t* b = bottom + 8 * x;
+            const __m128i first = average(pairSums(load16(t), order), pairSums(load16(b), order));
+            const __m128i second = average(pairSums(load16(t + 16), order), pairSums(load16(b + 16), order));
+            store16(dst + 4 * x, _mm_packus_epi16(first, second));
+        }
+    } else if (channels == 3 && right == 3) {
+        const __m128i order = load16(PairsOf3), close = load16(Close3);
+        for (; x + 4 <= n; x += 4) {
+            const uint8_t* t = top + 6 * x;
+            const uint8_t* b = bottom + 6 * x;
+            const __m128i first = average(pairSums(load16(t), order), pairSums(load16(b), order));
+            const __m128i second = average(pairSums(upperFour3(t), order), pairSums(upperFour3(b), order));
+            store12(dst + 3 * x, _mm_shuffle_epi8(_mm_packus_epi16(first, second), close));
+        }
+    }
+    const std::size_t size = static_cast<std::size_t>(channels);
+    detail::Scalar.halveRow(top + 2 * size * x, bottom + 2 * size * x, right, dst + size * x, n - x, channels);
+}
+
+VTT_AVX2 inline __m256i pairSums(__m256i v, __m256i order)
+{
+    return _mm256_maddubs_epi16(_mm256_shuffle_epi8(v, order), _mm256_set1_epi8(1));
+}
+
+VTT_AVX2 inline __m256i average(__m256i top, __m256i bottom)
+{
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(top, bottom), _mm256_set1_epi16(2)), 2);
+}
+
+VTT_AVX2 void halveRowAvx2(const uint8_t* top, const uint8_t* bottom, std::size_t right, uint8_t* dst, std::size_t n,
+                           int channels)
+{
+    std::size_t x = 0;
+    if (channels == 4 && right == 4) {
+        const __m256i order = _mm256_broadcastsi128_si256(load16(PairsOf4));
+        for (; x + 8 <= n; x += 8) {
+            const uint8_t* t = top + 8 * x;
+            const uint8_t* b = bottom + 8 * x;
+            // Lanes hold outputs 0-1 | 2-3 and 4-5 | 6-7; the pack
+            // interleaves them by lane, the permute puts them in order.
+            const __m256i first = average(pairSums(load32(t), order), pairSums(load32(b), order));
+            const __m256i second = average(pairSums(load32(t + 32), order), pairSums(load32(b + 32), order));
+            const __m256i packed = _mm256_packus_epi16(first, second);
+            store32(dst + 4 * x, _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0)));
+        }
+    }
+    const std::size_t size = static_cast<std::size_t>(channels);
+    detail::Ssse3.halveRow(top + 2 * size * x, bottom + 2 * size * x, right, dst + size * x, n - x, channels);
+}
+
+// --- palette mip rows -------------------------------------------------------
+
+alignas(16) constexpr uint8_t EvenBytes[16] = {0, 2, 4, 6, 8, 10, 12, 14, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+alignas(16) constexpr uint8_t OddBytes[16] = {1, 3, 5, 7, 9, 11, 13, 15, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+alignas(16) constexpr uint8_t LowBytes[16] = {0, 4, 8, 12, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+
+// Squared distances of eight colours, times four, from their blocks'
+// average, given as 16-bit channel sums of the low and high pixel pairs of
+// each lane. madd squares and adds two channels, hadd the other two; the
+// result is in pixel order.
+VTT_AVX2 inline __m256i distances(__m256i colours, __m256i sumLow, __m256i sumHigh)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i low = _mm256_sub_epi16(_mm256_slli_epi16(_mm256_unpacklo_epi8(colours, zero), 2), sumLow);
+    const __m256i high = _mm256_sub_epi16(_mm256_slli_epi16(_mm256_unpackhi_epi8(colours, zero), 2), sumHigh);
+    return _mm256_hadd_epi32(_mm256_madd_epi16(low, low), _mm256_madd_epi16(high, high));
+}
+
+// Eight blocks at a time: the four entries of each block in 32-bit lanes,
+// their colours gathered from the palette, the nearest chosen with masks.
+VTT_AVX2 void halveIndexedRowAvx2(const uint8_t* top, const uint8_t* bottom, std::size_t right,
+                                  const uint8_t* palette, uint8_t* dst, std::size_t n)
+{
+    std::size_t x = 0;
+    if (right == 1) {
+        const __m128i even = load16(EvenBytes), odd = load16(OddBytes);
+        const __m256i lowBytes = _mm256_broadcastsi128_si256(load16(LowBytes));
+        const int* colours = reinterpret_cast<const int*>(palette);
+        const __m256i zero = _mm256_setzero_si256();
+        for (; x + 8 <= n; x += 8) {
+            const __m128i t = load16(top + 2 * x), b = load16(bottom + 2 * x);
+            const __m256i entry[4] = {
+                _mm256_cvtepu8_epi32(_mm_shuffle_epi8(t, even)), _mm256_cvtepu8_epi32(_mm_shuffle_epi8(t, odd)),
+                _mm256_cvtepu8_epi32(_mm_shuffle_epi8(b, even)), _mm256_cvtepu8_epi32(_mm_shuffle_epi8(b, odd))};
+            __m256i colour[4];
+            __m256i sumLow = zero, sumHigh = zero;
+            for (int k = 0; k < 4; ++k) {
+                colour[k] = _mm256_i32gather_epi32(colours, entry[k], 4);
+                sumLow = _mm256_add_epi16(sumLow, _mm256_unpacklo_epi8(colour[k], zero));
+                sumHigh = _mm256_add_epi16(sumHigh, _mm256_unpackhi_epi8(colour[k], zero));
+            }
+            __m256i best = entry[0];
+            __m256i bestDistance = distances(colour[0], sumLow, sumHigh);
+            for (int k = 1; k < 4; ++k) {
+                // Strictly nearer only, so a tie keeps the earlier pixel.
+                const __m256i d = distances(colour[k], sumLow, sumHigh);
+                best = _mm256_blendv_epi8(best, entry[k], _mm256_cmpgt_epi32(bestDistance, d));
+                bestDistance = _mm256_min_epi32(bestDistance, d);
+            }
+            const __m256i picked = _mm256_shuffle_epi8(best, lowBytes);
+            store8(dst + x, _mm_unpacklo_epi32(_mm256_castsi256_si128(picked), _mm256_extracti128_si256(picked, 1)));
+        }
+    }
+    detail::Scalar.halveIndexedRow(top + 2 * x, bottom + 2 * x, right, palette, dst + x, n - x);
+}
+
+// Without gathers the palette look-ups stay scalar.
+void halveIndexedRowSsse3(const uint8_t* top, const uint8_t* bottom, std::size_t right, const uint8_t* palette,
+                          uint8_t* dst, std::size_t n)
+{
+    detail::Scalar.halveIndexedRow(top, bottom, right, palette, dst, n);
+}
+
+} // namespace
+
+namespace detail {
+const KernelSet Ssse3{"ssse3", shuffleSsse3, fill4Ssse3, halveRowSsse3, halveIndexedRowSsse3};
+const KernelSet Avx2{"avx2", shuffleAvx2, fill4Avx2, halveRowAvx2, halveIndexedRowAvx2};
+} // namespace detail
+
+} // namespace vtt::kernels
+
+#endif
