@@ -181,12 +181,23 @@ void operation(benchmark::State& state, FileLayout layout, int side, Operation o
     produced(state, decodedBytes(layout, side));
 }
 
-void swapRedBlue(ImageDocument& doc)
+// Channel switch mappings, named by the source of red, green, blue, alpha:
+// the red-blue exchange, an arbitrary order and one that repeats a channel.
+struct SwitchCase {
+    const char* name;
+    Channel red, green, blue, alpha;
+};
+constexpr SwitchCase SwitchCases[] = {
+    {"bgra", Channel::Blue, Channel::Green, Channel::Red, Channel::Alpha},
+    {"bagr", Channel::Blue, Channel::Alpha, Channel::Green, Channel::Red},
+    {"rrba", Channel::Red, Channel::Red, Channel::Blue, Channel::Alpha},
+};
+
+void switchChannelsBench(benchmark::State& state, SwitchCase which, int side)
 {
     ChannelMapping mapping;
-    mapping[Channel::Red] = Channel::Blue;
-    mapping[Channel::Blue] = Channel::Red;
-    switchChannels(doc, mapping);
+    mapping.source = {which.red, which.green, which.blue, which.alpha};
+    operation(state, FileLayout::Tex18, side, [&](ImageDocument& doc) { switchChannels(doc, mapping); });
 }
 
 // The redraw into a picture area as large as the image: every pixel drawn.
@@ -280,7 +291,8 @@ void registerAll()
         add("mirror/rgba" + s, operation<void (*)(ImageDocument&)>, FileLayout::Tex18, side, mirrorImage);
         add("flip/indexed" + s, operation<void (*)(ImageDocument&)>, FileLayout::Tex1, side, flipImage);
         add("mirror/indexed" + s, operation<void (*)(ImageDocument&)>, FileLayout::Tex1, side, mirrorImage);
-        add("swap/rgba" + s, operation<void (*)(ImageDocument&)>, FileLayout::Tex18, side, swapRedBlue);
+        for (const SwitchCase& c : SwitchCases)
+            add(std::string("switch/") + c.name + s, switchChannelsBench, c, side);
         add("redraw/full-rgba" + s, redrawFull, FileLayout::Tex18, side);
         add("redraw/full-indexed" + s, redrawFull, FileLayout::Tex1, side);
         add("redraw/window-rgba" + s, redrawWindow, FileLayout::Tex18, side);

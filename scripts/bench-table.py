@@ -54,7 +54,13 @@ def ratio(a, b):
         return "—"
     return f"{a / b:.2f}"
 
-decode_goal = ("decode", "flip", "mirror", "swap", "redraw")
+# The goals: every decode, encode and operation within 2 x memcpy of what it
+# produces (warm at 256 and 1024; into a new block at 4096, where the page
+# faults of fresh memory dominate); the palette mip chain within 10 x memcpy;
+# Targa decodes at most 0.8 x stb_image. The redraw keeps its own goal of
+# 2 x a warm copy.
+goal_groups = ("decode", "encode", "flip", "mirror", "switch", "redraw")
+FRESH_FROM = 4096
 lines = [
     "| benchmark | side | time (µs) | output (MiB) | × memcpy | × memcpy into new block | × stb_image | × Qt TGA | goal |",
     "|---|---|---:|---:|---:|---:|---:|---:|---|",
@@ -77,10 +83,13 @@ for name, b in rows.items():
         stb = micros(rows.get(f"stb/{case}/{side}", {"error_occurred": True}))
         qt = micros(rows.get(f"qt/{case}/{side}", {"error_occurred": True}))
     verdict = "—"
-    if group in decode_goal:
-        ok = m is not None and t <= 2 * m
-        why = [] if ok else [f"{t / m:.1f}× memcpy"]
-        if group == "decode" and case.startswith("tga") and stb is not None and t >= stb:
+    if group in goal_groups:
+        fresh_base = group != "redraw" and side.isdigit() and int(side) >= FRESH_FROM
+        base, base_name = (f, "memcpy into new block") if fresh_base else (m, "memcpy")
+        limit = 10 if (group, case) == ("encode", "tex1-mips") else 2
+        ok = base is not None and t <= limit * base
+        why = [] if ok else [f"{t / base:.1f}× {base_name}"]
+        if group == "decode" and case.startswith("tga") and stb is not None and t > 0.8 * stb:
             ok = False
             why.append(f"{t / stb:.2f}× stb_image")
         verdict = "met" if ok else "missed (" + ", ".join(why) + ")"

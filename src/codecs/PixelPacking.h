@@ -38,7 +38,4 @@ inline void fromThreeBytes(const std::uint8_t* src, std::uint8_t* dst, std::size
 inline void toRgb(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) { toThreeBytes<false>(src, dst, n); }
 inline void toBgr(const std::uint8_t* src, std::uint8_t* dst, std::size_t n) { toThreeBytes<true>(src, dst, n); }
 
-// n copies of one 4-byte pixel: run-length runs.
-inline void fill4(std::uint8_t* dst, const std::uint8_t* pixel, std::size_t n) { kernels::active().fill4(dst, pixel, n); }
-
 } // namespace vtt::packing

@@ -1,6 +1,7 @@
 #include "codecs/TgaReader.h"
 
 #include "codecs/PixelPacking.h"
+#include "codecs/RunLength.h"
 #include "codecs/TgaFormat.h"
 
 #include <algorithm>
@@ -73,6 +74,7 @@ struct Bgr24 {
         d[3] = 255;
     }
     static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n) { packing::fromThreeBytes<true>(s, d, n); }
+    static constexpr const kernels::PixelShuffle& Shuffle = kernels::BgrToRgba;
 };
 
 struct Bgra32 {
@@ -87,6 +89,7 @@ struct Bgra32 {
     // BGRA and RGBA differ only in where red and blue sit: the same word
     // swap as writing, close to a plain copy.
     static void convert(const std::uint8_t* s, std::uint8_t* d, std::size_t n) { packing::toBgra(s, d, n); }
+    static constexpr const kernels::PixelShuffle& Shuffle = kernels::SwapRedBlue;
 };
 
 // 5 bits to 8 by repeating the top bits, so 0 stays 0 and 31 becomes 255.
@@ -123,44 +126,11 @@ struct GreyAlpha16 {
 
 enum class Format { Index8, Bgr24, Bgra32, Bgr15, Bgra16, GreyAlpha16 };
 
-// Decodes packets straight into the document's array. A packet reaching past
-// the image's end is cut there, and only the pixels used must be present.
-// Returns an empty string, or why the data is short.
-template <class Px>
-std::string decodeRunLength(ByteReader& in, std::uint8_t* out, std::size_t pixels)
-{
-    std::size_t done = 0;
-    while (done < pixels) {
-        if (!in.has(1))
-            return "its run-length data ends after " + to_string(done) + " of " + to_string(pixels) + " pixels";
-        const std::uint8_t head = in.u8();
-        const std::size_t count = std::min<std::size_t>((head & tga::packet::CountMask) + 1u, pixels - done);
-        const bool run = head & tga::packet::RunFlag;
-        const std::size_t stored = run ? Px::In : count * Px::In;
-        if (!in.has(stored))
-            return "its run-length data ends inside a packet after " + to_string(done) + " of " + to_string(pixels)
-                + " pixels";
-        std::uint8_t* dst = out + done * Px::Out;
-        if (run) {
-            std::uint8_t value[Px::Out];
-            Px::put(in.take(Px::In).data(), value);
-            if constexpr (Px::Out == 1)
-                std::memset(dst, value[0], count);
-            else
-                packing::fill4(dst, value, count);
-        } else {
-            Px::convert(in.take(stored).data(), dst, count);
-        }
-        done += count;
-    }
-    return {};
-}
-
 template <class Px>
 std::string decodeWith(ByteReader& in, bool rle, std::uint8_t* out, std::size_t pixels)
 {
     if (rle)
-        return decodeRunLength<Px>(in, out, pixels);
+        return runlength::decode<Px>(in, out, pixels);
     // The caller has checked that every uncompressed pixel is present.
     Px::convert(in.take(pixels * Px::In).data(), out, pixels);
     return {};

@@ -12,7 +12,7 @@ namespace vtt::pixelmemory {
 
 namespace {
 
-std::size_t roundedUp(std::size_t bytes) { return (bytes + LargeBlock - 1) & ~(LargeBlock - 1); }
+std::size_t roundedUp(std::size_t bytes) { return (bytes + HugePage - 1) & ~(HugePage - 1); }
 
 } // namespace
 
@@ -23,14 +23,14 @@ void* allocate(std::size_t bytes)
     if (bytes < LargeBlock)
         return ::operator new(bytes);
     const std::size_t size = roundedUp(bytes);
-    void* mapped = mmap(nullptr, size + LargeBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* mapped = mmap(nullptr, size + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
         throw std::bad_alloc();
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = (start + LargeBlock - 1) & ~std::uintptr_t(LargeBlock - 1);
+    const std::uintptr_t aligned = (start + HugePage - 1) & ~std::uintptr_t(HugePage - 1);
     if (aligned > start)
         munmap(mapped, aligned - start);
-    if (const std::size_t after = start + LargeBlock - aligned; after > 0)
+    if (const std::size_t after = start + HugePage - aligned; after > 0)
         munmap(reinterpret_cast<void*>(aligned + size), after);
 #if defined(MADV_HUGEPAGE)
     madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE); // only advice: fine if refused

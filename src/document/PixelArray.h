@@ -12,7 +12,12 @@ namespace vtt {
 
 namespace pixelmemory {
 // Blocks of at least this size are mapped on their own, in huge pages.
-constexpr std::size_t LargeBlock = std::size_t(2) << 20;
+// Smaller ones come from the C library's heap, which reuses freed memory
+// whose pages are already in place; larger ones it maps afresh each time
+// (its limit is 32 MiB), and then 4 KiB page faults cost several times the
+// decode itself.
+constexpr std::size_t LargeBlock = std::size_t(32) << 20;
+constexpr std::size_t HugePage = std::size_t(2) << 20;
 void* allocate(std::size_t bytes);
 void release(void* block, std::size_t bytes) noexcept;
 } // namespace pixelmemory
@@ -20,8 +25,7 @@ void release(void* block, std::size_t bytes) noexcept;
 // Memory for the pixel arrays. A decoder overwrites every byte it asks for,
 // so growing an array leaves the new elements uninitialised instead of
 // writing zeros first; and a large image gets its own mapping in huge
-// pages, where first-touch page faults would otherwise cost several times
-// the decode itself.
+// pages.
 template <class T>
 struct PixelAllocator {
     using value_type = T;

@@ -31,6 +31,34 @@ void fill4Scalar(std::uint8_t* dst, const std::uint8_t* pixel, std::size_t n)
         std::memcpy(dst, pixel, 4);
 }
 
+std::size_t expandRunsScalar(const std::uint8_t* src, std::size_t size, std::uint8_t* dst, std::size_t n,
+                             const PixelShuffle& s, std::size_t& done)
+{
+    std::size_t pos = 0;
+    done = 0;
+    while (done < n && pos < size) {
+        const std::uint8_t head = src[pos];
+        std::size_t count = (head & 0x7Fu) + 1u;
+        if (count > n - done)
+            count = n - done;
+        const bool run = head & 0x80u;
+        const std::size_t stored = run ? s.inSize : count * s.inSize;
+        if (size - pos - 1 < stored)
+            break;
+        std::uint8_t* out = dst + 4 * done;
+        if (run) {
+            std::uint8_t pixel[4];
+            shuffleScalar(src + pos + 1, pixel, 1, s);
+            fill4Scalar(out, pixel, count);
+        } else {
+            shuffleScalar(src + pos + 1, out, count, s);
+        }
+        pos += 1 + stored;
+        done += count;
+    }
+    return pos;
+}
+
 void halveRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right, std::uint8_t* dst,
                     std::size_t n, int channels)
 {
@@ -83,7 +111,7 @@ void halveIndexedRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, 
 } // namespace
 
 namespace detail {
-const KernelSet Scalar{"scalar", shuffleScalar, fill4Scalar, halveRowScalar, halveIndexedRowScalar};
+const KernelSet Scalar{"scalar", shuffleScalar, fill4Scalar, expandRunsScalar, halveRowScalar, halveIndexedRowScalar};
 } // namespace detail
 
 std::vector<const KernelSet*> available()

@@ -64,6 +64,14 @@ struct KernelSet {
     void (*shuffle)(const std::uint8_t* src, std::uint8_t* dst, std::size_t n, const PixelShuffle& shuffle);
     // n copies of the 4-byte pixel.
     void (*fill4)(std::uint8_t* dst, const std::uint8_t* pixel, std::size_t n);
+    // Targa run-length packets (a head byte: top bit set for one stored
+    // pixel repeated, clear for stored pixels, low 7 bits the count less
+    // one) of shuffle.inSize-byte pixels into n RGBA pixels. A packet
+    // reaching past pixel n is cut there. Reads only the size bytes of src;
+    // stops at the first packet whose head or pixels are missing. Returns
+    // the bytes consumed; `done` gets the pixels written.
+    std::size_t (*expandRuns)(const std::uint8_t* src, std::size_t size, std::uint8_t* dst, std::size_t n,
+                              const PixelShuffle& shuffle, std::size_t& done);
     // One row of 2 x 2 box averages, rounded half up: output pixel x
     // averages top/bottom pixels 2x and 2x + right/size. right is the byte
     // step to the block's second column (0 for an image one pixel wide).

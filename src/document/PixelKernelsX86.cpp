@@ -10,6 +10,7 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstring>
 
 #define VTT_SSSE3 __attribute__((target("ssse3")))
@@ -71,32 +72,54 @@ VTT_SSSE3 void shuffleSsse3(const uint8_t* src, uint8_t* dst, std::size_t n, con
     detail::Scalar.shuffle(src + s.inSize * i, dst + s.outSize * i, n - i, s);
 }
 
-VTT_AVX2 void shuffleAvx2(const uint8_t* src, uint8_t* dst, std::size_t n, const PixelShuffle& s)
+// Eight pixels from src to dst.
+template <int In, int Out>
+VTT_AVX2 inline void shuffle8(const uint8_t* src, uint8_t* dst, __m256i lanes, __m256i set)
+{
+    if constexpr (In == 4 && Out == 4) {
+        store32(dst, _mm256_or_si256(_mm256_shuffle_epi8(load32(src), lanes), set));
+    } else if constexpr (In == 3) {
+        const __m256i v = _mm256_set_m128i(upperFour3(src), load16(src));
+        store32(dst, _mm256_or_si256(_mm256_shuffle_epi8(v, lanes), set));
+    } else {
+        // Each lane yields 12 bytes; gathering the six words makes them 24
+        // contiguous bytes.
+        const __m256i v = _mm256_shuffle_epi8(load32(src), lanes);
+        const __m256i r = _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+        store16(dst, _mm256_castsi256_si128(r));
+        store8(dst + 16, _mm256_extracti128_si256(r, 1));
+    }
+}
+
+// Short rows (run-length packets) are common, so the remainder is one more
+// group of eight that overlaps the last: redoing a few pixels is cheaper
+// than a scalar tail. Not in place, where it would apply the shuffle twice.
+template <int In, int Out>
+VTT_AVX2 void shuffleRun(const uint8_t* src, uint8_t* dst, std::size_t n, const PixelShuffle& s)
 {
     const __m256i lanes = _mm256_broadcastsi128_si256(load16(s.lanes.data()));
     const __m256i set = _mm256_broadcastsi128_si256(load16(s.set.data()));
     std::size_t i = 0;
-    if (is(s, 4, 4)) {
-        for (; i + 8 <= n; i += 8)
-            store32(dst + 4 * i, _mm256_or_si256(_mm256_shuffle_epi8(load32(src + 4 * i), lanes), set));
-    } else if (is(s, 3, 4)) {
-        for (; i + 8 <= n; i += 8) {
-            const uint8_t* p = src + 3 * i;
-            const __m256i v = _mm256_set_m128i(upperFour3(p), load16(p));
-            store32(dst + 4 * i, _mm256_or_si256(_mm256_shuffle_epi8(v, lanes), set));
-        }
-    } else if (is(s, 4, 3)) {
-        // Each lane yields 12 bytes; gathering the six words makes them 24
-        // contiguous bytes.
-        const __m256i together = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
-        for (; i + 8 <= n; i += 8) {
-            const __m256i v = _mm256_shuffle_epi8(load32(src + 4 * i), lanes);
-            const __m256i r = _mm256_permutevar8x32_epi32(v, together);
-            store16(dst + 3 * i, _mm256_castsi256_si128(r));
-            store8(dst + 3 * i + 16, _mm256_extracti128_si256(r, 1));
-        }
-    }
-    detail::Ssse3.shuffle(src + s.inSize * i, dst + s.outSize * i, n - i, s);
+    for (; i + 8 <= n; i += 8)
+        shuffle8<In, Out>(src + In * i, dst + Out * i, lanes, set);
+    if (i == n)
+        return;
+    if (n >= 8 && src != dst)
+        shuffle8<In, Out>(src + In * (n - 8), dst + Out * (n - 8), lanes, set);
+    else
+        detail::Scalar.shuffle(src + In * i, dst + Out * i, n - i, s);
+}
+
+VTT_AVX2 void shuffleAvx2(const uint8_t* src, uint8_t* dst, std::size_t n, const PixelShuffle& s)
+{
+    if (is(s, 4, 4))
+        shuffleRun<4, 4>(src, dst, n, s);
+    else if (is(s, 3, 4))
+        shuffleRun<3, 4>(src, dst, n, s);
+    else if (is(s, 4, 3))
+        shuffleRun<4, 3>(src, dst, n, s);
+    else
+        detail::Scalar.shuffle(src, dst, n, s);
 }
 
 // --- fills ------------------------------------------------------------------
@@ -116,11 +139,100 @@ VTT_AVX2 void fill4Avx2(uint8_t* dst, const uint8_t* pixel, std::size_t n)
 {
     std::int32_t value;
     std::memcpy(&value, pixel, 4);
+    if (n < 4)
+        return detail::Scalar.fill4(dst, pixel, n);
+    if (n < 8) { // two halves that overlap, as below
+        store16(dst, _mm_set1_epi32(value));
+        store16(dst + 4 * (n - 4), _mm_set1_epi32(value));
+        return;
+    }
     const __m256i v = _mm256_set1_epi32(value);
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8)
+    for (std::size_t i = 0; i + 8 <= n; i += 8)
         store32(dst + 4 * i, v);
-    detail::Ssse3.fill4(dst + 4 * i, pixel, n - i);
+    store32(dst + 4 * (n - 8), v); // the rest, overlapping what is already filled
+}
+
+// --- run-length packets ----------------------------------------------------
+
+// A packet may write whole groups of eight past its own pixels while the
+// image has room, and read whole groups past its stored bytes while the
+// data has them: the next packets overwrite the excess. Only near either
+// end does it fall back to the exact versions.
+template <int In>
+VTT_AVX2 std::size_t expandRunsOf(const uint8_t* src, std::size_t size, uint8_t* dst, std::size_t n,
+                                  const PixelShuffle& s, std::size_t& done)
+{
+    const __m256i lanes = _mm256_broadcastsi128_si256(load16(s.lanes.data()));
+    const __m256i set = _mm256_broadcastsi128_si256(load16(s.set.data()));
+    // Each packet's place depends on the head before it, so the loop is
+    // as fast as that chain (load, a few operations) is short: pointers, no
+    // indices, and the rare cases (a packet cut at the image's end, data
+    // that ends) in branches off it.
+    const uint8_t* p = src;
+    const uint8_t* const end = src + size;
+    uint8_t* out = dst;
+    uint8_t* const outEnd = dst + 4 * n;
+    while (out < outEnd && p < end) {
+        const unsigned head = *p;
+        const bool run = head & 0x80u;
+        std::size_t count = (head & 0x7Fu) + 1u;
+        std::size_t stored = run ? In : count * In;
+        const std::size_t room = static_cast<std::size_t>(outEnd - out) / 4;
+        if (count > room) [[unlikely]] {
+            count = room;
+            stored = run ? In : count * In;
+        }
+        const std::size_t available = static_cast<std::size_t>(end - p) - 1;
+        if (stored > available) [[unlikely]]
+            break;
+        const uint8_t* in = p + 1;
+        // Packets of up to 32 pixels, the most common, always write (and
+        // read) 32: a loop whose length varies by packet costs a mispredicted
+        // branch each time.
+        const std::size_t whole = count <= 32 ? 32 : (count + 7) & ~std::size_t(7);
+        if (run) {
+            // The first pixel's lane of the shuffle, on the stored bytes.
+            std::int32_t raw = 0;
+            std::memcpy(&raw, in, In);
+            const __m128i first = _mm_or_si128(_mm_shuffle_epi8(_mm_cvtsi32_si128(raw), _mm256_castsi256_si128(lanes)),
+                                               _mm256_castsi256_si128(set));
+            if (whole <= room) {
+                const __m256i v = _mm256_broadcastd_epi32(first);
+                for (std::size_t i = 0; i < whole; i += 8)
+                    store32(out + 4 * i, v);
+            } else {
+                const std::int32_t value = _mm_cvtsi128_si32(first);
+                std::uint8_t pixel[4];
+                std::memcpy(pixel, &value, 4);
+                fill4Avx2(out, pixel, count);
+            }
+        } else if (whole <= room && whole * In <= available) {
+            for (std::size_t i = 0; i < whole; i += 8)
+                shuffle8<In, 4>(in + In * i, out + 4 * i, lanes, set);
+        } else {
+            shuffleRun<In, 4>(in, out, count, s);
+        }
+        p = in + stored;
+        out += 4 * count;
+    }
+    done = static_cast<std::size_t>(out - dst) / 4;
+    return static_cast<std::size_t>(p - src);
+}
+
+VTT_AVX2 std::size_t expandRunsAvx2(const uint8_t* src, std::size_t size, uint8_t* dst, std::size_t n,
+                                    const PixelShuffle& s, std::size_t& done)
+{
+    if (is(s, 4, 4))
+        return expandRunsOf<4>(src, size, dst, n, s, done);
+    if (is(s, 3, 4))
+        return expandRunsOf<3>(src, size, dst, n, s, done);
+    return detail::Scalar.expandRuns(src, size, dst, n, s, done);
+}
+
+std::size_t expandRunsSsse3(const uint8_t* src, std::size_t size, uint8_t* dst, std::size_t n, const PixelShuffle& s,
+                            std::size_t& done)
+{
+    return detail::Scalar.expandRuns(src, size, dst, n, s, done);
 }
 
 // --- direct-colour mip rows -------------------------------------------------
@@ -197,6 +309,26 @@ VTT_AVX2 void halveRowAvx2(const uint8_t* top, const uint8_t* bottom, std::size_
             store32(dst + 4 * x, _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0)));
         }
     }
+    if (channels == 3 && right == 3) {
+        // Lane 0 does outputs 0-3 and lane 1 outputs 4-7, each as the
+        // SSSE3 version does four; the last load ends on the 48th byte.
+        const __m256i order = _mm256_broadcastsi128_si256(load16(PairsOf3));
+        const __m256i close = _mm256_broadcastsi128_si256(load16(Close3));
+        const __m256i together = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
+        for (; x + 8 <= n; x += 8) {
+            const uint8_t* t = top + 6 * x;
+            const uint8_t* b = bottom + 6 * x;
+            const __m256i first = average(pairSums(_mm256_set_m128i(load16(t + 24), load16(t)), order),
+                                          pairSums(_mm256_set_m128i(load16(b + 24), load16(b)), order));
+            const __m256i second =
+                average(pairSums(_mm256_set_m128i(upperFour3(t + 24), upperFour3(t)), order),
+                        pairSums(_mm256_set_m128i(upperFour3(b + 24), upperFour3(b)), order));
+            const __m256i packed = _mm256_shuffle_epi8(_mm256_packus_epi16(first, second), close);
+            const __m256i r = _mm256_permutevar8x32_epi32(packed, together);
+            store16(dst + 3 * x, _mm256_castsi256_si128(r));
+            store8(dst + 3 * x + 16, _mm256_extracti128_si256(r, 1));
+        }
+    }
     const std::size_t size = static_cast<std::size_t>(channels);
     detail::Ssse3.halveRow(top + 2 * size * x, bottom + 2 * size * x, right, dst + size * x, n - x, channels);
 }
@@ -267,8 +399,8 @@ void halveIndexedRowSsse3(const uint8_t* top, const uint8_t* bottom, std::size_t
 } // namespace
 
 namespace detail {
-const KernelSet Ssse3{"ssse3", shuffleSsse3, fill4Ssse3, halveRowSsse3, halveIndexedRowSsse3};
-const KernelSet Avx2{"avx2", shuffleAvx2, fill4Avx2, halveRowAvx2, halveIndexedRowAvx2};
+const KernelSet Ssse3{"ssse3", shuffleSsse3, fill4Ssse3, expandRunsSsse3, halveRowSsse3, halveIndexedRowSsse3};
+const KernelSet Avx2{"avx2", shuffleAvx2, fill4Avx2, expandRunsAvx2, halveRowAvx2, halveIndexedRowAvx2};
 } // namespace detail
 
 } // namespace vtt::kernels
