@@ -9,6 +9,7 @@ extern const KernelSet Scalar;
 #if defined(__x86_64__) || defined(__i386__)
 extern const KernelSet Ssse3;
 extern const KernelSet Avx2;
+extern const KernelSet Avx512;
 #endif
 } // namespace detail
 
@@ -123,6 +124,9 @@ std::vector<const KernelSet*> available()
         sets.push_back(&detail::Ssse3);
     if (__builtin_cpu_supports("avx2"))
         sets.push_back(&detail::Avx2);
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")
+        && __builtin_cpu_supports("avx512vbmi"))
+        sets.push_back(&detail::Avx512);
 #endif
     return sets;
 }

@@ -25,6 +25,9 @@ struct PixelShuffle {
     // bytes to OR in afterwards (255 where Opaque).
     alignas(16) std::array<std::uint8_t, 16> lanes{};
     alignas(16) std::array<std::uint8_t, 16> set{};
+    // The same for 16 pixels across one 64-byte vector.
+    alignas(64) std::array<std::uint8_t, 64> wide{};
+    alignas(64) std::array<std::uint8_t, 64> wideSet{};
 };
 
 constexpr PixelShuffle makeShuffle(std::uint8_t inSize, std::uint8_t outSize, std::array<std::uint8_t, 4> from)
@@ -33,17 +36,19 @@ constexpr PixelShuffle makeShuffle(std::uint8_t inSize, std::uint8_t outSize, st
     s.from = from;
     s.inSize = inSize;
     s.outSize = outSize;
-    for (std::size_t i = 0; i < 16; ++i) {
+    for (std::size_t i = 0; i < 16; ++i)
         s.lanes[i] = 0x80; // pshufb writes zero
-        s.set[i] = 0;
-    }
-    for (std::size_t p = 0; p < 4; ++p) {
+    for (std::size_t p = 0; p < 16; ++p) {
         for (std::size_t k = 0; k < outSize; ++k) {
             const std::size_t at = p * outSize + k;
-            if (from[k] == PixelShuffle::Opaque)
-                s.set[at] = 0xFF;
-            else
-                s.lanes[at] = static_cast<std::uint8_t>(p * inSize + from[k]);
+            const bool opaque = from[k] == PixelShuffle::Opaque;
+            const auto source = static_cast<std::uint8_t>(p * inSize + (opaque ? 0 : from[k]));
+            s.wide[at] = source;
+            s.wideSet[at] = opaque ? 0xFF : 0;
+            if (p < 4) {
+                s.lanes[at] = opaque ? 0x80 : source;
+                s.set[at] = s.wideSet[at];
+            }
         }
     }
     return s;

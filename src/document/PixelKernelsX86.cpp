@@ -8,13 +8,21 @@
 
 #include "document/PixelKernels.h"
 
+// GCC 12's AVX-512 headers start some intrinsics from an undefined vector,
+// which its own flow analysis then reports.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 #include <immintrin.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #define VTT_SSSE3 __attribute__((target("ssse3")))
 #define VTT_AVX2 __attribute__((target("avx2")))
+#define VTT_AVX512 __attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512vbmi")))
 
 namespace vtt::kernels {
 
@@ -22,6 +30,7 @@ namespace detail {
 extern const KernelSet Scalar;
 extern const KernelSet Ssse3;
 extern const KernelSet Avx2;
+extern const KernelSet Avx512;
 } // namespace detail
 
 namespace {
@@ -389,6 +398,181 @@ VTT_AVX2 void halveIndexedRowAvx2(const uint8_t* top, const uint8_t* bottom, std
     detail::Scalar.halveIndexedRow(top + 2 * x, bottom + 2 * x, right, palette, dst + x, n - x);
 }
 
+// --- AVX-512: one byte permute across 64 bytes, masks at the ends -------
+
+// Masked loads and stores touch only the bytes of the pixels they convert,
+// so the last group needs no scalar tail and short runs cost one group.
+inline __mmask64 firstBytes(std::size_t count) { return count >= 64 ? ~__mmask64(0) : (__mmask64(1) << count) - 1; }
+
+VTT_AVX512 inline void shuffle16(const uint8_t* src, uint8_t* dst, std::size_t pixels, std::size_t in,
+                                 std::size_t out, __m512i wide, __m512i set)
+{
+    const __m512i v = _mm512_maskz_loadu_epi8(firstBytes(pixels * in), src);
+    _mm512_mask_storeu_epi8(dst, firstBytes(pixels * out), _mm512_or_si512(_mm512_permutexvar_epi8(wide, v), set));
+}
+
+// Whole groups without masks, which cost extra on some processors; 4-byte
+// output stores all 64 bytes, 3-byte output 48 of them.
+template <int In, int Out>
+VTT_AVX512 void shuffleGroups(const uint8_t* src, uint8_t* dst, std::size_t n, __m512i wide, __m512i set)
+{
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m512i v = In == 4 ? _mm512_loadu_si512(src + 4 * i) : _mm512_maskz_loadu_epi8(firstBytes(48), src + 3 * i);
+        const __m512i r = _mm512_or_si512(_mm512_permutexvar_epi8(wide, v), set);
+        if constexpr (Out == 4) {
+            _mm512_storeu_si512(dst + 4 * i, r);
+        } else {
+            store32(dst + 3 * i, _mm512_castsi512_si256(r));
+            store16(dst + 3 * i + 32, _mm512_extracti32x4_epi32(r, 2));
+        }
+    }
+    if (i < n)
+        shuffle16(src + In * i, dst + Out * i, n - i, In, Out, wide, set);
+}
+
+VTT_AVX512 void shuffleAvx512(const uint8_t* src, uint8_t* dst, std::size_t n, const PixelShuffle& s)
+{
+    const __m512i wide = _mm512_load_si512(s.wide.data()), set = _mm512_load_si512(s.wideSet.data());
+    if (is(s, 4, 4))
+        shuffleGroups<4, 4>(src, dst, n, wide, set);
+    else if (is(s, 3, 4))
+        shuffleGroups<3, 4>(src, dst, n, wide, set);
+    else if (is(s, 4, 3))
+        shuffleGroups<4, 3>(src, dst, n, wide, set);
+    else
+        detail::Scalar.shuffle(src, dst, n, s);
+}
+
+VTT_AVX512 void fill4Avx512(uint8_t* dst, const uint8_t* pixel, std::size_t n)
+{
+    std::int32_t value;
+    std::memcpy(&value, pixel, 4);
+    const __m512i v = _mm512_set1_epi32(value);
+    for (std::size_t i = 0; i < n; i += 16)
+        _mm512_mask_storeu_epi8(dst + 4 * i, firstBytes(4 * (n - i)), v);
+}
+
+VTT_AVX512 std::size_t expandRunsAvx512(const uint8_t* src, std::size_t size, uint8_t* dst, std::size_t n,
+                                        const PixelShuffle& s, std::size_t& done)
+{
+    if (s.outSize != 4 || (s.inSize != 3 && s.inSize != 4))
+        return detail::Scalar.expandRuns(src, size, dst, n, s, done);
+    const __m512i wide = _mm512_load_si512(s.wide.data()), set = _mm512_load_si512(s.wideSet.data());
+    const std::size_t in = s.inSize;
+    // As the AVX2 version: the chain from one head to the next is kept
+    // short, and packets of up to 32 pixels write two whole groups.
+    const uint8_t* p = src;
+    const uint8_t* const end = src + size;
+    uint8_t* out = dst;
+    uint8_t* const outEnd = dst + 4 * n;
+    while (out < outEnd && p < end) {
+        const unsigned head = *p;
+        const bool run = head & 0x80u;
+        std::size_t count = (head & 0x7Fu) + 1u;
+        std::size_t stored = run ? in : count * in;
+        const std::size_t room = static_cast<std::size_t>(outEnd - out) / 4;
+        if (count > room) [[unlikely]] {
+            count = room;
+            stored = run ? in : count * in;
+        }
+        const std::size_t available = static_cast<std::size_t>(end - p) - 1;
+        if (stored > available) [[unlikely]]
+            break;
+        const uint8_t* data = p + 1;
+        if (run) {
+            const __m512i first = _mm512_or_si512(
+                _mm512_permutexvar_epi8(wide, _mm512_maskz_loadu_epi8(firstBytes(in), data)), set);
+            const __m512i v = _mm512_broadcastd_epi32(_mm512_castsi512_si128(first));
+            if (count <= 32 && room >= 32) {
+                _mm512_storeu_si512(out, v);
+                _mm512_storeu_si512(out + 64, v);
+            } else {
+                for (std::size_t i = 0; i < count; i += 16)
+                    _mm512_mask_storeu_epi8(out + 4 * i, firstBytes(4 * (count - i)), v);
+            }
+        } else if (count <= 32 && room >= 32 && available >= 32 * in) {
+            shuffle16(data, out, 16, in, 4, wide, set);
+            shuffle16(data + 16 * in, out + 64, 16, in, 4, wide, set);
+        } else {
+            for (std::size_t i = 0; i < count; i += 16)
+                shuffle16(data + in * i, out + 4 * i, std::min<std::size_t>(16, count - i), in, 4, wide, set);
+        }
+        p = data + stored;
+        out += 4 * count;
+    }
+    done = static_cast<std::size_t>(out - dst) / 4;
+    return static_cast<std::size_t>(p - src);
+}
+
+// Byte orders for eight output pixels of one row: the same channel of the
+// two pixels of each block side by side (as PairsOf4/PairsOf3, across the
+// whole vector), so that one multiply-add with ones sums each pair.
+constexpr std::array<uint8_t, 64> pairOrder(int channels)
+{
+    std::array<uint8_t, 64> order{};
+    for (std::size_t o = 0; o < 8; ++o)
+        for (std::size_t c = 0; c < static_cast<std::size_t>(channels); ++c) {
+            const std::size_t at = 2 * (o * static_cast<std::size_t>(channels) + c);
+            order[at] = static_cast<uint8_t>(2 * o * static_cast<std::size_t>(channels) + c);
+            order[at + 1] = static_cast<uint8_t>(order[at] + channels);
+        }
+    return order;
+}
+alignas(64) constexpr std::array<uint8_t, 64> PairOrder4 = pairOrder(4);
+alignas(64) constexpr std::array<uint8_t, 64> PairOrder3 = pairOrder(3);
+
+// 16 pixels of a row: 64 bytes, or 48 without reading past them.
+template <int Channels>
+VTT_AVX512 inline __m512i load16Pixels(const uint8_t* row)
+{
+    if constexpr (Channels == 4)
+        return _mm512_loadu_si512(row);
+    return _mm512_inserti32x4(_mm512_castsi256_si512(load32(row)), load16(row + 32), 2);
+}
+
+VTT_AVX512 inline __m256i averages(__m512i top, __m512i bottom, __m512i order)
+{
+    const __m512i ones = _mm512_set1_epi8(1);
+    const __m512i sums = _mm512_add_epi16(_mm512_maddubs_epi16(_mm512_permutexvar_epi8(order, top), ones),
+                                          _mm512_maddubs_epi16(_mm512_permutexvar_epi8(order, bottom), ones));
+    return _mm512_cvtepi16_epi8(_mm512_srli_epi16(_mm512_add_epi16(sums, _mm512_set1_epi16(2)), 2));
+}
+
+template <int Channels>
+VTT_AVX512 void halveRowOf(const uint8_t* top, const uint8_t* bottom, uint8_t* dst, std::size_t n)
+{
+    const __m512i order = _mm512_load_si512(Channels == 4 ? PairOrder4.data() : PairOrder3.data());
+    std::size_t x = 0;
+    for (; x + 8 <= n; x += 8) {
+        const __m256i a = averages(load16Pixels<Channels>(top + 2 * Channels * x),
+                                   load16Pixels<Channels>(bottom + 2 * Channels * x), order);
+        if constexpr (Channels == 4) {
+            store32(dst + 4 * x, a);
+        } else {
+            store16(dst + 3 * x, _mm256_castsi256_si128(a));
+            store8(dst + 3 * x + 16, _mm256_extracti128_si256(a, 1));
+        }
+    }
+    if (x < n) {
+        const __mmask64 in = firstBytes(2 * Channels * (n - x));
+        const __m256i a = averages(_mm512_maskz_loadu_epi8(in, top + 2 * Channels * x),
+                                   _mm512_maskz_loadu_epi8(in, bottom + 2 * Channels * x), order);
+        _mm256_mask_storeu_epi8(dst + Channels * x, static_cast<__mmask32>(firstBytes(Channels * (n - x))), a);
+    }
+}
+
+VTT_AVX512 void halveRowAvx512(const uint8_t* top, const uint8_t* bottom, std::size_t right, uint8_t* dst,
+                               std::size_t n, int channels)
+{
+    if (channels == 4 && right == 4)
+        halveRowOf<4>(top, bottom, dst, n);
+    else if (channels == 3 && right == 3)
+        halveRowOf<3>(top, bottom, dst, n);
+    else
+        detail::Scalar.halveRow(top, bottom, right, dst, n, channels);
+}
+
 // Without gathers the palette look-ups stay scalar.
 void halveIndexedRowSsse3(const uint8_t* top, const uint8_t* bottom, std::size_t right, const uint8_t* palette,
                           uint8_t* dst, std::size_t n)
@@ -401,6 +585,7 @@ void halveIndexedRowSsse3(const uint8_t* top, const uint8_t* bottom, std::size_t
 namespace detail {
 const KernelSet Ssse3{"ssse3", shuffleSsse3, fill4Ssse3, expandRunsSsse3, halveRowSsse3, halveIndexedRowSsse3};
 const KernelSet Avx2{"avx2", shuffleAvx2, fill4Avx2, expandRunsAvx2, halveRowAvx2, halveIndexedRowAvx2};
+const KernelSet Avx512{"avx512", shuffleAvx512, fill4Avx512, expandRunsAvx512, halveRowAvx512, halveIndexedRowAvx2};
 } // namespace detail
 
 } // namespace vtt::kernels
