@@ -61,12 +61,7 @@ void halveIndexed(std::span<const std::uint8_t> src, LevelSize from,
     const LevelSize to = halved(from);
     if (to.pixels() == 0 || src.size() < from.pixels() || dst.size() < to.pixels())
         return;
-    const Block step = blockSteps(from, 1);
-    const auto halveRow = kernels::active().halveIndexedRow;
-    for (std::size_t y = 0; y < to.height; ++y) {
-        const std::uint8_t* top = src.data() + 2 * y * from.width;
-        halveRow(top, top + step.down, step.right, palette.data(), dst.data() + y * to.width, to.width);
-    }
+    kernels::active().halveIndexed(src.data(), from.width, from.height, palette.data(), dst.data());
 }
 
 } // namespace vtt::mip

@@ -85,6 +85,19 @@ inline int distance(const std::uint8_t* colour, const int* sum)
     return d;
 }
 
+void halveIndexedScalar(const std::uint8_t* src, std::size_t width, std::size_t height, const std::uint8_t* palette,
+                        std::uint8_t* dst)
+{
+    detail::forEachBlockRow(src, width, height, dst,
+                            [palette](const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right,
+                                      std::uint8_t* out, std::size_t n) {
+                                detail::halveIndexedRowScalar(top, bottom, right, palette, out, n);
+                            });
+}
+
+} // namespace
+
+namespace detail {
 void halveIndexedRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right,
                            const std::uint8_t* palette, std::uint8_t* dst, std::size_t n)
 {
@@ -109,10 +122,7 @@ void halveIndexedRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, 
     }
 }
 
-} // namespace
-
-namespace detail {
-const KernelSet Scalar{"scalar", shuffleScalar, fill4Scalar, expandRunsScalar, halveRowScalar, halveIndexedRowScalar};
+const KernelSet Scalar{"scalar", shuffleScalar, fill4Scalar, expandRunsScalar, halveRowScalar, halveIndexedScalar};
 } // namespace detail
 
 std::vector<const KernelSet*> available()
@@ -124,8 +134,9 @@ std::vector<const KernelSet*> available()
         sets.push_back(&detail::Ssse3);
     if (__builtin_cpu_supports("avx2"))
         sets.push_back(&detail::Avx2);
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")
-        && __builtin_cpu_supports("avx512vbmi"))
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("avx512bw")
+        && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")
+        && __builtin_cpu_supports("avx512vnni"))
         sets.push_back(&detail::Avx512);
 #endif
     return sets;

@@ -82,10 +82,12 @@ struct KernelSet {
     // step to the block's second column (0 for an image one pixel wide).
     void (*halveRow)(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right, std::uint8_t* dst,
                      std::size_t n, int channels);
-    // One row of palette blocks: each keeps the entry whose colour lies
-    // nearest the block's average, the first in reading order on a tie.
-    void (*halveIndexedRow)(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right,
-                            const std::uint8_t* palette, std::uint8_t* dst, std::size_t n);
+    // One level of palette entries (width x height, one byte each) reduced
+    // to the next, as halveRow but each block keeps the entry whose colour
+    // (red, green, blue, alpha) lies nearest the block's average, the first
+    // in reading order on a tie. dst holds the halved level.
+    void (*halveIndexed)(const std::uint8_t* src, std::size_t width, std::size_t height, const std::uint8_t* palette,
+                         std::uint8_t* dst);
 };
 
 // The fastest set this processor runs.
@@ -94,6 +96,27 @@ const KernelSet& active();
 // Every set this processor runs, the scalar reference first: for the test
 // that holds each vector version to the reference.
 std::vector<const KernelSet*> available();
+
+namespace detail {
+// The reference for one row of palette blocks, for the vector versions'
+// remainders.
+void halveIndexedRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right,
+                           const std::uint8_t* palette, std::uint8_t* dst, std::size_t n);
+
+// Calls row(top, bottom, right, dst, n) for each row of 2 x 2 blocks of a
+// level of one-byte pixels. A side of one pixel pairs its pixel with itself;
+// otherwise 2 * (side / 2) never passes the side, so no block reads beyond.
+template <class Row>
+void forEachBlockRow(const std::uint8_t* src, std::size_t width, std::size_t height, std::uint8_t* dst, Row row)
+{
+    const std::size_t outWidth = width > 1 ? width / 2 : 1, outHeight = height > 1 ? height / 2 : 1;
+    const std::size_t right = width > 1 ? 1 : 0, down = height > 1 ? width : 0;
+    for (std::size_t y = 0; y < outHeight; ++y) {
+        const std::uint8_t* top = src + 2 * y * width;
+        row(top, top + down, right, dst + y * outWidth, outWidth);
+    }
+}
+} // namespace detail
 
 inline void shuffle(const std::uint8_t* src, std::uint8_t* dst, std::size_t n, const PixelShuffle& s)
 {

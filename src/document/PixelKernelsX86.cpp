@@ -22,7 +22,7 @@
 
 #define VTT_SSSE3 __attribute__((target("ssse3")))
 #define VTT_AVX2 __attribute__((target("avx2")))
-#define VTT_AVX512 __attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512vbmi")))
+#define VTT_AVX512 __attribute__((target("avx2,bmi2,avx512f,avx512bw,avx512vl,avx512vbmi,avx512vnni")))
 
 namespace vtt::kernels {
 
@@ -395,7 +395,15 @@ VTT_AVX2 void halveIndexedRowAvx2(const uint8_t* top, const uint8_t* bottom, std
             store8(dst + x, _mm_unpacklo_epi32(_mm256_castsi256_si128(picked), _mm256_extracti128_si256(picked, 1)));
         }
     }
-    detail::Scalar.halveIndexedRow(top + 2 * x, bottom + 2 * x, right, palette, dst + x, n - x);
+    detail::halveIndexedRowScalar(top + 2 * x, bottom + 2 * x, right, palette, dst + x, n - x);
+}
+
+VTT_AVX2 void halveIndexedAvx2(const uint8_t* src, std::size_t width, std::size_t height, const uint8_t* palette,
+                               uint8_t* dst)
+{
+    detail::forEachBlockRow(src, width, height, dst,
+                            [palette](const uint8_t* top, const uint8_t* bottom, std::size_t right, uint8_t* out,
+                                      std::size_t n) { halveIndexedRowAvx2(top, bottom, right, palette, out, n); });
 }
 
 // --- AVX-512: one byte permute across 64 bytes, masks at the ends -------
@@ -573,19 +581,144 @@ VTT_AVX512 void halveRowAvx512(const uint8_t* top, const uint8_t* bottom, std::s
         detail::Scalar.halveRow(top, bottom, right, dst, n, channels);
 }
 
-// Without gathers the palette look-ups stay scalar.
-void halveIndexedRowSsse3(const uint8_t* top, const uint8_t* bottom, std::size_t right, const uint8_t* palette,
-                          uint8_t* dst, std::size_t n)
+// Palette blocks, 64 at a time. The palette is split into four 256-byte
+// channel planes, held in registers, so a colour look-up is two 128-entry
+// byte permutes and a blend instead of a gather. Nearest to the average
+// colour needs no squares: |4c_i - S|^2 = 8 (2 c_i.c_i - c_i.S) + |S|^2
+// with S the sum of the four colours, and 2 c_i.c_i - c_i.S = c_i.c_i -
+// sum over j != i of c_i.c_j, made of 4-byte dot products (vpdpbusd,
+// unsigned times signed bytes): with signed bytes c - 128 and 127 - c,
+// c_i.c_i = dot(c_i, c_i - 128) + 128 s_i and -c_i.c_j = dot(c_i, 127 - c_j)
+// - 127 s_i, where s_i is the sum of c_i's bytes; so the measure is
+// dot(c_i, c_i - 128) + sum of dot(c_i, 127 - c_j) - 253 s_i, and -253 s_i
+// is dot(c_i, -127) + dot(c_i, -126). All exact in 32 bits.
+struct PalettePlanes {
+    __m512i plane[4][4]; // channel, quarter of the entries
+};
+
+VTT_AVX512 inline __m512i lookUp(const __m512i* quarters, __m512i entries, __mmask64 upperHalf)
 {
-    detail::Scalar.halveIndexedRow(top, bottom, right, palette, dst, n);
+    const __m512i low = _mm512_permutex2var_epi8(quarters[0], entries, quarters[1]);
+    const __m512i high = _mm512_permutex2var_epi8(quarters[2], entries, quarters[3]);
+    return _mm512_mask_blend_epi8(upperHalf, low, high);
+}
+
+// The four colours of 64 entries as RGBA words, in four vectors of 16.
+// Unpacking within 128-bit lanes puts entry 16L + 4g + j (lane L) in
+// vector g, word 4L + j.
+VTT_AVX512 inline void coloursOf(const PalettePlanes& p, __m512i entries, __m512i* colour)
+{
+    const __mmask64 upper = _mm512_movepi8_mask(entries);
+    const __m512i r = lookUp(p.plane[0], entries, upper), g = lookUp(p.plane[1], entries, upper);
+    const __m512i b = lookUp(p.plane[2], entries, upper), a = lookUp(p.plane[3], entries, upper);
+    const __m512i rgLow = _mm512_unpacklo_epi8(r, g), rgHigh = _mm512_unpackhi_epi8(r, g);
+    const __m512i baLow = _mm512_unpacklo_epi8(b, a), baHigh = _mm512_unpackhi_epi8(b, a);
+    colour[0] = _mm512_unpacklo_epi16(rgLow, baLow);
+    colour[1] = _mm512_unpackhi_epi16(rgLow, baLow);
+    colour[2] = _mm512_unpacklo_epi16(rgHigh, baHigh);
+    colour[3] = _mm512_unpackhi_epi16(rgHigh, baHigh);
+}
+
+// Bit positions of vector g's 16 words among the 64 entries, for pdep.
+constexpr std::uint64_t wordsOf(unsigned g)
+{
+    std::uint64_t bits = 0;
+    for (unsigned lane = 0; lane < 4; ++lane)
+        bits |= std::uint64_t(0xF) << (16 * lane + 4 * g);
+    return bits;
+}
+
+constexpr std::array<uint8_t, 64> evenOf128()
+{
+    std::array<uint8_t, 64> order{};
+    for (std::size_t i = 0; i < 64; ++i)
+        order[i] = static_cast<uint8_t>(2 * i);
+    return order;
+}
+alignas(64) constexpr std::array<uint8_t, 64> EvenOf128 = evenOf128();
+
+VTT_AVX512 void halveIndexedRowAvx512(const uint8_t* top, const uint8_t* bottom, const PalettePlanes& planes,
+                                      uint8_t* dst, std::size_t n)
+{
+    const __m512i even = _mm512_load_si512(EvenOf128.data());
+    const __m512i odd = _mm512_add_epi8(even, _mm512_set1_epi8(1));
+    const __m512i signFlip = _mm512_set1_epi8(static_cast<char>(0x80)), reverse = _mm512_set1_epi8(0x7F);
+    const __m512i minus127 = _mm512_set1_epi8(-127), minus126 = _mm512_set1_epi8(-126);
+    for (std::size_t x = 0; x < n; x += 64) {
+        const std::size_t blocks = std::min<std::size_t>(64, n - x);
+        // 2 * blocks entries per row: two masked halves of up to 64.
+        const __mmask64 first = firstBytes(2 * blocks), second = firstBytes(2 * blocks > 64 ? 2 * blocks - 64 : 0);
+        const uint8_t* t = top + 2 * x;
+        const uint8_t* b = bottom + 2 * x;
+        const __m512i t0 = _mm512_maskz_loadu_epi8(first, t), t1 = _mm512_maskz_loadu_epi8(second, t + 64);
+        const __m512i b0 = _mm512_maskz_loadu_epi8(first, b), b1 = _mm512_maskz_loadu_epi8(second, b + 64);
+        const __m512i entry[4] = {_mm512_permutex2var_epi8(t0, even, t1), _mm512_permutex2var_epi8(t0, odd, t1),
+                                  _mm512_permutex2var_epi8(b0, even, b1), _mm512_permutex2var_epi8(b0, odd, b1)};
+        __m512i colour[4][4]; // candidate, vector of 16
+        for (int k = 0; k < 4; ++k)
+            coloursOf(planes, entry[k], colour[k]);
+        std::uint64_t nearer[4] = {0, 0, 0, 0}; // candidate k beats those before it
+        for (unsigned g = 0; g < 4; ++g) {
+            __m512i flipped[4], reversed[4];
+            for (int k = 0; k < 4; ++k) {
+                flipped[k] = _mm512_xor_si512(colour[k][g], signFlip);
+                reversed[k] = _mm512_xor_si512(colour[k][g], reverse);
+            }
+            __m512i best = _mm512_setzero_si512();
+            for (int k = 0; k < 4; ++k) {
+                const __m512i c = colour[k][g];
+                __m512i d = _mm512_dpbusd_epi32(_mm512_setzero_si512(), c, flipped[k]);
+                for (int j = 0; j < 4; ++j)
+                    if (j != k)
+                        d = _mm512_dpbusd_epi32(d, c, reversed[j]);
+                d = _mm512_dpbusd_epi32(_mm512_dpbusd_epi32(d, c, minus127), c, minus126);
+                if (k == 0) {
+                    best = d;
+                    continue;
+                }
+                // Strictly nearer only, so a tie keeps the earlier pixel.
+                const __mmask16 m = _mm512_cmpgt_epi32_mask(best, d);
+                best = _mm512_min_epi32(best, d);
+                nearer[k] |= _pdep_u64(m, wordsOf(g));
+            }
+        }
+        __m512i chosen = entry[0];
+        for (int k = 1; k < 4; ++k)
+            chosen = _mm512_mask_blend_epi8(nearer[k], chosen, entry[k]);
+        _mm512_mask_storeu_epi8(dst + x, firstBytes(blocks), chosen);
+    }
+}
+
+VTT_AVX512 void halveIndexedAvx512(const uint8_t* src, std::size_t width, std::size_t height, const uint8_t* palette,
+                                   uint8_t* dst)
+{
+    if (width < 2) // one column: nothing to gain
+        return detail::Scalar.halveIndexed(src, width, height, palette, dst);
+    alignas(64) uint8_t split[4][256];
+    for (std::size_t e = 0; e < 256; ++e)
+        for (std::size_t c = 0; c < 4; ++c)
+            split[c][e] = palette[4 * e + c];
+    PalettePlanes planes;
+    for (std::size_t c = 0; c < 4; ++c)
+        for (std::size_t q = 0; q < 4; ++q)
+            planes.plane[c][q] = _mm512_load_si512(split[c] + 64 * q);
+    detail::forEachBlockRow(src, width, height, dst,
+                            [&planes](const uint8_t* top, const uint8_t* bottom, std::size_t, uint8_t* out,
+                                      std::size_t n) { halveIndexedRowAvx512(top, bottom, planes, out, n); });
+}
+
+// Without gathers the palette look-ups stay scalar.
+void halveIndexedSsse3(const uint8_t* src, std::size_t width, std::size_t height, const uint8_t* palette, uint8_t* dst)
+{
+    detail::Scalar.halveIndexed(src, width, height, palette, dst);
 }
 
 } // namespace
 
 namespace detail {
-const KernelSet Ssse3{"ssse3", shuffleSsse3, fill4Ssse3, expandRunsSsse3, halveRowSsse3, halveIndexedRowSsse3};
-const KernelSet Avx2{"avx2", shuffleAvx2, fill4Avx2, expandRunsAvx2, halveRowAvx2, halveIndexedRowAvx2};
-const KernelSet Avx512{"avx512", shuffleAvx512, fill4Avx512, expandRunsAvx512, halveRowAvx512, halveIndexedRowAvx2};
+const KernelSet Ssse3{"ssse3", shuffleSsse3, fill4Ssse3, expandRunsSsse3, halveRowSsse3, halveIndexedSsse3};
+const KernelSet Avx2{"avx2", shuffleAvx2, fill4Avx2, expandRunsAvx2, halveRowAvx2, halveIndexedAvx2};
+const KernelSet Avx512{"avx512", shuffleAvx512, fill4Avx512, expandRunsAvx512, halveRowAvx512, halveIndexedAvx512};
 } // namespace detail
 
 } // namespace vtt::kernels

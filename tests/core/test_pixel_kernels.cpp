@@ -109,8 +109,12 @@ Buffer run(const KernelSet& set, Kernel kernel, std::size_t n, std::size_t offse
         // Few colours: many blocks with ties between equally near entries.
         const unsigned limit = kernel == Kernel::HalveIndexed ? 256 : 2;
         const Buffer palette = randomBytes(1024, random, limit);
-        const Input top(randomBytes(2 * n, random), offset), bottom(randomBytes(2 * n, random), offset);
-        set.halveIndexedRow(top.data(), bottom.data(), variant ? 1 : 0, palette.data(), dst, n);
+        // A level n / 3 + 1 rows high, 2n + 2 (odd n: one more) or one
+        // pixel wide.
+        const std::size_t width = variant ? 2 * n + 2 + n % 2 : 1, height = n / 3 + 1;
+        const Input level(randomBytes(width * height, random), offset);
+        out.resize(offset + (width > 1 ? width / 2 : 1) * (height > 1 ? height / 2 : 1) + Guard, 0xA5);
+        set.halveIndexed(level.data(), width, height, palette.data(), out.data() + offset);
         break;
     }
     }
