@@ -68,7 +68,7 @@ ImageDocument documentOf(FileLayout layout, int side)
                      r.error().detail.c_str());
         std::exit(1);
     }
-    return std::move(r.document());
+    return std::move(r.value());
 }
 
 // --- baselines -------------------------------------------------------------
@@ -145,8 +145,8 @@ void decode(benchmark::State& state, FileLayout layout, int side)
             state.SkipWithError(r.error().detail.c_str());
             return;
         }
-        benchmark::DoNotOptimize(r.document().PixelBytes.data());
-        benchmark::DoNotOptimize(r.document().PixelIndices.data());
+        benchmark::DoNotOptimize(r.value().PixelBytes.data());
+        benchmark::DoNotOptimize(r.value().PixelIndices.data());
     }
     produced(state, decodedBytes(layout, side));
 }

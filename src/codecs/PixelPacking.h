@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -7,6 +8,9 @@
 // Rearranging the document's RGBA pixels into the byte orders the files
 // store. Whole 32-bit words keep these close to the speed of a plain copy.
 namespace vtt::packing {
+
+// The word-wide shuffles below read a pixel's bytes as one little-endian word.
+static_assert(std::endian::native == std::endian::little, "pixel packing assumes a little-endian processor");
 
 inline std::uint32_t swapRedBlue(std::uint32_t v)
 {

@@ -1,8 +1,8 @@
 #include "palette/frmPallet.h"
 
 #include "palette/SwatchLabel.h"
-#include "shell/Twips.h"
-#include "view/ColourValue.h"
+#include "widgets/Twips.h"
+#include "widgets/ColourValue.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "view/PictureArea.h"
 
-#include "view/ColourValue.h"
+#include "widgets/ColourValue.h"
 #include "view/Render.h"
 
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "view/Render.h"
 
 #include "codecs/PixelPacking.h"
-#include "view/ColourValue.h"
+#include "widgets/ColourValue.h"
 
 #include <algorithm>
 #include <array>

@@ -1,10 +1,10 @@
 #include "document/ImageDocument.h"
-#include "shell/TabControl.h"
+#include "widgets/TabControl.h"
 #include "shell/frmSkelvo.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 #include "support/TexFiles.h"
-#include "view/ColourValue.h"
+#include "widgets/ColourValue.h"
 #include "view/PictureArea.h"
 
 #include <QFile>
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(m.title, QStringLiteral("Error"));
         QCOMPARE(m.style, MessageStyle::Stop);
         QCOMPARE(panel(), before);
-        QCOMPARE(doc.TexType, std::int16_t(18));
+        QCOMPARE(doc.Tex.Type, std::int16_t(18));
         QVERIFY(doc.PixelBytes == pixels);
         QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
     }

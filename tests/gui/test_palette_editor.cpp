@@ -1,7 +1,7 @@
 #include "palette/SwatchLabel.h"
 #include "palette/frmPallet.h"
 #include "support/ScriptedPlatform.h"
-#include "view/ColourValue.h"
+#include "widgets/ColourValue.h"
 
 #include <QPointer>
 #include <QPushButton>
