@@ -275,7 +275,7 @@ void frmSkelvo::mnuInfo_Click() {}
 void frmSkelvo::mnuEditPallet_Click()
 {
     if (!pallet_) {
-        pallet_ = new frmPallet(doc_, platform_);
+        pallet_ = new frmPallet(doc_, platform_, [this] { cmdSave(); });
         pallet_->setWindowIcon(programIcon());
     }
     pallet_->show();
