@@ -260,7 +260,7 @@ void frmSkelvo::mnuOpen_Click()
     doc_.FileName = choice->path.toStdString();
     if (asTex)
         showHeader();
-    cmdSave();
+    picImage_->documentOpened(doc_);
 }
 
 void frmSkelvo::mnuSave_Click()
