@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace vtt;
@@ -60,6 +61,40 @@ class OpenCommandTest : public QObject {
         auto f = texHeader(2, 2, 18, mips, unknown, bits);
         append(f, {255, 0, 0, 0, 0, 255, 0, 128, 0, 0, 255, 255, 255, 255, 255, 7});
         return f;
+    }
+
+    // 512 x 512 type 18 whose pixel (x, y) is red x mod 256, green y mod 256.
+    QString ramp()
+    {
+        auto f = texHeader(512, 512, 18);
+        for (int y = 0; y < 512; ++y)
+            for (int x = 0; x < 512; ++x)
+                append(f, {std::uint8_t(x), std::uint8_t(y), 0, 255});
+        return write("ramp.tex", f);
+    }
+
+    void input(const QString& what)
+    {
+        PictureArea* p = window->picture();
+        const QPointF at(100, 50), global = p->mapToGlobal(at);
+        auto send = [p](QEvent&& e) { QCoreApplication::sendEvent(p, &e); };
+        auto wheel = [&](Qt::KeyboardModifiers m, int angle) {
+            send(QWheelEvent(at, global, {}, {0, angle}, Qt::NoButton, m, Qt::NoScrollPhase, false));
+        };
+        if (what == "drag") {
+            QTest::mousePress(p, Qt::LeftButton, {}, {100, 100});
+            send(QMouseEvent(QEvent::MouseMove, QPointF(60, 80), global, Qt::NoButton, Qt::LeftButton, {}));
+            QTest::mouseRelease(p, Qt::LeftButton, {}, {60, 80});
+        } else if (what.endsWith("wheel")) {
+            const bool zoom = what == "ctrl+wheel";
+            const auto shift = what == "shift+wheel" ? Qt::ShiftModifier : Qt::NoModifier;
+            wheel(zoom ? Qt::ControlModifier : shift, zoom ? 120 : -120);
+        } else {
+            for (const QString& key : what.split(' ')) {
+                const auto pad = key.startsWith("Num") ? Qt::KeypadModifier : Qt::NoModifier;
+                QTest::keyClick(p, QKeySequence(key)[0].key(), pad);
+            }
+        }
     }
 
 private slots:
@@ -132,6 +167,63 @@ private slots:
         QVERIFY(!window->picture()->isVisible());
         tabs->setCurrentIndex(0);
         QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
+    }
+
+    void viewFollowsInputAndOpenResetsIt_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QPointF>("origin");
+        QTest::addColumn<QPoint>("shownAt100"); // image pixel shown at picture (100, 100)
+        QTest::newRow("+") << "+" << 2.0 << QPointF(63, 63) << QPoint(113, 113);
+        QTest::newRow("=") << "=" << 2.0 << QPointF(63, 63) << QPoint(113, 113);
+        QTest::newRow("keypad +") << "Num++" << 2.0 << QPointF(63, 63) << QPoint(113, 113);
+        QTest::newRow("-") << "-" << 0.5 << QPointF(0, 0) << QPoint(201, 201);
+        QTest::newRow("F") << "F" << 0.4921875 << QPointF(0, 0) << QPoint(204, 204);
+        QTest::newRow("+ then 1") << "+ 1" << 1.0 << QPointF(0, 0) << QPoint(100, 100);
+        QTest::newRow("arrows") << "Right Down" << 1.0 << QPointF(32, 32) << QPoint(132, 132);
+        QTest::newRow("drag") << "drag" << 1.0 << QPointF(40, 20) << QPoint(140, 120);
+        QTest::newRow("wheel") << "wheel" << 1.0 << QPointF(0, 48) << QPoint(100, 148);
+        QTest::newRow("shift+wheel") << "shift+wheel" << 1.0 << QPointF(48, 0) << QPoint(148, 100);
+        QTest::newRow("ctrl+wheel at pointer") << "ctrl+wheel" << 2.0 << QPointF(49, 24) << QPoint(99, 74);
+    }
+    // Redraws keep the view; only an open resets it to 1:1 at the top left.
+    void viewFollowsInputAndOpenResetsIt()
+    {
+        QFETCH(QString, what);
+        QFETCH(double, scale);
+        QFETCH(QPointF, origin);
+        QFETCH(QPoint, shownAt100);
+        const QString path = ramp();
+        open(path);
+        input(what);
+        window->mnuFlip_Click();
+        window->mnuFlip_Click();
+        const ViewTransform& view = window->picture()->view();
+        QCOMPARE(view.scale(), scale);
+        QCOMPARE(QPointF(view.originX(), view.originY()), origin);
+        QCOMPARE(shown(100, 100), colourValue(shownAt100.x() & 255, shownAt100.y() & 255, 0));
+        open(path);
+        QCOMPARE(view.scale(), 1.0);
+        QCOMPARE(QPointF(view.originX(), view.originY()), QPointF(0, 0));
+    }
+
+    void hoverNamesThePixel()
+    {
+        open(write("square.tex", rgbaSquare()));
+        PictureArea* p = window->picture();
+        QCOMPARE(p->pixelText(1, 0), QStringLiteral("1, 0: 0 255 0 128"));
+        QCOMPARE(p->pixelText(2, 0), QString());
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 3), p->mapToGlobal(QPoint(2, 3)));
+        QCoreApplication::sendEvent(p, &hover);
+        QCOMPARE(QToolTip::text(), QStringLiteral("0, 1: 0 0 255 255"));
+        auto f = texHeader(1, 1, 1);
+        appendRepeated(f, 4, 0);
+        append(f, {40, 30, 20, 10}); // entry 1: blue, green, red, alpha
+        appendRepeated(f, 1016, 0);
+        append(f, {1});
+        open(write("pal.tex", f));
+        QCOMPARE(p->pixelText(0, 0), QStringLiteral("0, 0: 20 30 40 10 (index 1)"));
     }
 
     void cancelChangesNothing()
