@@ -188,6 +188,16 @@ void frmSkelvo::buildClientArea()
     lblType_ = placed(new QLabel(QStringLiteral("Type:"), Frame1_), "lblType", twipsRect(120, 720, 855, 255));
     lblHeight_ = placed(new QLabel(QStringLiteral("Height:"), Frame1_), "lblHeight", twipsRect(120, 480, 1335, 255));
     lblWidth_ = placed(new QLabel(QStringLiteral("Width:"), Frame1_), "lblWidth", twipsRect(120, 240, 1215, 255));
+    // The design gives "Mips:" 25 pixels and each box 49 for values up to
+    // "-2147483648": a narrow face at 9 pixels fits them all, with the boxes'
+    // inner margins one pixel smaller.
+    QFont panelFont;
+    panelFont.setFamilies({QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("Liberation Sans Narrow"),
+                           QStringLiteral("Arial Narrow")});
+    panelFont.setPixelSize(9);
+    Frame1_->setFont(panelFont);
+    for (QLineEdit* box : {txtBits_, txtUnknown_, txtMips_})
+        box->setTextMargins(-1, 0, -1, 0);
 
     // A spin for the mip count whose upper arrow counts up, from 0 to 10.
     // A vertical bar's upper arrow always lowers its value, so the bar holds
