@@ -117,7 +117,13 @@ QString PictureArea::pixelText(int x, int y) const
     const std::optional<PixelUnder> p = pixelUnder(*doc_, view_, x, y);
     if (!p)
         return {};
-    QString text = QStringLiteral("%1, %2: %3 %4 %5 %6").arg(p->x).arg(p->y).arg(p->red).arg(p->green).arg(p->blue).arg(p->alpha);
+    QString text = QStringLiteral("%1, %2: %3 %4 %5 %6")
+                       .arg(p->x)
+                       .arg(p->y)
+                       .arg(p->red)
+                       .arg(p->green)
+                       .arg(p->blue)
+                       .arg(p->alpha);
     if (p->paletteIndex >= 0)
         text += QStringLiteral(" (index %1)").arg(p->paletteIndex);
     return text;
