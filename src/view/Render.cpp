@@ -68,6 +68,11 @@ void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect
     for (int r = 0; r < part.height; ++r) {
         std::uint32_t* dst = canvas + r * stride;
         const int row = rows.at[static_cast<std::size_t>(r)];
+        if (r > 0 && row == rows.at[static_cast<std::size_t>(r) - 1]) {
+            // Zoomed in, picture rows repeat image rows: copy the one above.
+            std::memcpy(dst, dst - stride, static_cast<std::size_t>(part.width) * 4);
+            continue;
+        }
         if (row < 0 || columns.first == columns.last) {
             std::fill(dst, dst + part.width, background);
             continue;
@@ -81,20 +86,35 @@ void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect
             --end;
         std::fill(dst, dst + columns.first, background);
         std::fill(dst + end, dst + part.width, background);
+        // At 1:1 the columns are consecutive: a plain run the compiler can
+        // vectorise.
+        const int offset = end > columns.first && col[end - 1] - col[columns.first] == end - 1 - columns.first
+            ? col[columns.first] - columns.first
+            : -1;
         if (doc.isPaletted()) {
             const std::uint8_t* src = doc.PixelIndices.data() + rowStart;
-            for (int x = columns.first; x < end; ++x)
-                dst[x] = lut[src[col[x]]];
+            if (offset >= 0)
+                for (int x = columns.first; x < end; ++x)
+                    dst[x] = lut[src[x + offset]];
+            else
+                for (int x = columns.first; x < end; ++x)
+                    dst[x] = lut[src[col[x]]];
         } else {
             // A pixel's RGBA bytes read as one word become the screen's
             // opaque 0xAARRGGBB by trading red and blue: the colour rule,
             // word-wide.
             const std::uint8_t* src = doc.PixelBytes.data() + 4 * rowStart;
-            for (int x = columns.first; x < end; ++x) {
+            const auto pixel = [src](int i) {
                 std::uint32_t v;
-                std::memcpy(&v, src + 4 * static_cast<std::size_t>(col[x]), 4);
-                dst[x] = packing::swapRedBlue(v) | 0xFF000000u;
-            }
+                std::memcpy(&v, src + 4 * static_cast<std::size_t>(i), 4);
+                return packing::swapRedBlue(v) | 0xFF000000u;
+            };
+            if (offset >= 0)
+                for (int x = columns.first; x < end; ++x)
+                    dst[x] = pixel(x + offset);
+            else
+                for (int x = columns.first; x < end; ++x)
+                    dst[x] = pixel(col[x]);
         }
     }
 }

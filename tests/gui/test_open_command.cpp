@@ -203,6 +203,14 @@ private slots:
         QCOMPARE(view.scale(), scale);
         QCOMPARE(QPointF(view.originX(), view.originY()), origin);
         QCOMPARE(shown(100, 100), colourValue(shownAt100.x() & 255, shownAt100.y() & 255, 0));
+        // Every picture pixel shows the ramp pixel the view maps it to (the
+        // ramp covers the whole area in every row).
+        const QImage picture = window->picture()->visiblePicture();
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb expected = qRgb(view.columnAt(x) & 255, view.rowAt(y) & 255, 0);
+                QVERIFY2(picture.pixel(x, y) == expected, qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+            }
         open(path);
         QCOMPARE(view.scale(), 1.0);
         QCOMPARE(QPointF(view.originX(), view.originY()), QPointF(0, 0));
