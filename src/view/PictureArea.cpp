@@ -29,6 +29,7 @@ PictureArea::PictureArea(QWidget* parent) : QFrame(parent)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
     setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void PictureArea::clearPicture()
