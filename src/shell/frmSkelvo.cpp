@@ -190,6 +190,16 @@ void frmSkelvo::buildClientArea()
     lblType_ = placed(new QLabel(QStringLiteral("Type:"), Frame1_), "lblType", twipsRect(120, 720, 855, 255));
     lblHeight_ = placed(new QLabel(QStringLiteral("Height:"), Frame1_), "lblHeight", twipsRect(120, 480, 1335, 255));
     lblWidth_ = placed(new QLabel(QStringLiteral("Width:"), Frame1_), "lblWidth", twipsRect(120, 240, 1215, 255));
+    // The design gives "Mips:" 25 pixels and each box 49 for values up to
+    // "-2147483648": a narrow face at 9 pixels fits them all, with the boxes'
+    // inner margins one pixel smaller.
+    QFont panelFont;
+    panelFont.setFamilies({QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("Liberation Sans Narrow"),
+                           QStringLiteral("Arial Narrow")});
+    panelFont.setPixelSize(9);
+    Frame1_->setFont(panelFont);
+    for (QLineEdit* box : {txtBits_, txtUnknown_, txtMips_})
+        box->setTextMargins(-1, 0, -1, 0);
 
     // A spin for the mip count whose upper arrow counts up, from 0 to 10.
     // A vertical bar's upper arrow always lowers its value, so the bar holds
@@ -250,7 +260,7 @@ void frmSkelvo::mnuOpen_Click()
     doc_ = std::move(opened.value());
     if (format == FileFormat::Tex)
         showHeader();
-    cmdSave();
+    picImage_->documentOpened(doc_);
 }
 
 void frmSkelvo::mnuSave_Click()
@@ -265,7 +275,7 @@ void frmSkelvo::mnuInfo_Click() {}
 void frmSkelvo::mnuEditPallet_Click()
 {
     if (!pallet_) {
-        pallet_ = new frmPallet(doc_, platform_);
+        pallet_ = new frmPallet(doc_, platform_, [this] { cmdSave(); });
         pallet_->setWindowIcon(programIcon());
     }
     pallet_->show();

@@ -18,6 +18,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabBar>
 #include <QToolBar>
 #include <QtTest>
@@ -400,6 +402,30 @@ private slots:
         dialog->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"))->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(dialog.isNull());
+    }
+
+    // Each label's text ends before its box, and each box shows its longest
+    // value whole: inside the contents and text margins, a line edit keeps 2
+    // pixels each side and 2 more for the cursor.
+    void headerPanelTextsFit()
+    {
+        for (const auto& [label, box, longest] : {std::tuple{"lblMips", "txtMips", "-32768"},
+                                                  std::tuple{"lblUnknown", "txtUnknown", "-32768"},
+                                                  std::tuple{"lblBits", "txtBits", "-2147483648"}}) {
+            auto* l = main->findChild<QLabel*>(QLatin1String(label));
+            auto* edit = main->findChild<QLineEdit*>(QLatin1String(box));
+            const int room = std::min(l->width(), edit->x() - l->x() - 2);
+            QVERIFY2(QFontMetrics(l->font()).horizontalAdvance(l->text()) <= room, label);
+            QStyleOptionFrame option;
+            option.initFrom(edit);
+            option.rect = edit->rect();
+            option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+            const QRect text = edit->style()
+                                   ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
+                                   .marginsRemoved(edit->textMargins());
+            const QFontMetrics font(edit->font());
+            QVERIFY2(font.horizontalAdvance(QLatin1String(longest)) + 6 <= text.width(), box);
+        }
     }
 
     // Resizing the main window moves and resizes nothing inside it.
