@@ -57,11 +57,12 @@ int fullChainLevels(int side)
 bool prepareForEncode(EncodeCase which, ImageDocument& doc, std::string& problem)
 {
     if (isTex(which)) {
-        convertForSave(doc, SaveFormat::Tex,
-                       TexPanelValues{static_cast<std::int16_t>(fullChainLevels(doc.ImageWidth)), doc.TexUnknown,
-                                      doc.TexBits});
+        applySaveChanges(doc, saveChangesFor(doc, SaveFormat::Tex,
+                                             TexPanelValues{static_cast<std::int16_t>(fullChainLevels(doc.ImageWidth)),
+                                                            doc.Tex.Unknown, doc.Tex.Bits}));
     } else {
-        convertForSave(doc, SaveFormat::Tga, TexPanelValues{doc.MipCount, doc.TexUnknown, doc.TexBits});
+        applySaveChanges(doc, saveChangesFor(doc, SaveFormat::Tga,
+                                             TexPanelValues{doc.Tex.MipCount, doc.Tex.Unknown, doc.Tex.Bits}));
     }
     std::size_t bytes = 0;
     return encodeDocument(which, doc, bytes, problem);
@@ -74,8 +75,8 @@ bool encodeDocument(EncodeCase which, const ImageDocument& doc, std::size_t& byt
         problem = result.error().detail;
         return false;
     }
-    bytes = result.bytes().size();
-    benchmark::DoNotOptimize(result.bytes().data());
+    bytes = result.value().size();
+    benchmark::DoNotOptimize(result.value().data());
     return true;
 }
 

@@ -68,7 +68,7 @@ ImageDocument documentOf(FileLayout layout, int side)
                      r.error().detail.c_str());
         std::exit(1);
     }
-    return std::move(r.document());
+    return std::move(r.value());
 }
 
 // --- baselines -------------------------------------------------------------
@@ -145,8 +145,8 @@ void decode(benchmark::State& state, FileLayout layout, int side)
             state.SkipWithError(r.error().detail.c_str());
             return;
         }
-        benchmark::DoNotOptimize(r.document().PixelBytes.data());
-        benchmark::DoNotOptimize(r.document().PixelIndices.data());
+        benchmark::DoNotOptimize(r.value().PixelBytes.data());
+        benchmark::DoNotOptimize(r.value().PixelIndices.data());
     }
     produced(state, decodedBytes(layout, side));
 }
@@ -200,25 +200,6 @@ void switchChannelsBench(benchmark::State& state, SwitchCase which, int side)
     operation(state, FileLayout::Tex18, side, [&](ImageDocument& doc) { switchChannels(doc, mapping); });
 }
 
-// The redraw into a picture area as large as the image: every pixel drawn.
-void redrawFull(benchmark::State& state, FileLayout layout, int side)
-{
-    const ImageDocument doc = documentOf(layout, side);
-    PictureArea area;
-    area.resize(side + 2 * area.frameWidth(), side + 2 * area.frameWidth());
-    area.show();
-    QApplication::processEvents();
-    if (area.canvas().width() < side) {
-        state.SkipWithError("the picture area did not take the image's size");
-        return;
-    }
-    for (auto _ : state) {
-        area.drawDocument(doc);
-        benchmark::DoNotOptimize(area.canvas().constBits());
-    }
-    produced(state, static_cast<std::size_t>(side) * side * 4);
-}
-
 struct Window {
     ImageDocument doc;
     testing::ScriptedPlatform platform;
@@ -230,17 +211,25 @@ struct Window {
     }
 };
 
-// The redraw command of the main window: what the user waits for after Flip.
-void redrawWindow(benchmark::State& state, FileLayout layout, int side)
+enum class View { Actual, Fit, Zoom32 };
+
+// One paint of the main window's picture area: the visible 252 x 252 part
+// rendered from the document and put on screen, at 1:1 from the top-left,
+// with the whole image fitted, and at 32 x.
+void redrawView(benchmark::State& state, FileLayout layout, int side, View view)
 {
     Window w;
     w.doc = documentOf(layout, side);
+    PictureArea* picture = w.window.picture();
+    picture->documentOpened(w.doc);
+    if (view == View::Fit)
+        picture->fitToArea();
+    for (int i = 0; view == View::Zoom32 && i < 5; ++i)
+        picture->zoomIn();
     for (auto _ : state)
-        w.window.cmdSave();
-    const QImage& canvas = w.window.picture()->canvas();
-    const std::size_t drawn = static_cast<std::size_t>(std::min(canvas.width(), side))
-        * static_cast<std::size_t>(std::min(canvas.height(), side)) * 4;
-    produced(state, drawn);
+        picture->repaint();
+    const QSize area = picture->contentsRect().size();
+    produced(state, static_cast<std::size_t>(area.width()) * area.height() * 4);
 }
 
 // File > Open of a TEX file through the main window: dialog answer, read,
@@ -293,9 +282,10 @@ void registerAll()
         add("mirror/indexed" + s, operation<void (*)(ImageDocument&)>, FileLayout::Tex1, side, mirrorImage);
         for (const SwitchCase& c : SwitchCases)
             add(std::string("switch/") + c.name + s, switchChannelsBench, c, side);
-        add("redraw/full-rgba" + s, redrawFull, FileLayout::Tex18, side);
-        add("redraw/full-indexed" + s, redrawFull, FileLayout::Tex1, side);
-        add("redraw/window-rgba" + s, redrawWindow, FileLayout::Tex18, side);
+        add("redraw/rgba-1:1" + s, redrawView, FileLayout::Tex18, side, View::Actual);
+        add("redraw/rgba-fit" + s, redrawView, FileLayout::Tex18, side, View::Fit);
+        add("redraw/rgba-32x" + s, redrawView, FileLayout::Tex18, side, View::Zoom32);
+        add("redraw/indexed-fit" + s, redrawView, FileLayout::Tex1, side, View::Fit);
     }
     add("open/tex18/4096", openCommand, FileLayout::Tex18, 4096);
 
@@ -308,10 +298,8 @@ void registerAll()
     }
     {
         Window w;
-        const QImage& canvas = w.window.picture()->canvas();
-        for (int side : Sides)
-            memcpySizes.insert(static_cast<std::size_t>(std::min(canvas.width(), side))
-                               * static_cast<std::size_t>(std::min(canvas.height(), side)) * 4);
+        const QSize area = w.window.picture()->contentsRect().size();
+        memcpySizes.insert(static_cast<std::size_t>(area.width()) * area.height() * 4);
     }
     for (std::size_t bytes : memcpySizes) {
         add("memcpy/" + std::to_string(bytes), memcpyWarm, bytes);

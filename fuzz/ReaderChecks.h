@@ -79,22 +79,22 @@ inline std::string roundTripProblem(const ImageDocument& doc)
 {
     for (SaveFormat format : {SaveFormat::Tex, SaveFormat::Tga}) {
         ImageDocument copy = doc;
-        const WriteResult written = encodeForSave(copy, format, TexPanelValues{copy.MipCount, 0, 0});
+        const auto written = encodeForSave(copy, format, TexPanelValues{copy.Tex.MipCount, 0, 0});
         if (!written.ok())
             continue;
-        const Bytes file(written.bytes().data(), written.bytes().size());
+        const Bytes file(written.value().bytes.data(), written.value().bytes.size());
         const ImageDocument empty;
         const ReadResult back = format == SaveFormat::Tex ? readTex(file, empty) : readTga(file, empty);
         const char* name = format == SaveFormat::Tex ? "TEX" : "TGA";
         if (!back.ok())
             return std::string("a written ") + name + " file does not read back: " + back.error().detail;
-        if (std::string p = documentProblem(back.document()); !p.empty())
+        if (std::string p = documentProblem(back.value()); !p.empty())
             return std::string("a written ") + name + " file reads back wrongly: " + p;
         // Every reader fills an alpha the file lacks with 255, so alpha
         // survives all but one way: a palette's alpha has no place in the
         // 24-bit colour map a Targa is written with.
         const bool withAlpha = !(copy.isPaletted() && format == SaveFormat::Tga);
-        if (!samePixels(copy, back.document(), withAlpha))
+        if (!samePixels(copy, back.value(), withAlpha))
             return std::string("a written ") + name + " file reads back as a different picture";
     }
     return {};
@@ -108,12 +108,12 @@ inline ImageDocument previousDocument()
     doc.BitDepth = 24;
     for (std::size_t i = 0; i < doc.Palette.size(); ++i)
         doc.Palette[i] = static_cast<std::uint8_t>(i * 7);
-    doc.TexType = 18;
-    doc.MipCount = 3;
-    doc.TexUnknown = -1;
-    doc.TexBits = 77;
-    doc.TgaImageType = 2;
-    doc.TgaDescriptor = 8;
+    doc.Tex.Type = 18;
+    doc.Tex.MipCount = 3;
+    doc.Tex.Unknown = -1;
+    doc.Tex.Bits = 77;
+    doc.Tga.ImageType = 2;
+    doc.Tga.Descriptor = 8;
     doc.FileKind = DocumentKind::Tex;
     return doc;
 }
@@ -125,13 +125,13 @@ inline std::string readerProblem(Bytes input, bool asTex, bool withRoundTrip)
     ReadResult result = asTex ? readTex(input, previous) : readTga(input, previous);
     if (!result.ok())
         return result.error().detail.empty() ? "refusal without a reason" : std::string();
-    const ImageDocument& doc = result.document();
+    const ImageDocument& doc = result.value();
     if (doc.FileKind != (asTex ? DocumentKind::Tex : DocumentKind::Tga))
         return "the document does not name the format it was read from";
-    if (asTex && (doc.TgaImageType != previous.TgaImageType || doc.TgaDescriptor != previous.TgaDescriptor))
+    if (asTex && (doc.Tga.ImageType != previous.Tga.ImageType || doc.Tga.Descriptor != previous.Tga.Descriptor))
         return "a TEX load changed the kept Targa header";
-    if (!asTex && (doc.TexType != previous.TexType || doc.MipCount != previous.MipCount
-                   || doc.TexUnknown != previous.TexUnknown || doc.TexBits != previous.TexBits))
+    if (!asTex && (doc.Tex.Type != previous.Tex.Type || doc.Tex.MipCount != previous.Tex.MipCount
+                   || doc.Tex.Unknown != previous.Tex.Unknown || doc.Tex.Bits != previous.Tex.Bits))
         return "a Targa load changed the kept TEX header";
     if (std::string p = documentProblem(doc); !p.empty())
         return p;

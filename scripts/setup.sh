@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl1-mesa-dev
+    qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
     qt6-image-formats-plugins imagemagick   # independent TGA decoders for the interoperability tests
     xvfb xauth                  # a virtual display for the screenshot and headless runs
+    fonts-urw-base35            # the narrow face that fits the header panel's labels and boxes
     "$@"
 )
 

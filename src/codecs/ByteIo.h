@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -10,8 +11,9 @@ namespace vtt {
 
 using Bytes = std::span<const std::uint8_t>;
 
-// Little-endian cursor over a byte span. Every read is checked against the
-// bytes present; callers test `has` before reading a block.
+// Cursor over a byte span. Every read is checked against the bytes present:
+// a read beyond the end yields nothing and leaves the cursor where it was,
+// so a reader cannot overrun its input whatever it computed before.
 class ByteReader {
 public:
     explicit ByteReader(Bytes bytes) : bytes_(bytes) {}
@@ -21,35 +23,70 @@ public:
     std::size_t size() const { return bytes_.size(); }
     bool has(std::size_t count) const { return count <= remaining(); }
 
-    std::uint8_t u8() { return bytes_[pos_++]; }
-    std::uint16_t u16()
+    [[nodiscard]] std::optional<Bytes> take(std::size_t count)
     {
-        const std::uint16_t v = static_cast<std::uint16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
-        pos_ += 2;
-        return v;
-    }
-    std::int16_t s16() { return static_cast<std::int16_t>(u16()); }
-    std::int32_t s32()
-    {
-        const std::uint32_t v = static_cast<std::uint32_t>(bytes_[pos_])
-            | (static_cast<std::uint32_t>(bytes_[pos_ + 1]) << 8)
-            | (static_cast<std::uint32_t>(bytes_[pos_ + 2]) << 16)
-            | (static_cast<std::uint32_t>(bytes_[pos_ + 3]) << 24);
-        pos_ += 4;
-        return static_cast<std::int32_t>(v);
-    }
-    Bytes take(std::size_t count)
-    {
-        Bytes part = bytes_.subspan(pos_, count);
+        if (!has(count))
+            return std::nullopt;
+        const Bytes part = bytes_.subspan(pos_, count);
         pos_ += count;
         return part;
     }
-    void skip(std::size_t count) { pos_ += count; }
+    // A block whose size the type carries, for headers read field by field.
+    template <std::size_t N>
+    [[nodiscard]] std::optional<std::span<const std::uint8_t, N>> takeFixed()
+    {
+        if (!has(N))
+            return std::nullopt;
+        const std::span<const std::uint8_t, N> part(bytes_.data() + pos_, N);
+        pos_ += N;
+        return part;
+    }
+    [[nodiscard]] std::optional<std::uint8_t> u8()
+    {
+        if (!has(1))
+            return std::nullopt;
+        return bytes_[pos_++];
+    }
+    [[nodiscard]] bool skip(std::size_t count)
+    {
+        if (!has(count))
+            return false;
+        pos_ += count;
+        return true;
+    }
 
 private:
     Bytes bytes_;
     std::size_t pos_ = 0;
 };
+
+// Little-endian fields of a fixed-size block; an offset outside the block
+// does not compile.
+template <std::size_t Offset, std::size_t N>
+std::uint8_t u8At(std::span<const std::uint8_t, N> b)
+{
+    static_assert(Offset + 1 <= N);
+    return b[Offset];
+}
+template <std::size_t Offset, std::size_t N>
+std::uint16_t u16At(std::span<const std::uint8_t, N> b)
+{
+    static_assert(Offset + 2 <= N);
+    return static_cast<std::uint16_t>(b[Offset] | (b[Offset + 1] << 8));
+}
+template <std::size_t Offset, std::size_t N>
+std::int16_t s16At(std::span<const std::uint8_t, N> b)
+{
+    return static_cast<std::int16_t>(u16At<Offset>(b));
+}
+template <std::size_t Offset, std::size_t N>
+std::int32_t s32At(std::span<const std::uint8_t, N> b)
+{
+    static_assert(Offset + 4 <= N);
+    const std::uint32_t v = static_cast<std::uint32_t>(b[Offset]) | (static_cast<std::uint32_t>(b[Offset + 1]) << 8)
+        | (static_cast<std::uint32_t>(b[Offset + 2]) << 16) | (static_cast<std::uint32_t>(b[Offset + 3]) << 24);
+    return static_cast<std::int32_t>(v);
+}
 
 // Appends little-endian values to a growing buffer.
 class ByteWriter {

@@ -2,12 +2,16 @@
 
 #include "document/PixelKernels.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
 // Rearranging the document's RGBA pixels into the byte orders the files
 // store, through the vector kernels.
 namespace vtt::packing {
+
+// swapRedBlue reads a pixel's bytes as one little-endian word.
+static_assert(std::endian::native == std::endian::little, "pixel packing assumes a little-endian processor");
 
 // One RGBA pixel as a little-endian word, red and blue exchanged.
 inline std::uint32_t swapRedBlue(std::uint32_t v)

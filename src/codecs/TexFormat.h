@@ -17,6 +17,16 @@ struct Header {
 
 constexpr std::size_t HeaderSize = 14;
 
+// Where each field starts in the header.
+namespace offset {
+constexpr std::size_t Width = 0;
+constexpr std::size_t Height = 2;
+constexpr std::size_t Type = 4;
+constexpr std::size_t MipCount = 6;
+constexpr std::size_t Unknown = 8;
+constexpr std::size_t Bits = 10;
+} // namespace offset
+
 // Type codes the game uses. 1 and 14 share one layout; 15 is a 16-entry
 // palette stored red first; 16 is known but has no layout we can read.
 enum class Type : std::int16_t {

@@ -3,6 +3,7 @@
 #include "codecs/PixelPacking.h"
 #include "codecs/TexFormat.h"
 
+#include <algorithm>
 #include <string>
 
 namespace vtt {
@@ -11,19 +12,19 @@ namespace {
 
 std::string sizeText(std::uint64_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
 
-tex::Header readHeader(ByteReader& in)
+tex::Header parseHeader(std::span<const std::uint8_t, tex::HeaderSize> b)
 {
     tex::Header h;
-    h.width = in.s16();
-    h.height = in.s16();
-    h.type = in.s16();
-    h.mipCount = in.s16();
-    h.unknown = in.s16();
-    h.bits = in.s32();
+    h.width = s16At<tex::offset::Width>(b);
+    h.height = s16At<tex::offset::Height>(b);
+    h.type = s16At<tex::offset::Type>(b);
+    h.mipCount = s16At<tex::offset::MipCount>(b);
+    h.unknown = s16At<tex::offset::Unknown>(b);
+    h.bits = s32At<tex::offset::Bits>(b);
     return h;
 }
 
-// Size of palette plus first level of a readable type.
+// Bytes of palette plus first level of a readable type.
 std::uint64_t bodySize(std::int16_t type, std::uint64_t pixels)
 {
     if (tex::is(type, tex::Type::Palette256) || tex::is(type, tex::Type::Palette256Alt))
@@ -32,15 +33,7 @@ std::uint64_t bodySize(std::int16_t type, std::uint64_t pixels)
         return tex::Palette16Size + pixels;
     if (tex::is(type, tex::Type::Rgb))
         return 3 * pixels;
-    if (tex::is(type, tex::Type::Rgba))
-        return 4 * pixels;
-    return 0;
-}
-
-void readIndices(ByteReader& in, ImageDocument& doc)
-{
-    const Bytes src = in.take(static_cast<std::size_t>(doc.PixelCount));
-    doc.PixelIndices.assign(src.begin(), src.end());
+    return 4 * pixels;
 }
 
 } // namespace
@@ -48,69 +41,78 @@ void readIndices(ByteReader& in, ImageDocument& doc)
 ReadResult readTex(Bytes file, const ImageDocument& previous)
 {
     ByteReader in(file);
-    if (!in.has(tex::HeaderSize))
+    const auto headerBytes = in.takeFixed<tex::HeaderSize>();
+    if (!headerBytes)
         return malformed("the file is " + sizeText(file.size()) + " long, shorter than the "
                          + std::to_string(tex::HeaderSize) + "-byte TEX header");
 
-    const tex::Header h = readHeader(in);
+    const tex::Header h = parseHeader(*headerBytes);
     if (h.width < 0 || h.height < 0)
         return malformed("its header gives a negative size (" + std::to_string(h.width) + " x "
                          + std::to_string(h.height) + ")");
-
-    const std::uint64_t pixels = static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height);
     if (!tex::isReadable(h.type))
         return ReadError{ReadFailure::UnsupportedTexType, "type " + std::to_string(h.type)};
-    const std::uint64_t body = bodySize(h.type, pixels);
 
-    // Checked before anything is allocated: a short file claiming a huge
-    // image is refused at the cost of reading its header only.
-    const std::uint64_t needed = tex::HeaderSize + body;
-    if (file.size() < needed)
+    // Checked before anything is allocated, so that a short file claiming a
+    // huge image is refused at the cost of its header. Every read below is
+    // checked again by the reader itself.
+    const std::uint64_t pixels = static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height);
+    const std::uint64_t needed = tex::HeaderSize + bodySize(h.type, pixels);
+    const auto shortFile = [&] {
         return malformed("a " + std::to_string(h.width) + " x " + std::to_string(h.height) + " texture of type "
                          + std::to_string(h.type) + " needs " + sizeText(needed) + ", but the file has only "
                          + sizeText(file.size()));
+    };
+    if (file.size() < needed)
+        return shortFile();
 
     ImageDocument doc = carriedFieldsOf(previous);
     doc.FileKind = DocumentKind::Tex;
     doc.ImageWidth = h.width;
     doc.ImageHeight = h.height;
-    doc.TexType = h.type;
-    doc.MipCount = h.mipCount;
-    doc.TexUnknown = h.unknown;
-    doc.TexBits = h.bits;
+    doc.Tex = TexHeader{h.type, h.mipCount, h.unknown, h.bits};
     doc.PixelCount = static_cast<std::int32_t>(pixels);
     const std::size_t n = static_cast<std::size_t>(pixels);
 
-    if (tex::is(h.type, tex::Type::Palette256) || tex::is(h.type, tex::Type::Palette256Alt)) {
-        doc.BitDepth = PaletteDepth;
-        const Bytes pal = in.take(tex::Palette256Size);
-        for (std::size_t e = 0; e < PaletteEntries; ++e) {
-            doc.Palette[4 * e + 0] = pal[4 * e + 2];
-            doc.Palette[4 * e + 1] = pal[4 * e + 1];
-            doc.Palette[4 * e + 2] = pal[4 * e + 0];
-            doc.Palette[4 * e + 3] = pal[4 * e + 3];
-        }
-        readIndices(in, doc);
-    } else if (tex::is(h.type, tex::Type::Palette16)) {
-        // Entries 16..255 keep the previous document's colours; the type
-        // has no depth of its own, so it is shown as the palette image it is.
-        doc.BitDepth = PaletteDepth;
-        const Bytes pal = in.take(tex::Palette16Size);
-        std::copy(pal.begin(), pal.end(), doc.Palette.begin());
-        readIndices(in, doc);
-    } else {
+    ReadError error;
+    if (tex::is(h.type, tex::Type::Rgb) || tex::is(h.type, tex::Type::Rgba)) {
         // Both direct-colour types become four bytes a pixel. Type 17 holds
         // no alpha, so its pixels are opaque.
         doc.BitDepth = 32;
-        doc.PixelBytes.resize(4 * n);
-        std::uint8_t* out = doc.PixelBytes.data();
-        if (tex::is(h.type, tex::Type::Rgba)) {
-            const Bytes src = in.take(4 * n);
-            std::copy(src.begin(), src.end(), out);
-        } else {
-            packing::fromThreeBytes<false>(in.take(3 * n).data(), out, n);
+        const bool rgba = tex::is(h.type, tex::Type::Rgba);
+        const auto src = in.take((rgba ? 4 : 3) * n);
+        if (!src)
+            return shortFile();
+        if (!allocatePixels(doc.PixelBytes, 4 * pixels, h.width, h.height, error))
+            return error;
+        if (rgba)
+            std::copy(src->begin(), src->end(), doc.PixelBytes.begin());
+        else
+            packing::fromThreeBytes<false>(src->data(), doc.PixelBytes.data(), n);
+        return doc;
+    }
+
+    // Palette types. Type 15 has no depth of its own and is shown as the
+    // palette image it is; its entries 16..255 keep the previous colours.
+    doc.BitDepth = PaletteDepth;
+    const bool sixteen = tex::is(h.type, tex::Type::Palette16);
+    const auto pal = in.take(sixteen ? tex::Palette16Size : tex::Palette256Size);
+    const auto indices = in.take(n);
+    if (!pal || !indices)
+        return shortFile();
+    if (sixteen) {
+        std::copy(pal->begin(), pal->end(), doc.Palette.begin());
+    } else {
+        for (std::size_t e = 0; e < PaletteEntries; ++e) { // stored blue, green, red, alpha
+            doc.Palette[4 * e + 0] = (*pal)[4 * e + 2];
+            doc.Palette[4 * e + 1] = (*pal)[4 * e + 1];
+            doc.Palette[4 * e + 2] = (*pal)[4 * e + 0];
+            doc.Palette[4 * e + 3] = (*pal)[4 * e + 3];
         }
     }
+    if (!allocatePixels(doc.PixelIndices, pixels, h.width, h.height, error))
+        return error;
+    std::copy(indices->begin(), indices->end(), doc.PixelIndices.begin());
     return doc;
 }
 

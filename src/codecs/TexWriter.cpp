@@ -26,14 +26,14 @@ const char* historicalMessage(std::int16_t type)
     return nullptr;
 }
 
-void writeHeader(ByteWriter& out, const ImageDocument& doc)
+void writeHeader(ByteWriter& out, const ImageDocument& doc, const TexHeader& header)
 {
     out.s16(doc.ImageWidth);
     out.s16(doc.ImageHeight);
-    out.s16(doc.TexType);
-    out.s16(doc.MipCount);
-    out.s16(doc.TexUnknown);
-    out.s32(doc.TexBits);
+    out.s16(header.Type);
+    out.s16(header.MipCount);
+    out.s16(header.Unknown);
+    out.s32(header.Bits);
 }
 
 // Level 0 is appended as it stands; every further level is reduced from the
@@ -70,9 +70,11 @@ void appendLevels(std::vector<std::uint8_t>& file, const ImageDocument& doc, mip
 
 } // namespace
 
-WriteResult writeTex(const ImageDocument& doc)
+WriteResult writeTex(const ImageDocument& doc) { return writeTex(doc, doc.Tex); }
+
+WriteResult writeTex(const ImageDocument& doc, const TexHeader& header)
 {
-    const std::int16_t type = doc.TexType;
+    const std::int16_t type = header.Type;
     if (const char* message = historicalMessage(type))
         return WriteError{WriteFailure::TexTypeMessage, message};
 
@@ -100,17 +102,17 @@ WriteResult writeTex(const ImageDocument& doc)
                           + std::to_string(full.pixels()) + " pixels) but only " + std::to_string(held)
                           + " pixels are held");
 
-    const int levels = mip::levelCount(doc.MipCount);
+    const int levels = mip::levelCount(header.MipCount);
     const int channels = indexed ? 1 : rgb ? 3 : 4;
     const std::size_t bodyBytes =
         mip::chainPixels(full.width, full.height, levels) * static_cast<std::size_t>(channels);
     const std::size_t total = tex::HeaderSize + (indexed ? tex::Palette256Size : 0) + bodyBytes;
 
     std::vector<std::uint8_t> file;
-    if (WriteError error; !reserveOutput(file, total, error))
+    if (WriteError error; !reserveOutput(file, total, full.width, full.height, error))
         return error;
     ByteWriter out(file);
-    writeHeader(out, doc);
+    writeHeader(out, doc, header);
     if (indexed) {
         std::uint8_t* pal = out.grow(tex::Palette256Size);
         for (std::size_t e = 0; e < PaletteEntries; ++e) {

@@ -24,14 +24,19 @@ struct Header {
 
 constexpr std::size_t HeaderSize = 18;
 
-// Header offsets of the bytes the document keeps as they stand in the file.
+// Where each header field starts.
 namespace offset {
 constexpr std::size_t IdLength = 0;
 constexpr std::size_t ColorMapType = 1;
 constexpr std::size_t ImageType = 2;
-constexpr std::size_t MapSpecA = 3; // first entry index, low byte
-constexpr std::size_t MapSpecB = 4; // first entry index high byte, map length low byte
-constexpr std::size_t MapSpecC = 6; // map length high byte, entry size
+constexpr std::size_t FirstEntryIndex = 3;
+constexpr std::size_t ColorMapLength = 5;
+constexpr std::size_t ColorMapEntrySize = 7;
+constexpr std::size_t XOrigin = 8;
+constexpr std::size_t YOrigin = 10;
+constexpr std::size_t ImageWidth = 12;
+constexpr std::size_t ImageHeight = 14;
+constexpr std::size_t PixelDepth = 16;
 constexpr std::size_t ImageDescriptor = 17;
 } // namespace offset
 

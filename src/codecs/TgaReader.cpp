@@ -18,21 +18,22 @@ using std::to_string;
 
 std::string bytesText(std::uint64_t n) { return to_string(n) + (n == 1 ? " byte" : " bytes"); }
 
-tga::Header readHeader(ByteReader& in)
+tga::Header parseHeader(std::span<const std::uint8_t, tga::HeaderSize> b)
 {
+    namespace at = tga::offset;
     tga::Header h;
-    h.idLength = in.u8();
-    h.colorMapType = in.u8();
-    h.imageType = in.u8();
-    h.firstEntryIndex = in.u16();
-    h.colorMapLength = in.u16();
-    h.colorMapEntrySize = in.u8();
-    h.xOrigin = in.u16();
-    h.yOrigin = in.u16();
-    h.imageWidth = in.u16();
-    h.imageHeight = in.u16();
-    h.pixelDepth = in.u8();
-    h.imageDescriptor = in.u8();
+    h.idLength = u8At<at::IdLength>(b);
+    h.colorMapType = u8At<at::ColorMapType>(b);
+    h.imageType = u8At<at::ImageType>(b);
+    h.firstEntryIndex = u16At<at::FirstEntryIndex>(b);
+    h.colorMapLength = u16At<at::ColorMapLength>(b);
+    h.colorMapEntrySize = u8At<at::ColorMapEntrySize>(b);
+    h.xOrigin = u16At<at::XOrigin>(b);
+    h.yOrigin = u16At<at::YOrigin>(b);
+    h.imageWidth = u16At<at::ImageWidth>(b);
+    h.imageHeight = u16At<at::ImageHeight>(b);
+    h.pixelDepth = u8At<at::PixelDepth>(b);
+    h.imageDescriptor = u8At<at::ImageDescriptor>(b);
     return h;
 }
 
@@ -45,6 +46,40 @@ bool isLegacyTrueColour(Bytes file, const tga::Header& h)
 {
     return std::equal(std::begin(LegacyHeaderStart), std::end(LegacyHeaderStart), file.begin())
         && (h.pixelDepth == 24 || h.pixelDepth == 32);
+}
+
+// Targa 2.0 files end in this footer signature, its terminating zero included.
+constexpr char FooterSignature[] = "TRUEVISION-XFILE.";
+constexpr std::size_t FooterSignatureSize = sizeof FooterSignature; // 18
+
+bool hasFooter(Bytes file)
+{
+    return file.size() >= tga::HeaderSize + FooterSignatureSize
+        && std::equal(FooterSignature, FooterSignature + FooterSignatureSize, file.end() - FooterSignatureSize);
+}
+
+// Earlier versions of this tool wrote the top row first under a descriptor
+// of 0 (which declares bottom-up rows), always with this header start and
+// never with a footer. Such files keep loading as they always have.
+bool isEarlierToolOutput(Bytes file, const tga::Header& h)
+{
+    return std::equal(std::begin(LegacyHeaderStart), std::end(LegacyHeaderStart), file.begin())
+        && h.imageDescriptor == 0 && !hasFooter(file);
+}
+
+// How the stored rows and columns map to the document's, which holds the
+// top row first, left to right, as other programs show the image.
+struct Orientation {
+    bool bottomUp = false;
+    bool rightToLeft = false;
+};
+
+Orientation orientationOf(Bytes file, const tga::Header& h)
+{
+    if (isEarlierToolOutput(file, h))
+        return {};
+    return {(h.imageDescriptor & tga::descriptor::TopToBottom) == 0,
+            (h.imageDescriptor & tga::descriptor::RightToLeft) != 0};
 }
 
 // Stored pixel and colour-map entry formats. Each says how many bytes one
@@ -126,29 +161,115 @@ struct GreyAlpha16 {
 
 enum class Format { Index8, Bgr24, Bgra32, Bgr15, Bgra16, GreyAlpha16 };
 
+// Where each stored row lands in the document. Files store their bottom row
+// first unless the descriptor says otherwise; the document always holds the
+// top row first.
+struct RowMap {
+    std::uint8_t* base = nullptr;
+    std::size_t rowBytes = 0;
+    std::size_t rows = 0;
+    bool bottomUp = false;
+    std::uint8_t* row(std::size_t stored) const { return base + (bottomUp ? rows - 1 - stored : stored) * rowBytes; }
+};
+
 template <class Px>
-std::string decodeWith(ByteReader& in, bool rle, std::uint8_t* out, std::size_t pixels)
+std::string decodeRaw(ByteReader& in, const RowMap& map, std::size_t width)
 {
-    if (rle)
-        return runlength::decode<Px>(in, out, pixels);
-    // The caller has checked that every uncompressed pixel is present.
-    Px::convert(in.take(pixels * Px::In).data(), out, pixels);
+    const std::size_t rowIn = width * Px::In;
+    const auto src = in.take(map.rows * rowIn);
+    if (!src)
+        return "its pixel data is shorter than the image";
+    if (!map.bottomUp) {
+        Px::convert(src->data(), map.base, width * map.rows);
+        return {};
+    }
+    for (std::size_t r = 0; r < map.rows; ++r)
+        Px::convert(src->data() + r * rowIn, map.row(r), width);
     return {};
 }
 
-std::string decode(Format format, ByteReader& in, bool rle, std::uint8_t* out, std::size_t pixels)
+// Decodes packets straight into the document's rows; runs may cross rows. A
+// packet reaching past the image's end is cut there, and only the pixels used
+// must be present. Returns an empty string, or why the data is short.
+template <class Px>
+std::string decodeRunLength(ByteReader& in, const RowMap& map, std::size_t width)
 {
-    if (pixels == 0) // an empty image has no array to write to, not even for a copy of nothing
-        return {};
-    switch (format) {
-    case Format::Index8: return decodeWith<Index8>(in, rle, out, pixels);
-    case Format::Bgr24: return decodeWith<Bgr24>(in, rle, out, pixels);
-    case Format::Bgra32: return decodeWith<Bgra32>(in, rle, out, pixels);
-    case Format::Bgr15: return decodeWith<Bgr555<false>>(in, rle, out, pixels);
-    case Format::Bgra16: return decodeWith<Bgr555<true>>(in, rle, out, pixels);
-    case Format::GreyAlpha16: return decodeWith<GreyAlpha16>(in, rle, out, pixels);
+    const std::size_t pixels = width * map.rows;
+    std::size_t done = 0, row = 0, column = 0;
+    while (done < pixels) {
+        const auto head = in.u8();
+        if (!head)
+            return "its run-length data ends after " + to_string(done) + " of " + to_string(pixels) + " pixels";
+        const std::size_t count = std::min<std::size_t>((*head & tga::packet::CountMask) + 1u, pixels - done);
+        const bool run = *head & tga::packet::RunFlag;
+        const auto stored = in.take(run ? Px::In : count * Px::In);
+        if (!stored)
+            return "its run-length data ends inside a packet after " + to_string(done) + " of " + to_string(pixels)
+                + " pixels";
+        std::uint8_t value[Px::Out];
+        if (run)
+            Px::put(stored->data(), value);
+        const std::uint8_t* src = stored->data();
+        for (std::size_t left = count; left > 0;) {
+            const std::size_t piece = std::min(left, width - column);
+            std::uint8_t* dst = map.row(row) + column * Px::Out;
+            if (!run) {
+                Px::convert(src, dst, piece);
+                src += piece * Px::In;
+            } else if constexpr (Px::Out == 1) {
+                std::memset(dst, value[0], piece);
+            } else {
+                kernels::active().fill4(dst, value, piece);
+            }
+            left -= piece;
+            column += piece;
+            if (column == width) {
+                column = 0;
+                ++row;
+            }
+        }
+        done += count;
     }
     return {};
+}
+
+template <class Px>
+std::string decodeWith(ByteReader& in, bool rle, const RowMap& map, std::size_t width)
+{
+    if (!rle)
+        return decodeRaw<Px>(in, map, width);
+    // Rows in stored order are one run of pixels: the vector kernel decodes
+    // them straight through.
+    if constexpr (requires { Px::Shuffle; })
+        if (!map.bottomUp)
+            return runlength::decode(in, map.base, width * map.rows, Px::Shuffle);
+    return decodeRunLength<Px>(in, map, width);
+}
+
+std::string decode(Format format, ByteReader& in, bool rle, const RowMap& map, std::size_t width)
+{
+    if (width == 0 || map.rows == 0) // an empty image has no array to write to, not even for a copy of nothing
+        return {};
+    switch (format) {
+    case Format::Index8: return decodeWith<Index8>(in, rle, map, width);
+    case Format::Bgr24: return decodeWith<Bgr24>(in, rle, map, width);
+    case Format::Bgra32: return decodeWith<Bgra32>(in, rle, map, width);
+    case Format::Bgr15: return decodeWith<Bgr555<false>>(in, rle, map, width);
+    case Format::Bgra16: return decodeWith<Bgr555<true>>(in, rle, map, width);
+    case Format::GreyAlpha16: return decodeWith<GreyAlpha16>(in, rle, map, width);
+    }
+    return {};
+}
+
+// Rows stored right to left are turned round once decoded.
+void reverseRows(std::uint8_t* base, std::size_t width, std::size_t rows, std::size_t pixelSize)
+{
+    for (std::size_t r = 0; r < rows; ++r) {
+        std::uint8_t* left = base + r * width * pixelSize;
+        std::uint8_t* right = left + (width - 1) * pixelSize;
+        for (; left < right; left += pixelSize, right -= pixelSize)
+            std::swap_ranges(left, left + pixelSize, right);
+    }
 }
 
 enum class Kind { ColourMapped, TrueColour, Grey };
@@ -251,6 +372,8 @@ std::optional<ReadError> planLayout(Bytes file, const tga::Header& h, Layout& la
 template <class Px>
 void readEntries(Bytes map, std::size_t first, std::size_t count, std::uint8_t* palette)
 {
+    if (map.size() < count * Px::In || first + count > PaletteEntries)
+        return;
     convertEach<Px>(map.data(), palette + 4 * first, count);
 }
 
@@ -291,10 +414,11 @@ void fillGreyRamp(ImageDocument& doc)
 ReadResult readTga(Bytes file, const ImageDocument& previous)
 {
     ByteReader in(file);
-    if (!in.has(tga::HeaderSize))
+    const auto headerBytes = in.takeFixed<tga::HeaderSize>();
+    if (!headerBytes)
         return malformed("the file is " + bytesText(file.size()) + " long, shorter than the "
                          + to_string(tga::HeaderSize) + "-byte Targa header");
-    const tga::Header h = readHeader(in);
+    const tga::Header h = parseHeader(*headerBytes);
 
     Layout layout;
     if (auto refused = planLayout(file, h, layout))
@@ -306,16 +430,15 @@ ReadResult readTga(Bytes file, const ImageDocument& previous)
 
     // Every length is checked against the bytes present before anything is
     // allocated, so a short file claiming a huge image costs only its header.
-    if (!in.has(h.idLength))
+    if (!in.skip(h.idLength))
         return malformed("its " + bytesText(h.idLength) + " ID field needs a file of "
                          + bytesText(tga::HeaderSize + h.idLength) + ", but the file has only "
                          + bytesText(file.size()));
-    in.skip(h.idLength);
-    if (!in.has(layout.mapBytes))
+    const auto map = in.take(layout.mapBytes);
+    if (!map)
         return malformed("its colour map of " + to_string(h.colorMapLength) + " entries needs a file of "
                          + bytesText(in.position() + layout.mapBytes) + ", but the file has only "
                          + bytesText(file.size()));
-    const Bytes map = in.take(layout.mapBytes);
 
     const std::size_t pixels = std::size_t(h.imageWidth) * h.imageHeight;
     if (layout.rle) {
@@ -339,25 +462,26 @@ ReadResult readTga(Bytes file, const ImageDocument& previous)
     doc.ImageHeight = static_cast<std::int16_t>(h.imageHeight);
     doc.BitDepth = layout.bitDepth;
     doc.PixelCount = static_cast<std::int32_t>(pixels);
-    // Kept as the bytes stand, in the tool's own split of bytes 3 to 7.
-    doc.TgaIdLength = file[tga::offset::IdLength];
-    doc.TgaColorMapType = file[tga::offset::ColorMapType];
-    doc.TgaImageType = file[tga::offset::ImageType];
-    doc.TgaMapSpecA = file[tga::offset::MapSpecA];
-    doc.TgaMapSpecB = static_cast<std::int16_t>(file[tga::offset::MapSpecB] | (file[tga::offset::MapSpecB + 1] << 8));
-    doc.TgaMapSpecC = static_cast<std::int16_t>(file[tga::offset::MapSpecC] | (file[tga::offset::MapSpecC + 1] << 8));
-    doc.TgaDescriptor = file[tga::offset::ImageDescriptor];
+    doc.Tga = TgaHeader{h.idLength,       h.colorMapType,      h.imageType,      h.firstEntryIndex,
+                        h.colorMapLength, h.colorMapEntrySize, h.imageDescriptor};
 
     if (layout.kind == Kind::ColourMapped)
-        readColourMap(h, layout.mapEntries, map, doc);
+        readColourMap(h, layout.mapEntries, *map, doc);
     else if (layout.kind == Kind::Grey && layout.bitDepth == PaletteDepth)
         fillGreyRamp(doc);
 
+    const std::size_t pixelSize = doc.isPaletted() ? 1 : 4;
     PixelArray& target = doc.isPaletted() ? doc.PixelIndices : doc.PixelBytes;
-    target.resize(doc.isPaletted() ? pixels : 4 * pixels);
-    const std::string shortData = decode(layout.pixels, in, layout.rle, target.data(), pixels);
+    ReadError error;
+    if (!allocatePixels(target, pixelSize * pixels, h.imageWidth, h.imageHeight, error))
+        return error;
+    const Orientation orientation = orientationOf(file, h);
+    const RowMap rows{target.data(), pixelSize * h.imageWidth, h.imageHeight, orientation.bottomUp};
+    const std::string shortData = decode(layout.pixels, in, layout.rle, rows, h.imageWidth);
     if (!shortData.empty())
         return malformed(shortData);
+    if (orientation.rightToLeft && pixels > 0)
+        reverseRows(target.data(), h.imageWidth, h.imageHeight, pixelSize);
     return doc;
 }
 

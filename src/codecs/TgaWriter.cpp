@@ -2,6 +2,7 @@
 
 #include "codecs/ByteIo.h"
 #include "codecs/PixelPacking.h"
+#include "codecs/TgaFormat.h"
 
 #include <cstddef>
 #include <new>
@@ -11,35 +12,44 @@ namespace vtt {
 
 namespace {
 
-constexpr std::size_t HeaderSize = 18;
 constexpr std::size_t MapEntrySize = 3; // blue, green, red
-constexpr std::uint8_t ColourMappedImage = 1;
-constexpr std::uint8_t TrueColourImage = 2;
-constexpr std::uint8_t OriginBits = 0x30; // right-to-left, top-to-bottom
-constexpr std::uint8_t AlphaBits = 8;
 
-void writeHeader(ByteWriter& out, const ImageDocument& doc)
+void writeHeader(ByteWriter& out, const TgaHeader& t, const ImageDocument& doc, std::uint8_t depth)
 {
-    const bool mapped = doc.BitDepth == PaletteDepth;
-    out.u8(0); // no ID field
-    out.u8(mapped ? 1 : 0);
-    out.u8(mapped ? ColourMappedImage : TrueColourImage);
-    out.s16(0); // first map entry
-    out.s16(static_cast<std::int16_t>(mapped ? PaletteEntries : 0));
-    out.u8(mapped ? 24 : 0);
+    out.u8(t.IdLength);
+    out.u8(t.ColorMapType);
+    out.u8(t.ImageType);
+    out.s16(static_cast<std::int16_t>(t.FirstEntryIndex));
+    out.s16(static_cast<std::int16_t>(t.ColorMapLength));
+    out.u8(t.ColorMapEntrySize);
     out.s16(0); // x origin
     out.s16(0); // y origin
     out.s16(doc.ImageWidth);
     out.s16(doc.ImageHeight);
-    out.u8(doc.BitDepth);
-    out.u8(static_cast<std::uint8_t>((doc.TgaDescriptor & OriginBits) | (doc.BitDepth == 32 ? AlphaBits : 0)));
+    out.u8(depth);
+    out.u8(t.Descriptor);
 }
 
 } // namespace
 
-WriteResult writeTga(const ImageDocument& doc)
+TgaHeader tgaHeaderWritten(std::uint8_t depth)
 {
-    const std::uint8_t depth = doc.BitDepth;
+    const bool mapped = depth == PaletteDepth;
+    TgaHeader t;
+    t.ColorMapType = mapped ? static_cast<std::uint8_t>(tga::ColorMapType::Present) : 0;
+    t.ImageType = static_cast<std::uint8_t>(mapped ? tga::ImageType::ColorMapped : tga::ImageType::TrueColor);
+    t.ColorMapLength = mapped ? PaletteEntries : 0;
+    t.ColorMapEntrySize = mapped ? 24 : 0;
+    // Rows go out top row first, and the descriptor says so, so that every
+    // other program shows the image the right way up.
+    t.Descriptor = static_cast<std::uint8_t>(tga::descriptor::TopToBottom | (depth == 32 ? 8 : 0));
+    return t;
+}
+
+WriteResult writeTga(const ImageDocument& doc) { return writeTga(doc, doc.BitDepth); }
+
+WriteResult writeTga(const ImageDocument& doc, std::uint8_t depth)
+{
     if (depth != PaletteDepth && depth != 24 && depth != 32) {
         if (doc.FileKind == DocumentKind::None)
             return unwritable("no image has been opened, so there is nothing to save");
@@ -60,12 +70,12 @@ WriteResult writeTga(const ImageDocument& doc)
 
     const std::size_t pixelSize = depth / 8;
     const std::size_t mapBytes = depth == PaletteDepth ? PaletteEntries * MapEntrySize : 0;
-    const std::size_t total = HeaderSize + mapBytes + n * pixelSize;
+    const std::size_t total = tga::HeaderSize + mapBytes + n * pixelSize;
     std::vector<std::uint8_t> file;
-    if (WriteError error; !reserveOutput(file, total, error))
+    if (WriteError error; !reserveOutput(file, total, width, height, error))
         return error;
     ByteWriter out(file);
-    writeHeader(out, doc);
+    writeHeader(out, tgaHeaderWritten(depth), doc, depth);
 
     if (depth == PaletteDepth) {
         std::uint8_t* map = out.grow(mapBytes);

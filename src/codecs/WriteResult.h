@@ -1,11 +1,12 @@
 #pragma once
 
+#include "codecs/ReadResult.h"
+#include "codecs/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <new>
 #include <string>
-#include <utility>
-#include <variant>
 #include <vector>
 
 namespace vtt {
@@ -24,31 +25,20 @@ struct WriteError {
     std::string detail;
 };
 
-// Either the complete file contents or why there are none.
-class WriteResult {
-public:
-    WriteResult(std::vector<std::uint8_t> bytes) : value_(std::move(bytes)) {}
-    WriteResult(WriteError error) : value_(std::move(error)) {}
-
-    bool ok() const { return std::holds_alternative<std::vector<std::uint8_t>>(value_); }
-    const std::vector<std::uint8_t>& bytes() const { return std::get<std::vector<std::uint8_t>>(value_); }
-    std::vector<std::uint8_t>& bytes() { return std::get<std::vector<std::uint8_t>>(value_); }
-    const WriteError& error() const { return std::get<WriteError>(value_); }
-
-private:
-    std::variant<std::vector<std::uint8_t>, WriteError> value_;
-};
+// The complete file contents, or why there are none.
+using WriteResult = Result<std::vector<std::uint8_t>, WriteError>;
 
 inline WriteError unwritable(std::string detail) { return WriteError{WriteFailure::Unwritable, std::move(detail)}; }
 
-// Reserves the whole output once; false when memory cannot hold it, with
-// `error` saying so.
-inline bool reserveOutput(std::vector<std::uint8_t>& file, std::size_t total, WriteError& error)
+// Reserves the whole output of a width x height image once; false when
+// memory cannot hold it, with `error` saying so.
+inline bool reserveOutput(std::vector<std::uint8_t>& file, std::size_t total, std::size_t width, std::size_t height,
+                          WriteError& error)
 {
     try {
         file.reserve(total);
-    } catch (const std::bad_alloc&) {
-        error = unwritable("there is not enough memory for the " + std::to_string(total) + " bytes of the file");
+    } catch (const std::exception&) { // bad_alloc, or length_error beyond the address space
+        error = unwritable(notEnoughMemoryText("save", width, height, total));
         return false;
     }
     return true;

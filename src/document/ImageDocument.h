@@ -30,6 +30,29 @@ constexpr int PaletteBytes = PaletteEntries * 4;
 // colours in Palette. Any other depth means direct colour in PixelBytes.
 constexpr std::uint8_t PaletteDepth = 8;
 
+// The fields of a TEX header besides the size. A document opened as TGA
+// keeps the ones it had, so that saving as TEX derives only what it must.
+struct TexHeader {
+    std::int16_t Type = 0;
+    std::int16_t MipCount = 0;
+    std::int16_t Unknown = 0; // carried through, never interpreted
+    std::int32_t Bits = 0;    // carried through, never interpreted
+    bool operator==(const TexHeader&) const = default;
+};
+
+// The Targa header fields of the file the document was opened from (or of
+// the Targa it was last saved as), besides the size and depth.
+struct TgaHeader {
+    std::uint8_t IdLength = 0;
+    std::uint8_t ColorMapType = 0;
+    std::uint8_t ImageType = 0;
+    std::uint16_t FirstEntryIndex = 0;
+    std::uint16_t ColorMapLength = 0;
+    std::uint8_t ColorMapEntrySize = 0;
+    std::uint8_t Descriptor = 0;
+    bool operator==(const TgaHeader&) const = default;
+};
+
 // The one loaded image. Arrays are zero-based: pixel n (0-based, top row
 // first, rows left to right) is PixelIndices[n] or PixelBytes[4n .. 4n+3]
 // (red, green, blue, alpha); palette entry c is Palette[4c .. 4c+3] in the
@@ -47,22 +70,8 @@ struct ImageDocument {
     std::string FileName;
     DocumentKind FileKind = DocumentKind::None;
 
-    // TEX header fields, carried through a TGA load so that saving as TEX
-    // later derives only what it must.
-    std::int16_t TexType = 0;
-    std::int16_t MipCount = 0;
-    std::int16_t TexUnknown = 0;
-    std::int32_t TexBits = 0;
-
-    // TGA header fields kept for saving as TGA again. The colour-map pieces
-    // follow the historical split of header bytes 3..7, not Targa's fields.
-    std::uint8_t TgaIdLength = 0;
-    std::uint8_t TgaColorMapType = 0;
-    std::uint8_t TgaImageType = 0;
-    std::uint8_t TgaMapSpecA = 0;
-    std::int16_t TgaMapSpecB = 0;
-    std::int16_t TgaMapSpecC = 0;
-    std::uint8_t TgaDescriptor = 0;
+    TexHeader Tex;
+    TgaHeader Tga;
 
     bool isPaletted() const { return BitDepth == PaletteDepth; }
     bool empty() const { return PixelCount == 0; }
@@ -81,29 +90,16 @@ inline std::size_t usablePixels(const ImageDocument& doc)
 
 namespace vtt {
 
-// A fresh document that keeps what a load leaves alone (palette, header
-// fields of both formats, depth, file name) but none of the pixel arrays, so
-// that a reader can start from it without copying a large image.
+// A fresh document for a reader to fill: it keeps what a load leaves alone
+// (palette, both headers, depth) but none of the pixel arrays, so that a
+// reader can start from it without copying a large image.
 inline ImageDocument carriedFieldsOf(const ImageDocument& previous)
 {
     ImageDocument doc;
-    doc.ImageWidth = previous.ImageWidth;
-    doc.ImageHeight = previous.ImageHeight;
     doc.BitDepth = previous.BitDepth;
     doc.Palette = previous.Palette;
-    doc.FileName = previous.FileName;
-    doc.FileKind = previous.FileKind;
-    doc.TexType = previous.TexType;
-    doc.MipCount = previous.MipCount;
-    doc.TexUnknown = previous.TexUnknown;
-    doc.TexBits = previous.TexBits;
-    doc.TgaIdLength = previous.TgaIdLength;
-    doc.TgaColorMapType = previous.TgaColorMapType;
-    doc.TgaImageType = previous.TgaImageType;
-    doc.TgaMapSpecA = previous.TgaMapSpecA;
-    doc.TgaMapSpecB = previous.TgaMapSpecB;
-    doc.TgaMapSpecC = previous.TgaMapSpecC;
-    doc.TgaDescriptor = previous.TgaDescriptor;
+    doc.Tex = previous.Tex;
+    doc.Tga = previous.Tga;
     return doc;
 }
 

@@ -1,6 +1,6 @@
 #include "palette/SwatchLabel.h"
 
-#include "view/ColourValue.h"
+#include "widgets/ColourValue.h"
 
 #include <QMouseEvent>
 #include <QPainter>

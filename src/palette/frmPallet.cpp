@@ -1,14 +1,16 @@
 #include "palette/frmPallet.h"
 
 #include "palette/SwatchLabel.h"
-#include "shell/Twips.h"
-#include "view/ColourValue.h"
+#include "widgets/Twips.h"
+#include "widgets/ColourValue.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QWindow>
+
+#include <utility>
 
 namespace vtt {
 
@@ -44,10 +46,10 @@ QRect swatchRect(int k)
 
 } // namespace
 
-frmPallet::frmPallet(ImageDocument& doc, Platform& platform, QWidget* parent)
+frmPallet::frmPallet(ImageDocument& doc, Platform& platform, std::function<void()> redraw, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
                           | Qt::WindowCloseButtonHint),
-      doc_(doc), platform_(platform)
+      doc_(doc), platform_(platform), redraw_(std::move(redraw))
 {
     setObjectName(QStringLiteral("frmPallet"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -159,6 +161,8 @@ void frmPallet::cmdOK_Click()
         doc_.Palette[at + 1] = greenOf(c);
         doc_.Palette[at + 2] = blueOf(c);
     }
+    if (redraw_)
+        redraw_();
 }
 
 void frmPallet::cmdCancel_Click() { close(); }

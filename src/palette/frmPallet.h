@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QPushButton;
 class QWindow;
@@ -16,11 +17,12 @@ class SwatchLabel;
 
 // The palette window: 256 swatches over the document's palette, a colour
 // picker per swatch and OK to write the colours back. Deletes itself when
-// closed (Cancel or the close box); the palette is only ever written by OK.
+// closed (Cancel or the close box); the palette is only ever written by OK,
+// which then has the main picture redrawn so that the new colours show.
 class frmPallet : public QWidget {
     Q_OBJECT
 public:
-    frmPallet(ImageDocument& doc, Platform& platform, QWidget* parent = nullptr);
+    frmPallet(ImageDocument& doc, Platform& platform, std::function<void()> redraw, QWidget* parent = nullptr);
 
 protected:
     bool event(QEvent* event) override;
@@ -36,6 +38,7 @@ private:
 
     ImageDocument& doc_;
     Platform& platform_;
+    std::function<void()> redraw_;
 
     std::array<SwatchLabel*, PaletteEntries> lblPallet{};
     QPushButton* cmdOK = nullptr;

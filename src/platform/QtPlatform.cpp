@@ -1,6 +1,6 @@
 #include "platform/QtPlatform.h"
 
-#include "view/ColourValue.h"
+#include "widgets/ColourValue.h"
 
 #include <QApplication>
 #include <QColorDialog>

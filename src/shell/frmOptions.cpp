@@ -1,7 +1,7 @@
 #include "shell/frmOptions.h"
 
 #include "shell/Pictures.h"
-#include "shell/Twips.h"
+#include "widgets/Twips.h"
 
 namespace vtt {
 

@@ -1,7 +1,7 @@
 #include "shell/frmRotate.h"
 
 #include "shell/Pictures.h"
-#include "shell/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,20 +1,19 @@
 #include "shell/frmSkelvo.h"
 
-#include "codecs/TexReader.h"
-#include "codecs/TgaReader.h"
+#include "files/FileCommands.h"
 #include "operations/FlipMirror.h"
-#include "operations/frmSwitchRGBA.h"
+#include "shell/frmSwitchRGBA.h"
 #include "palette/frmPallet.h"
-#include "platform/InputFile.h"
 #include "shell/Pictures.h"
 #include "shell/SaveCommand.h"
-#include "shell/TabControl.h"
-#include "shell/Twips.h"
+#include "widgets/TabControl.h"
+#include "widgets/Twips.h"
 #include "view/PictureArea.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -151,6 +150,9 @@ void frmSkelvo::buildToolbar()
         action->setObjectName(QStringLiteral("Toolbar1_") + QString::fromLatin1(button.key));
         action->setData(QString::fromLatin1(button.key));
         action->setToolTip(QString::fromLatin1(button.toolTip));
+        // A screen reader announces the button by its tool tip.
+        if (QWidget* widget = Toolbar1_->widgetForAction(action))
+            widget->setAccessibleName(action->toolTip());
         action->setIcon(QIcon(ImageList1_.picture(button.picture)));
     }
     connect(Toolbar1_, &QToolBar::actionTriggered, this,
@@ -188,6 +190,16 @@ void frmSkelvo::buildClientArea()
     lblType_ = placed(new QLabel(QStringLiteral("Type:"), Frame1_), "lblType", twipsRect(120, 720, 855, 255));
     lblHeight_ = placed(new QLabel(QStringLiteral("Height:"), Frame1_), "lblHeight", twipsRect(120, 480, 1335, 255));
     lblWidth_ = placed(new QLabel(QStringLiteral("Width:"), Frame1_), "lblWidth", twipsRect(120, 240, 1215, 255));
+    // The design gives "Mips:" 25 pixels and each box 49 for values up to
+    // "-2147483648": a narrow face at 9 pixels fits them all, with the boxes'
+    // inner margins one pixel smaller.
+    QFont panelFont;
+    panelFont.setFamilies({QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("Liberation Sans Narrow"),
+                           QStringLiteral("Arial Narrow")});
+    panelFont.setPixelSize(9);
+    Frame1_->setFont(panelFont);
+    for (QLineEdit* box : {txtBits_, txtUnknown_, txtMips_})
+        box->setTextMargins(-1, 0, -1, 0);
 
     // A spin for the mip count whose upper arrow counts up, from 0 to 10.
     // A vertical bar's upper arrow always lowers its value, so the bar holds
@@ -220,15 +232,10 @@ void frmSkelvo::showHeader()
 {
     lblWidth_->setText(QStringLiteral("Width: %1").arg(doc_.ImageWidth));
     lblHeight_->setText(QStringLiteral("Height: %1").arg(doc_.ImageHeight));
-    lblType_->setText(QStringLiteral("Type: %1").arg(doc_.TexType));
-    txtMips_->setText(QString::number(doc_.MipCount));
-    txtUnknown_->setText(QString::number(doc_.TexUnknown));
-    txtBits_->setText(QString::number(doc_.TexBits));
-}
-
-void frmSkelvo::openFailed(const QString& path, const QString& problem)
-{
-    platform_.messageBox(this, QStringLiteral("Could not open \"%1\": %2.").arg(path, problem), MessageStyle::Stop);
+    lblType_->setText(QStringLiteral("Type: %1").arg(doc_.Tex.Type));
+    txtMips_->setText(QString::number(doc_.Tex.MipCount));
+    txtUnknown_->setText(QString::number(doc_.Tex.Unknown));
+    txtBits_->setText(QString::number(doc_.Tex.Bits));
 }
 
 void frmSkelvo::mnuNew_Click() { picImage_->clearPicture(); }
@@ -239,28 +246,21 @@ void frmSkelvo::mnuOpen_Click()
     if (!choice)
         return;
 
-    // Decode into a new document first: a file that cannot be read leaves
+    // Decoded into a new document first: a file that cannot be read leaves
     // the open document, the header panel and the picture as they were.
-    InputFile file;
-    QString problem;
-    if (!file.open(choice->path, problem)) {
-        openFailed(choice->path, problem);
-        return;
-    }
-    const bool asTex = choice->filterIndex == TexFilterIndex;
-    ReadResult result = asTex ? readTex(file.bytes(), doc_) : readTga(file.bytes(), doc_);
-    if (!result.ok()) {
-        if (result.error().kind == ReadFailure::UnsupportedTexType)
+    const FileFormat format = choice->filterIndex == TexFilterIndex ? FileFormat::Tex : FileFormat::Tga;
+    auto opened = openImage(QFile::encodeName(choice->path).toStdString(), format, doc_);
+    if (!opened.ok()) {
+        if (opened.error().kind == FileFailure::UnsupportedTexType)
             platform_.messageBox(this, UnsupportedTexMessage, MessageStyle::Stop, QStringLiteral("Error"));
         else
-            openFailed(choice->path, QString::fromStdString(result.error().detail));
+            platform_.messageBox(this, QString::fromStdString(opened.error().message), MessageStyle::Stop);
         return;
     }
-    doc_ = std::move(result.document());
-    doc_.FileName = choice->path.toStdString();
-    if (asTex)
+    doc_ = std::move(opened.value());
+    if (format == FileFormat::Tex)
         showHeader();
-    cmdSave();
+    picImage_->documentOpened(doc_);
 }
 
 void frmSkelvo::mnuSave_Click()
@@ -275,7 +275,7 @@ void frmSkelvo::mnuInfo_Click() {}
 void frmSkelvo::mnuEditPallet_Click()
 {
     if (!pallet_) {
-        pallet_ = new frmPallet(doc_, platform_);
+        pallet_ = new frmPallet(doc_, platform_, [this] { cmdSave(); });
         pallet_->setWindowIcon(programIcon());
     }
     pallet_->show();

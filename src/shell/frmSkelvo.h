@@ -61,7 +61,6 @@ private:
     void buildToolbar();
     void buildClientArea();
     void showHeader();
-    void openFailed(const QString& path, const QString& problem);
 
     ImageDocument& doc_;
     Platform& platform_;

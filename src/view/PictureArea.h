@@ -1,37 +1,77 @@
 #pragma once
 
 #include "document/ImageDocument.h"
+#include "view/ViewTransform.h"
 
 #include <QFrame>
 #include <QImage>
 
+#include <cstddef>
 #include <cstdint>
+
+class QWheelEvent;
 
 namespace vtt {
 
-// The picture area `picImage`. What is drawn lives in an off-screen image,
-// so it survives being covered or a tab switch, and stays until the next
-// clear; it never redraws the document on its own.
+// The picture area `picImage`. It keeps no copy of the image: it points at
+// the document it last drew and paints the visible part from the document's
+// arrays whenever the platform asks, so covering and tab switches lose
+// nothing. Until the next redraw after a clear it shows nothing.
+//
+// The user moves the view with the mouse (drag, wheel, Shift+wheel,
+// Ctrl+wheel to zoom at the pointer) and, with the focus, the keys: arrows,
+// + and - to zoom, F to fit the whole image, 1 for 1:1 at the top-left.
 class PictureArea : public QFrame {
     Q_OBJECT
 public:
     explicit PictureArea(QWidget* parent = nullptr);
 
+    // Shows nothing until the next draw.
     void clearPicture();
-    void setPixel(int x, int y, std::int32_t colour);
-    // Clears, then draws the whole document (the visible part of it).
+    // The redraw: shows `doc` with the current pan and zoom.
     void drawDocument(const ImageDocument& doc);
+    // A new document was opened: 1:1 from its top-left pixel, then drawn.
+    void documentOpened(const ImageDocument& doc);
 
-    // The colour value shown at (x, y), or -1 outside the picture.
+    void zoomIn();
+    void zoomOut();
+    void fitToArea();
+    void actualSize();
+    const ViewTransform& view() const { return view_; }
+
+    // The colour value shown at picture pixel (x, y), or -1 outside the
+    // picture; rendered on demand, as a paint would.
     std::int32_t pixelAt(int x, int y) const;
-    const QImage& canvas() const { return canvas_; }
+    // The whole visible picture, rendered on demand.
+    QImage visiblePicture() const;
+    // What hovering at picture pixel (x, y) tells; empty outside the image.
+    QString pixelText(int x, int y) const;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QImage canvas_;
+    template <typename Change>
+    void changeView(Change change);
+    // Renders picture pixels `part` to `into`, rows `stride` words apart.
+    void render(std::uint32_t* into, std::ptrdiff_t stride, QRect part) const;
+    void turnWheel(const QWheelEvent* event);
+    QPoint pictureOf(QPointF widgetPos) const;
+    void showPixelText(QPoint widgetPos, QPoint globalPos);
+
+    const ImageDocument* doc_ = nullptr; // null: nothing shown
+    ViewTransform view_;
+    QImage buffer_; // the visible part only, reused by every paint
+    bool dragging_ = false;
+    QPoint dragFrom_;
+    int zoomWheel_ = 0; // wheel angle not yet turned into a zoom step
 };
 
 } // namespace vtt

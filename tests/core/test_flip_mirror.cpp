@@ -58,9 +58,9 @@ void requireSameApartFromPixels(const ImageDocument& a, const ImageDocument& b)
     QCOMPARE(a.PixelCount, b.PixelCount);
     QVERIFY(a.Palette == b.Palette);
     QCOMPARE(a.FileName, b.FileName);
-    QCOMPARE(a.TexType, b.TexType);
-    QCOMPARE(a.MipCount, b.MipCount);
-    QCOMPARE(a.TgaDescriptor, b.TgaDescriptor);
+    QCOMPARE(a.Tex.Type, b.Tex.Type);
+    QCOMPARE(a.Tex.MipCount, b.Tex.MipCount);
+    QCOMPARE(a.Tga.Descriptor, b.Tga.Descriptor);
     // The array the depth does not select keeps whatever it held.
     QVERIFY((a.isPaletted() ? a.PixelBytes : a.PixelIndices) == (b.isPaletted() ? b.PixelBytes : b.PixelIndices));
 }
@@ -204,9 +204,9 @@ private slots:
         for (std::size_t i = 0; i < before.Palette.size(); ++i)
             before.Palette[i] = static_cast<std::uint8_t>(i * 3);
         before.FileName = "x.tex";
-        before.TexType = 17;
-        before.MipCount = 3;
-        before.TgaDescriptor = 8;
+        before.Tex.Type = 17;
+        before.Tex.MipCount = 3;
+        before.Tga.Descriptor = 8;
 
         ImageDocument doc = before;
         flip ? flipImage(doc) : mirrorImage(doc);

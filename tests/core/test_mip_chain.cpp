@@ -16,8 +16,8 @@ ImageDocument texDocument(int width, int height, std::int16_t type, std::int16_t
 {
     ImageDocument doc = type == 1 ? indexedDocument(width, height, DocumentKind::Tex)
                                   : directDocument(width, height, 32, DocumentKind::Tex);
-    doc.TexType = type;
-    doc.MipCount = mips;
+    doc.Tex.Type = type;
+    doc.Tex.MipCount = mips;
     return doc;
 }
 
@@ -72,7 +72,7 @@ private slots:
         for (const auto& [type, pixelSize, prefix] : std::array<Layout, 3>{{{1, 1, 1038}, {17, 3, 14}, {18, 4, 14}}}) {
             const WriteResult r = writeTex(texDocument(width, height, std::int16_t(type), std::int16_t(mips)));
             QVERIFY(r.ok());
-            QCOMPARE(r.bytes().size(), std::size_t(prefix) + std::size_t(pixelSize) * total);
+            QCOMPARE(r.value().size(), std::size_t(prefix) + std::size_t(pixelSize) * total);
         }
     }
 
@@ -111,7 +111,7 @@ private slots:
         doc.PixelBytes = {9, 8, 7, 6};
         const WriteResult r = writeTex(doc);
         QVERIFY(r.ok());
-        ByteVector levels(r.bytes().begin() + 14, r.bytes().end());
+        ByteVector levels(r.value().begin() + 14, r.value().end());
         QCOMPARE(levels, (ByteVector{9, 8, 7, 6, 9, 8, 7, 6, 9, 8, 7, 6, 9, 8, 7, 6, 9, 8, 7, 6}));
 
         // A 1 x 3 column: rows 0 and 1 form the one block of level 1.
@@ -128,7 +128,7 @@ private slots:
         doc.PixelBytes = {0, 10, 255, 1, 4, 10, 255, 2, 8, 20, 0, 3, 12, 20, 0, 4};
         const WriteResult r = writeTex(doc);
         QVERIFY(r.ok());
-        QCOMPARE(ByteVector(r.bytes().begin() + 14, r.bytes().end()),
+        QCOMPARE(ByteVector(r.value().begin() + 14, r.value().end()),
                  (ByteVector{0, 10, 255, 4, 10, 255, 8, 20, 0, 12, 20, 0, 6, 15, 128}));
     }
 
@@ -147,7 +147,7 @@ private slots:
         doc.PixelIndices = {1, 2, 6, 5, 3, 4, 5, 2};
         const WriteResult r = writeTex(doc);
         QVERIFY(r.ok());
-        const ByteVector levels(r.bytes().begin() + 1038, r.bytes().end());
+        const ByteVector levels(r.value().begin() + 1038, r.value().end());
         // Level 2 from 3, 5: average 105, 105, 105, 127.5, equally far from
         // both; the first pixel of the block wins the tie.
         QCOMPARE(levels, (ByteVector{1, 2, 6, 5, 3, 4, 5, 2, 3, 5, 3}));
@@ -163,7 +163,7 @@ private slots:
         doc.PixelIndices = {4, 1, 1, 4};
         const WriteResult r = writeTex(doc);
         QVERIFY(r.ok());
-        QCOMPARE(r.bytes().back(), std::uint8_t(4));
+        QCOMPARE(r.value().back(), std::uint8_t(4));
     }
 };
 

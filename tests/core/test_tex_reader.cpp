@@ -30,7 +30,7 @@ private slots:
 
         ReadResult r = read(file);
         QVERIFY(r.ok());
-        const ImageDocument& d = r.document();
+        const ImageDocument& d = r.value();
         QCOMPARE(d.BitDepth, std::uint8_t(8));
         QCOMPARE(d.PixelCount, 8);
         QCOMPARE(d.FileKind, DocumentKind::Tex);
@@ -54,10 +54,10 @@ private slots:
 
         ReadResult a = read(one), b = read(fourteen);
         QVERIFY(a.ok() && b.ok());
-        QCOMPARE(b.document().TexType, std::int16_t(14));
-        QVERIFY(a.document().Palette == b.document().Palette);
-        QVERIFY(a.document().PixelIndices == b.document().PixelIndices);
-        QCOMPARE(b.document().BitDepth, std::uint8_t(8));
+        QCOMPARE(b.value().Tex.Type, std::int16_t(14));
+        QVERIFY(a.value().Palette == b.value().Palette);
+        QVERIFY(a.value().PixelIndices == b.value().PixelIndices);
+        QCOMPARE(b.value().BitDepth, std::uint8_t(8));
     }
 
     void type15PaletteIsRedFirstAndKeepsTheRest()
@@ -72,7 +72,7 @@ private slots:
 
         ReadResult r = read(file, previous);
         QVERIFY(r.ok());
-        const ImageDocument& d = r.document();
+        const ImageDocument& d = r.value();
         QCOMPARE(d.BitDepth, std::uint8_t(8));
         QCOMPARE(d.Palette[0], std::uint8_t(10));
         QCOMPARE(d.Palette[1], std::uint8_t(20));
@@ -92,9 +92,9 @@ private slots:
         previous.Palette.fill(5);
         ReadResult r = read(file, previous);
         QVERIFY(r.ok());
-        QCOMPARE(r.document().BitDepth, std::uint8_t(32));
-        QCOMPARE(r.document().PixelBytes, (std::vector<std::uint8_t>{1, 2, 3, 255, 4, 5, 6, 255}));
-        QCOMPARE(r.document().Palette[100], std::uint8_t(5)); // no palette in this type
+        QCOMPARE(r.value().BitDepth, std::uint8_t(32));
+        QCOMPARE(r.value().PixelBytes, (std::vector<std::uint8_t>{1, 2, 3, 255, 4, 5, 6, 255}));
+        QCOMPARE(r.value().Palette[100], std::uint8_t(5)); // no palette in this type
     }
 
     void type18IsFourBytesAndThirtyBytesFor2x2()
@@ -105,9 +105,9 @@ private slots:
         QCOMPARE(file.size(), std::size_t(30));
         ReadResult r = read(file);
         QVERIFY(r.ok());
-        QCOMPARE(r.document().PixelBytes.size(), std::size_t(16));
-        QCOMPARE(r.document().PixelBytes[3], std::uint8_t(4));
-        QCOMPARE(r.document().PixelBytes[15], std::uint8_t(16));
+        QCOMPARE(r.value().PixelBytes.size(), std::size_t(16));
+        QCOMPARE(r.value().PixelBytes[3], std::uint8_t(4));
+        QCOMPARE(r.value().PixelBytes[15], std::uint8_t(16));
     }
 
     void headerFieldsAreSignedAndCarried()
@@ -117,16 +117,16 @@ private slots:
         file.push_back(0xAB); // a further mip level is ignored
         ReadResult r = read(file);
         QVERIFY(r.ok());
-        QCOMPARE(r.document().MipCount, std::int16_t(5));
-        QCOMPARE(r.document().TexUnknown, std::int16_t(-1));
-        QCOMPARE(r.document().TexBits, 2147483647);
+        QCOMPARE(r.value().Tex.MipCount, std::int16_t(5));
+        QCOMPARE(r.value().Tex.Unknown, std::int16_t(-1));
+        QCOMPARE(r.value().Tex.Bits, 2147483647);
 
         auto negBits = texHeader(0, 0, 18, -3, -32768, -2);
         ReadResult n = read(negBits);
         QVERIFY(n.ok());
-        QCOMPARE(n.document().PixelCount, 0);
-        QCOMPARE(n.document().MipCount, std::int16_t(-3));
-        QCOMPARE(n.document().TexBits, -2);
+        QCOMPARE(n.value().PixelCount, 0);
+        QCOMPARE(n.value().Tex.MipCount, std::int16_t(-3));
+        QCOMPARE(n.value().Tex.Bits, -2);
     }
 
     void mipCountDoesNotChangeWhatIsRead()
@@ -135,7 +135,7 @@ private slots:
         append(one, {1, 2, 3, 4, 5, 6});
         auto five = one;
         five[6] = 5;
-        QVERIFY(read(one).document().PixelBytes == read(five).document().PixelBytes);
+        QVERIFY(read(one).value().PixelBytes == read(five).value().PixelBytes);
     }
 
     void unsupportedTypesAreNamed_data()

@@ -18,7 +18,7 @@ ImageDocument loadTex(const ByteVector& file)
     ReadResult r = readTex(Bytes(file.data(), file.size()), ImageDocument{});
     if (!r.ok())
         qFatal("test file does not load: %s", r.error().detail.c_str());
-    return r.document();
+    return r.value();
 }
 
 ByteVector texFile(std::int16_t width, std::int16_t height, std::int16_t type, std::int16_t mips = 1,
@@ -52,9 +52,9 @@ private slots:
     {
         QFETCH(ByteVector, file);
         ImageDocument doc = loadTex(file);
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {doc.MipCount, doc.TexUnknown, doc.TexBits});
+        const auto r = encodeForSave(doc, SaveFormat::Tex, {doc.Tex.MipCount, doc.Tex.Unknown, doc.Tex.Bits});
         QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
-        QCOMPARE(r.bytes(), file);
+        QCOMPARE(r.value().bytes, file);
     }
 
     void type18ReloadedWithMipsGivesItsFirstThirtyBytes()
@@ -63,10 +63,10 @@ private slots:
         // and the first 30 bytes stay those of its source.
         ByteVector file = texFile(2, 2, 18, 5);
         ImageDocument doc = loadTex(file);
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {5, 0, 0});
+        const auto r = encodeForSave(doc, SaveFormat::Tex, {5, 0, 0});
         QVERIFY(r.ok());
-        QCOMPARE(r.bytes().size(), std::size_t(14 + 4 * (4 + 1 + 1 + 1 + 1)));
-        QCOMPARE(ByteVector(r.bytes().begin(), r.bytes().begin() + 30), file);
+        QCOMPARE(r.value().bytes.size(), std::size_t(14 + 4 * (4 + 1 + 1 + 1 + 1)));
+        QCOMPARE(ByteVector(r.value().bytes.begin(), r.value().bytes.begin() + 30), file);
     }
 
     void type1LayoutAndSizeByMipCount_data()
@@ -86,14 +86,14 @@ private slots:
         QFETCH(int, mips);
         QFETCH(int, size);
         ImageDocument doc = indexedDocument(6, 4, DocumentKind::Tex);
-        doc.TexType = 1;
+        doc.Tex.Type = 1;
         doc.Palette[4 * 9 + 0] = 30; // red
         doc.Palette[4 * 9 + 1] = 20;
         doc.Palette[4 * 9 + 2] = 10;
         doc.Palette[4 * 9 + 3] = 40;
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {std::int16_t(mips), 0, 0});
+        const auto r = encodeForSave(doc, SaveFormat::Tex, {std::int16_t(mips), 0, 0});
         QVERIFY(r.ok());
-        const ByteVector& out = r.bytes();
+        const ByteVector& out = r.value().bytes;
         QCOMPARE(int(out.size()), size);
         QCOMPARE(std::int16_t(out[6] | out[7] << 8), std::int16_t(mips));
         QCOMPARE(ByteVector(out.begin() + 14 + 36, out.begin() + 14 + 40), (ByteVector{10, 20, 30, 40}));
@@ -109,7 +109,7 @@ private slots:
         QFETCH(int, type);
         QFETCH(QString, message);
         ImageDocument doc = indexedDocument(2, 2, DocumentKind::Tex);
-        doc.TexType = std::int16_t(type);
+        doc.Tex.Type = std::int16_t(type);
         const WriteResult r = writeTex(doc);
         QVERIFY(!r.ok());
         QCOMPARE(r.error().kind, WriteFailure::TexTypeMessage);
@@ -142,7 +142,7 @@ private slots:
         QFETCH(QString, says);
         ImageDocument doc = depth == 8 ? indexedDocument(2, 2, DocumentKind::Tex)
                                        : directDocument(2, 2, std::uint8_t(depth), DocumentKind::Tex);
-        doc.TexType = std::int16_t(type);
+        doc.Tex.Type = std::int16_t(type);
         doc.ImageWidth = std::int16_t(width);
         // Only the selected array is cut short; the other one stays empty.
         if (depth == 8)
@@ -171,13 +171,13 @@ private slots:
         QFETCH(int, bodySize);
         ImageDocument doc = depth == 8 ? indexedDocument(3, 2, DocumentKind::Tga)
                                        : directDocument(3, 2, std::uint8_t(depth), DocumentKind::Tga);
-        doc.TexType = 15; // left over from an earlier TEX load
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {1, 9, 123456});
+        doc.Tex.Type = 15; // left over from an earlier TEX load
+        const auto r = encodeForSave(doc, SaveFormat::Tex, {1, 9, 123456});
         QVERIFY(r.ok());
-        const ByteVector& out = r.bytes();
+        const ByteVector& out = r.value().bytes;
         QCOMPARE(ByteVector(out.begin(), out.begin() + 14), texHeader(3, 2, std::int16_t(type), 1, 9, 123456));
         QCOMPARE(int(out.size()), 14 + bodySize);
-        QCOMPARE(doc.TexType, std::int16_t(type));
+        QCOMPARE(r.value().changes.Tex.Type, std::int16_t(type));
         QCOMPARE(doc.FileKind, DocumentKind::Tga);
 
         // The file reads back as the document's pixels; a 24-bit TGA's alpha
@@ -194,14 +194,14 @@ private slots:
     void tgaDepthWithoutATypeIsRefusedAndNothingChanges()
     {
         ImageDocument doc = directDocument(2, 2, 16, DocumentKind::Tga);
-        doc.TexType = 18;
-        doc.MipCount = 3;
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tex, {1, 2, 3});
+        doc.Tex.Type = 18;
+        doc.Tex.MipCount = 3;
+        const auto r = encodeForSave(doc, SaveFormat::Tex, {1, 2, 3});
         QVERIFY(!r.ok());
         QVERIFY(QString::fromStdString(r.error().detail).contains("depth of 16 bits"));
-        QCOMPARE(doc.TexType, std::int16_t(18));
-        QCOMPARE(doc.MipCount, std::int16_t(3));
-        QCOMPARE(doc.TexUnknown, std::int16_t(0));
+        QCOMPARE(doc.Tex.Type, std::int16_t(18));
+        QCOMPARE(doc.Tex.MipCount, std::int16_t(3));
+        QCOMPARE(doc.Tex.Unknown, std::int16_t(0));
     }
 };
 

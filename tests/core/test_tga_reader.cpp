@@ -82,10 +82,10 @@ ImageDocument busyPrevious()
     p.PixelBytes.assign(40, 5);
     p.PixelIndices.assign(10, 6);
     p.BitDepth = 8;
-    p.TexType = 17;
-    p.MipCount = 4;
-    p.TexUnknown = -3;
-    p.TexBits = -9;
+    p.Tex.Type = 17;
+    p.Tex.MipCount = 4;
+    p.Tex.Unknown = -3;
+    p.Tex.Bits = -9;
     p.FileKind = DocumentKind::Tex;
     return p;
 }
@@ -100,7 +100,7 @@ private slots:
     {
         ReadResult r = read(with(header(0, 2, 0, 0, 0, 2, 1, 24), {1, 2, 3, 4, 5, 6}), busyPrevious());
         QVERIFY(r.ok());
-        const ImageDocument& d = r.document();
+        const ImageDocument& d = r.value();
         QCOMPARE(d.FileKind, DocumentKind::Tga);
         QCOMPARE(d.BitDepth, std::uint8_t(24));
         QCOMPARE(d.ImageWidth, std::int16_t(2));
@@ -109,17 +109,17 @@ private slots:
         QCOMPARE(d.PixelBytes, (Rgba{3, 2, 1, 255, 6, 5, 4, 255}));
         QVERIFY(d.PixelIndices.empty());
         QCOMPARE(entry(d, 200), (Rgba{77, 77, 77, 77})); // no map: the palette stays
-        QCOMPARE(d.TexType, std::int16_t(17));
-        QCOMPARE(d.MipCount, std::int16_t(4));
-        QCOMPARE(d.TexUnknown, std::int16_t(-3));
-        QCOMPARE(d.TexBits, -9);
+        QCOMPARE(d.Tex.Type, std::int16_t(17));
+        QCOMPARE(d.Tex.MipCount, std::int16_t(4));
+        QCOMPARE(d.Tex.Unknown, std::int16_t(-3));
+        QCOMPARE(d.Tex.Bits, -9);
     }
 
     void thirtyTwoBitPixelsKeepTheirFourthByteAsAlpha_data()
     {
         QTest::addColumn<int>("descriptor");
-        QTest::newRow("8 alpha bits") << 8;
-        QTest::newRow("no alpha bits declared") << 0;
+        QTest::newRow("8 alpha bits") << 0x28;
+        QTest::newRow("no alpha bits declared") << 0x20;
     }
     void thirtyTwoBitPixelsKeepTheirFourthByteAsAlpha()
     {
@@ -127,8 +127,8 @@ private slots:
         ReadResult r = read(with(header(0, 2, 0, 0, 0, 1, 2, 32, std::uint8_t(descriptor)),
                                  {10, 20, 30, 0, 40, 50, 60, 99}));
         QVERIFY(r.ok());
-        QCOMPARE(r.document().BitDepth, std::uint8_t(32));
-        QCOMPARE(r.document().PixelBytes, (Rgba{30, 20, 10, 0, 60, 50, 40, 99}));
+        QCOMPARE(r.value().BitDepth, std::uint8_t(32));
+        QCOMPARE(r.value().PixelBytes, (Rgba{30, 20, 10, 0, 60, 50, 40, 99}));
     }
 
     void paletteImage16x16IsRedLastInTheFile()
@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(f.size(), std::size_t(1042));
         ReadResult r = read(f, busyPrevious());
         QVERIFY(r.ok());
-        const ImageDocument& d = r.document();
+        const ImageDocument& d = r.value();
         QCOMPARE(d.BitDepth, std::uint8_t(8));
         QCOMPARE(entry(d, 0), (Rgba{30, 20, 10, 255}));
         QCOMPARE(entry(d, 255), (Rgba{0, 0, 1, 255}));
@@ -170,16 +170,16 @@ private slots:
             f.push_back(std::uint8_t(i));
         ReadResult r = read(f); // exactly header + pixels: no map to skip
         QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
-        const ImageDocument& d = r.document();
+        const ImageDocument& d = r.value();
         QCOMPARE(int(d.BitDepth), depth);
         if (depth == 24)
             QCOMPARE(d.PixelBytes, (Rgba{3, 2, 1, 255, 6, 5, 4, 255}));
         else
             QCOMPARE(d.PixelBytes, (Rgba{3, 2, 1, 4, 7, 6, 5, 8}));
-        QCOMPARE(d.TgaColorMapType, std::uint8_t(1));
-        QCOMPARE(d.TgaImageType, std::uint8_t(1));
-        QCOMPARE(d.TgaMapSpecB, std::int16_t(0));
-        QCOMPARE(d.TgaMapSpecC, std::int16_t(6145));
+        QCOMPARE(d.Tga.ColorMapType, std::uint8_t(1));
+        QCOMPARE(d.Tga.ImageType, std::uint8_t(1));
+        QCOMPARE(d.Tga.ColorMapLength, std::uint16_t(256));
+        QCOMPARE(d.Tga.ColorMapEntrySize, std::uint8_t(24));
     }
 
     void colourMapIsReadAsDeclared_data()
@@ -209,7 +209,7 @@ private slots:
         append(f, {5, 6, 7});
         ReadResult r = read(f, busyPrevious());
         QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
-        const ImageDocument& d = r.document();
+        const ImageDocument& d = r.value();
         QCOMPARE(entry(d, 5), Rgba(expected.begin(), expected.begin() + 4));
         QCOMPARE(entry(d, 6), Rgba(expected.begin() + 4, expected.end()));
         for (int c : {0, 4, 7, 255})
@@ -235,25 +235,25 @@ private slots:
         ReadResult r = read(with(header(0, 2, 0, 0, 0, 2, 1, std::uint8_t(depth), std::uint8_t(descriptor)),
                                  {0x1F, 0x80, 0x00, 0x02}));
         QVERIFY(r.ok());
-        QCOMPARE(r.document().BitDepth, std::uint8_t(32));
-        QCOMPARE(r.document().PixelBytes, expected);
+        QCOMPARE(r.value().BitDepth, std::uint8_t(32));
+        QCOMPARE(r.value().PixelBytes, expected);
     }
 
     void greyscaleBecomesARampOrRgba()
     {
         ReadResult grey = read(with(header(0, 3, 0, 0, 0, 3, 1, 8), {0, 128, 255}), busyPrevious());
         QVERIFY(grey.ok());
-        QCOMPARE(grey.document().BitDepth, std::uint8_t(8));
-        QCOMPARE(grey.document().PixelIndices, (File{0, 128, 255}));
-        QVERIFY(grey.document().PixelBytes.empty());
+        QCOMPARE(grey.value().BitDepth, std::uint8_t(8));
+        QCOMPARE(grey.value().PixelIndices, (File{0, 128, 255}));
+        QVERIFY(grey.value().PixelBytes.empty());
         for (int c = 0; c < 256; ++c)
-            QCOMPARE(entry(grey.document(), c), (Rgba{std::uint8_t(c), std::uint8_t(c), std::uint8_t(c), 255}));
+            QCOMPARE(entry(grey.value(), c), (Rgba{std::uint8_t(c), std::uint8_t(c), std::uint8_t(c), 255}));
 
         ReadResult la = read(with(header(0, 3, 0, 0, 0, 2, 1, 16, 8), {50, 0, 60, 255}), busyPrevious());
         QVERIFY(la.ok());
-        QCOMPARE(la.document().BitDepth, std::uint8_t(32));
-        QCOMPARE(la.document().PixelBytes, (Rgba{50, 50, 50, 0, 60, 60, 60, 255}));
-        QVERIFY(la.document().PixelIndices.empty());
+        QCOMPARE(la.value().BitDepth, std::uint8_t(32));
+        QCOMPARE(la.value().PixelBytes, (Rgba{50, 50, 50, 0, 60, 60, 60, 255}));
+        QVERIFY(la.value().PixelIndices.empty());
     }
 
     void idFieldAndForeignMapAreSkipped()
@@ -263,22 +263,61 @@ private slots:
         append(f, {9, 9, 9, 9, 8, 8, 8, 7, 7, 7, 1, 2, 3});
         ReadResult r = read(f, busyPrevious());
         QVERIFY(r.ok());
-        QCOMPARE(r.document().PixelBytes, (Rgba{3, 2, 1, 255}));
-        QCOMPARE(entry(r.document(), 0), (Rgba{77, 77, 77, 77})); // not a palette image
-        QCOMPARE(r.document().TgaIdLength, std::uint8_t(4));
+        QCOMPARE(r.value().PixelBytes, (Rgba{3, 2, 1, 255}));
+        QCOMPARE(entry(r.value(), 0), (Rgba{77, 77, 77, 77})); // not a palette image
+        QCOMPARE(r.value().Tga.IdLength, std::uint8_t(4));
+    }
+
+    void rowsFollowTheOriginExceptInEarlierOutput_data()
+    {
+        // 1 x 2 images whose stored rows are 1 then 2. Files of this tool's
+        // earlier versions (their exact header start, descriptor 0, no
+        // footer) keep stored order; everything else honours bit 5.
+        QTest::addColumn<File>("file");
+        QTest::addColumn<Rgba>("expected"); // PixelBytes, or PixelIndices for 8-bit
+        const File footer = with(File(8, 0), {'T', 'R', 'U', 'E', 'V', 'I', 'S', 'I', 'O', 'N', '-', 'X', 'F', 'I',
+                                              'L', 'E', '.', 0});
+        const File map8 = padded(header(1, 1, 0, 256, 24, 1, 2, 8), 768);
+        QTest::newRow("24-bit earlier output") << with(header(1, 1, 0, 256, 24, 1, 2, 24), {1, 1, 1, 2, 2, 2})
+                                               << Rgba{1, 1, 1, 255, 2, 2, 2, 255};
+        QTest::newRow("32-bit earlier output") << with(header(1, 1, 0, 256, 24, 1, 2, 32), {1, 1, 1, 9, 2, 2, 2, 9})
+                                               << Rgba{1, 1, 1, 9, 2, 2, 2, 9};
+        QTest::newRow("8-bit earlier output") << with(map8, {1, 2}) << Rgba{1, 2};
+        QTest::newRow("8-bit, same bytes with a footer") << [&] {
+            File f = with(map8, {1, 2});
+            f.insert(f.end(), footer.begin(), footer.end());
+            return f;
+        }() << Rgba{2, 1};
+        QTest::newRow("24-bit bottom-left") << with(header(0, 2, 0, 0, 0, 1, 2, 24), {1, 1, 1, 2, 2, 2})
+                                            << Rgba{2, 2, 2, 255, 1, 1, 1, 255};
+        QTest::newRow("24-bit top-left") << with(header(0, 2, 0, 0, 0, 1, 2, 24, 0x20), {1, 1, 1, 2, 2, 2})
+                                         << Rgba{1, 1, 1, 255, 2, 2, 2, 255};
+    }
+    void rowsFollowTheOriginExceptInEarlierOutput()
+    {
+        QFETCH(File, file);
+        QFETCH(Rgba, expected);
+        ReadResult r = read(file);
+        QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
+        QCOMPARE(r.value().isPaletted() ? r.value().PixelIndices : r.value().PixelBytes, expected);
     }
 
     void runLengthPackets_data()
     {
         QTest::addColumn<File>("file");
         QTest::addColumn<Rgba>("expected"); // PixelBytes, or PixelIndices for 8-bit
-        // 3 x 2 grey: a run of 4 crossing the row end, then a run of 100 of
-        // which only 2 are used.
+        // 3 x 2 grey, bottom row stored first: a run of 4 crossing the row
+        // end, then a run of 100 of which only 2 are used.
         QTest::newRow("grey runs cross rows, long run cut")
-            << with(header(0, 11, 0, 0, 0, 3, 2, 8), {0x83, 7, 0xE3, 9}) << Rgba{7, 7, 7, 7, 9, 9};
-        // 2 x 2, 32-bit: a raw packet of 3 over the row end, then a run of 1.
+            << with(header(0, 11, 0, 0, 0, 3, 2, 8), {0x83, 7, 0xE3, 9}) << Rgba{7, 9, 9, 7, 7, 7};
+        // 2 x 2, 32-bit: a raw packet of 3 over the row end, then a run of 1,
+        // bottom-up and top-down.
         QTest::newRow("32-bit raw packet crosses rows")
             << with(header(0, 10, 0, 0, 0, 2, 2, 32, 8),
+                    {0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0x80, 13, 14, 15, 16})
+            << Rgba{11, 10, 9, 12, 15, 14, 13, 16, 3, 2, 1, 4, 7, 6, 5, 8};
+        QTest::newRow("32-bit raw packet crosses rows, top-down")
+            << with(header(0, 10, 0, 0, 0, 2, 2, 32, 0x28),
                     {0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0x80, 13, 14, 15, 16})
             << Rgba{3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16};
         // A raw packet of 5 pixels where 2 remain: only those 2 need be there.
@@ -295,7 +334,7 @@ private slots:
         QFETCH(Rgba, expected);
         ReadResult r = read(file);
         QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
-        const ImageDocument& d = r.document();
+        const ImageDocument& d = r.value();
         QCOMPARE(d.isPaletted() ? d.PixelIndices : d.PixelBytes, expected);
     }
 
@@ -303,15 +342,15 @@ private slots:
     {
         ReadResult raw = read(header(0, 2, 0, 0, 0, 0, 5, 32));
         QVERIFY(raw.ok());
-        QCOMPARE(raw.document().PixelCount, 0);
-        QVERIFY(raw.document().PixelBytes.empty());
+        QCOMPARE(raw.value().PixelCount, 0);
+        QVERIFY(raw.value().PixelBytes.empty());
         ReadResult grey = read(header(0, 3, 0, 0, 0, 0, 3, 8));
         QVERIFY(grey.ok());
-        QVERIFY(grey.document().PixelIndices.empty());
+        QVERIFY(grey.value().PixelIndices.empty());
         ReadResult rle = read(header(0, 11, 0, 0, 0, 7, 0, 8));
         QVERIFY(rle.ok());
-        QCOMPARE(rle.document().PixelCount, 0);
-        QCOMPARE(rle.document().BitDepth, std::uint8_t(8));
+        QCOMPARE(rle.value().PixelCount, 0);
+        QCOMPARE(rle.value().BitDepth, std::uint8_t(8));
     }
 
     void keepsHeaderBytesAsTheyStand()
@@ -319,22 +358,22 @@ private slots:
         // Map type 0: the map fields are kept but describe nothing.
         ReadResult r = read(with(header(0, 2, 0x1234, 0x5678, 0, 1, 1, 24, 0x20), {0, 0, 0}));
         QVERIFY(r.ok());
-        const ImageDocument& d = r.document();
-        QCOMPARE(d.TgaMapSpecA, std::uint8_t(0x34));
-        QCOMPARE(d.TgaMapSpecB, std::int16_t(0x7812));
-        QCOMPARE(d.TgaMapSpecC, std::int16_t(0x0056));
-        QCOMPARE(d.TgaDescriptor, std::uint8_t(0x20));
+        const ImageDocument& d = r.value();
+        QCOMPARE(d.Tga.FirstEntryIndex, std::uint16_t(0x1234));
+        QCOMPARE(d.Tga.ColorMapLength, std::uint16_t(0x5678));
+        QCOMPARE(d.Tga.ColorMapEntrySize, std::uint8_t(0));
+        QCOMPARE(d.Tga.Descriptor, std::uint8_t(0x20));
 
-        // Bytes 4-5 read as a negative number: length low byte 0x80.
+        // A map length with its top bit set.
         auto f = header(1, 1, 0, 128, 16, 1, 1, 8, 0x10);
         f = padded(f, 256 + 1);
         ReadResult n = read(f);
         QVERIFY(n.ok());
-        QCOMPARE(n.document().TgaMapSpecB, std::int16_t(-32768));
-        QCOMPARE(n.document().TgaMapSpecC, std::int16_t(16 << 8));
-        QCOMPARE(n.document().TgaColorMapType, std::uint8_t(1));
-        QCOMPARE(n.document().TgaImageType, std::uint8_t(1));
-        QCOMPARE(n.document().TgaDescriptor, std::uint8_t(0x10));
+        QCOMPARE(n.value().Tga.ColorMapLength, std::uint16_t(128));
+        QCOMPARE(n.value().Tga.ColorMapEntrySize, std::uint8_t(16));
+        QCOMPARE(n.value().Tga.ColorMapType, std::uint8_t(1));
+        QCOMPARE(n.value().Tga.ImageType, std::uint8_t(1));
+        QCOMPARE(n.value().Tga.Descriptor, std::uint8_t(0x10));
     }
 
     void refusedWithAReason_data()

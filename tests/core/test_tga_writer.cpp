@@ -26,13 +26,13 @@ ImageDocument texDocument(int width, int height, std::int16_t type)
     if (type == 17) // a TEX file holds no alpha for type 17; it reads as opaque
         for (std::size_t i = 3; i < doc.PixelBytes.size(); i += 4)
             doc.PixelBytes[i] = 255;
-    doc.TexType = type;
+    doc.Tex.Type = type;
     // Fields a TGA load left behind, which the conversion must replace.
-    doc.TgaIdLength = 9;
-    doc.TgaColorMapType = 1;
-    doc.TgaImageType = 10;
-    doc.TgaMapSpecB = 77;
-    doc.TgaDescriptor = 0x28;
+    doc.Tga.IdLength = 9;
+    doc.Tga.ColorMapType = 1;
+    doc.Tga.ImageType = 10;
+    doc.Tga.ColorMapLength = 77;
+    doc.Tga.Descriptor = 0x28;
     return doc;
 }
 
@@ -40,10 +40,11 @@ ImageDocument tgaDocument(int width, int height, std::uint8_t depth, std::uint8_
 {
     ImageDocument doc = depth == 8 ? indexedDocument(width, height, DocumentKind::Tga)
                                    : directDocument(width, height, depth, DocumentKind::Tga);
-    doc.TgaDescriptor = descriptor;
-    doc.TgaColorMapType = depth == 8 ? 1 : 0;
-    doc.TgaImageType = depth == 8 ? 1 : 2;
-    doc.TgaMapSpecC = depth == 8 ? 6145 : 0;
+    doc.Tga.Descriptor = descriptor;
+    doc.Tga.ColorMapType = depth == 8 ? 1 : 0;
+    doc.Tga.ImageType = depth == 8 ? 1 : 2;
+    doc.Tga.ColorMapLength = depth == 8 ? 256 : 0;
+    doc.Tga.ColorMapEntrySize = depth == 8 ? 24 : 0;
     return doc;
 }
 
@@ -136,36 +137,40 @@ private slots:
         QTest::addColumn<int>("type");
         QTest::addColumn<ByteVector>("expected");
         // Width 3, height 2 at bytes 12..15; origin bytes 8..11 zero.
-        QTest::newRow("type 1") << 1 << ByteVector{0, 1, 1, 0, 0, 0, 1, 24, 0, 0, 0, 0, 3, 0, 2, 0, 8, 0};
-        QTest::newRow("type 14") << 14 << ByteVector{0, 1, 1, 0, 0, 0, 1, 24, 0, 0, 0, 0, 3, 0, 2, 0, 8, 0};
-        QTest::newRow("type 17") << 17 << ByteVector{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 24, 0};
-        QTest::newRow("type 18") << 18 << ByteVector{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 32, 8};
+        // Every Targa the tool writes declares a top-left origin (bit 5).
+        QTest::newRow("type 1") << 1 << ByteVector{0, 1, 1, 0, 0, 0, 1, 24, 0, 0, 0, 0, 3, 0, 2, 0, 8, 0x20};
+        QTest::newRow("type 14") << 14 << ByteVector{0, 1, 1, 0, 0, 0, 1, 24, 0, 0, 0, 0, 3, 0, 2, 0, 8, 0x20};
+        QTest::newRow("type 17") << 17 << ByteVector{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 24, 0x20};
+        QTest::newRow("type 18") << 18 << ByteVector{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 32, 0x28};
     }
     void texSavedAsTgaHasTheHeaderOfItsDepth()
     {
         QFETCH(int, type);
         QFETCH(ByteVector, expected);
         ImageDocument doc = texDocument(3, 2, std::int16_t(type));
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tga, {});
+        const auto r = encodeForSave(doc, SaveFormat::Tga, {});
         QVERIFY(r.ok());
-        QCOMPARE(header(r.bytes()), expected);
+        QCOMPARE(header(r.value().bytes), expected);
         const std::size_t pixelSize = expected[16] / 8;
-        QCOMPARE(r.bytes().size(), 18 + (pixelSize == 1 ? 768 : 0) + 6 * pixelSize);
+        QCOMPARE(r.value().bytes.size(), 18 + (pixelSize == 1 ? 768 : 0) + 6 * pixelSize);
 
-        // The converted fields stay in the document; its kind does not change.
+        // The converted fields are the save's changes; the document itself
+        // changes only when they are applied, and its kind never does.
+        QCOMPARE(doc.Tga.IdLength, std::uint8_t(9));
+        applySaveChanges(doc, r.value().changes);
         QCOMPARE(doc.FileKind, DocumentKind::Tex);
         QCOMPARE(doc.BitDepth, expected[16]);
-        QCOMPARE(doc.TgaIdLength, std::uint8_t(0));
-        QCOMPARE(doc.TgaColorMapType, expected[1]);
-        QCOMPARE(doc.TgaImageType, expected[2]);
-        QCOMPARE(doc.TgaMapSpecB, std::int16_t(0));
-        QCOMPARE(doc.TgaMapSpecC, std::int16_t(expected[6] | expected[7] << 8));
-        QCOMPARE(doc.TgaDescriptor, std::uint8_t(0));
+        QCOMPARE(doc.Tga.IdLength, std::uint8_t(0));
+        QCOMPARE(doc.Tga.ColorMapType, expected[1]);
+        QCOMPARE(doc.Tga.ImageType, expected[2]);
+        QCOMPARE(doc.Tga.ColorMapLength, std::uint16_t(expected[5] | expected[6] << 8));
+        QCOMPARE(doc.Tga.ColorMapEntrySize, expected[7]);
+        QCOMPARE(doc.Tga.Descriptor, expected[17]);
 
         // Saving again converts again from the same start: the same file.
-        const WriteResult again = encodeForSave(doc, SaveFormat::Tga, {});
+        const auto again = encodeForSave(doc, SaveFormat::Tga, {});
         QVERIFY(again.ok());
-        QCOMPARE(again.bytes(), r.bytes());
+        QCOMPARE(again.value().bytes, r.value().bytes);
     }
 
     void bodyByteOrders()
@@ -178,22 +183,22 @@ private slots:
         mapped.PixelIndices = {0, 255};
         WriteResult r = writeTga(mapped);
         QVERIFY(r.ok());
-        QCOMPARE(r.bytes().size(), std::size_t(18 + 768 + 2));
-        QCOMPARE(ByteVector(r.bytes().begin() + 18, r.bytes().begin() + 21), (ByteVector{10, 20, 30}));
-        QCOMPARE(r.bytes()[18 + 765], mapped.Palette[1022]); // entry 255: blue first
-        QCOMPARE(r.bytes()[18 + 767], mapped.Palette[1020]);
-        QCOMPARE(ByteVector(r.bytes().end() - 2, r.bytes().end()), (ByteVector{0, 255}));
+        QCOMPARE(r.value().size(), std::size_t(18 + 768 + 2));
+        QCOMPARE(ByteVector(r.value().begin() + 18, r.value().begin() + 21), (ByteVector{10, 20, 30}));
+        QCOMPARE(r.value()[18 + 765], mapped.Palette[1022]); // entry 255: blue first
+        QCOMPARE(r.value()[18 + 767], mapped.Palette[1020]);
+        QCOMPARE(ByteVector(r.value().end() - 2, r.value().end()), (ByteVector{0, 255}));
 
         ImageDocument direct = tgaDocument(2, 1, 24, 0);
         direct.PixelBytes = {1, 2, 3, 4, 5, 6, 7, 8};
         r = writeTga(direct);
         QVERIFY(r.ok());
-        QCOMPARE(ByteVector(r.bytes().begin() + 18, r.bytes().end()), (ByteVector{3, 2, 1, 7, 6, 5}));
+        QCOMPARE(ByteVector(r.value().begin() + 18, r.value().end()), (ByteVector{3, 2, 1, 7, 6, 5}));
 
         direct.BitDepth = 32;
         r = writeTga(direct);
         QVERIFY(r.ok());
-        QCOMPARE(ByteVector(r.bytes().begin() + 18, r.bytes().end()), (ByteVector{3, 2, 1, 4, 7, 6, 5, 8}));
+        QCOMPARE(ByteVector(r.value().begin() + 18, r.value().end()), (ByteVector{3, 2, 1, 4, 7, 6, 5, 8}));
     }
 
     void keptHeaderIsWrittenAsAValidTarga_data()
@@ -203,7 +208,7 @@ private slots:
         QTest::addColumn<ByteVector>("expected");
         // Fields kept from an odd file (ID field, run-length type, a map on
         // a true-colour image, interleave bits) are not carried into a file
-        // that no longer has them; the origin bits are.
+        // that no longer has them; the document's rows are top row first.
         const ByteVector trueColour = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 1, 0};
         const ByteVector mapped = {0, 1, 1, 0, 0, 0, 1, 24, 0, 0, 0, 0, 4, 0, 1, 0};
         auto with = [](ByteVector start, std::uint8_t depth, std::uint8_t descriptor) {
@@ -212,9 +217,9 @@ private slots:
             return start;
         };
         QTest::newRow("24 bits, top-left") << 24 << 0xE3 << with(trueColour, 24, 0x20);
-        QTest::newRow("24 bits, right-to-left") << 24 << 0x10 << with(trueColour, 24, 0x10);
+        QTest::newRow("24 bits, right-to-left") << 24 << 0x10 << with(trueColour, 24, 0x20);
         QTest::newRow("32 bits without alpha bits") << 32 << 0x20 << with(trueColour, 32, 0x28);
-        QTest::newRow("8 bits, 16-entry map") << 8 << 0x00 << with(mapped, 8, 0);
+        QTest::newRow("8 bits, 16-entry map") << 8 << 0x00 << with(mapped, 8, 0x20);
     }
     void keptHeaderIsWrittenAsAValidTarga()
     {
@@ -222,43 +227,57 @@ private slots:
         QFETCH(int, keptDescriptor);
         QFETCH(ByteVector, expected);
         ImageDocument doc = tgaDocument(4, 1, std::uint8_t(depth), std::uint8_t(keptDescriptor));
-        doc.TgaIdLength = 12;
-        doc.TgaColorMapType = 1;
-        doc.TgaImageType = depth == 8 ? 9 : 10;
-        doc.TgaMapSpecA = 3;
-        doc.TgaMapSpecB = 0x1000; // 16 entries
-        doc.TgaMapSpecC = 0x2000;
+        doc.Tga.IdLength = 12;
+        doc.Tga.ColorMapType = 1;
+        doc.Tga.ImageType = depth == 8 ? 9 : 10;
+        doc.Tga.FirstEntryIndex = 3;
+        doc.Tga.ColorMapLength = 16;
+        doc.Tga.ColorMapEntrySize = 32;
         const ImageDocument before = doc;
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tga, {});
+        const auto r = encodeForSave(doc, SaveFormat::Tga, {});
         QVERIFY(r.ok());
-        QCOMPARE(header(r.bytes()), expected);
+        QCOMPARE(header(r.value().bytes), expected);
         // No conversion for a document opened as TGA: its fields stay.
-        QCOMPARE(doc.TgaIdLength, before.TgaIdLength);
-        QCOMPARE(doc.TgaDescriptor, before.TgaDescriptor);
-        QCOMPARE(doc.TgaMapSpecB, before.TgaMapSpecB);
+        QCOMPARE(doc.Tga.IdLength, before.Tga.IdLength);
+        QCOMPARE(doc.Tga.Descriptor, before.Tga.Descriptor);
+        QCOMPARE(r.value().changes.Tga, before.Tga);
     }
 
-    void tgaSavedAsTgaIsTheSameFile_data()
+    void tgaSavedAsTgaIsTheSameImage_data()
     {
+        // A Targa saved again holds the same image, written top row first
+        // under a top-left origin: a bottom-left file's rows turn round. The
+        // 8-bit bottom-left file has the layout of this tool's earlier
+        // output, whose rows were already top row first.
         QTest::addColumn<ByteVector>("file");
-        QTest::newRow("8 bits, bottom-left") << tgaFile(5, 3, 8, 0x00);
-        QTest::newRow("8 bits, top-left") << tgaFile(16, 16, 8, 0x20);
-        QTest::newRow("24 bits, bottom-left") << tgaFile(3, 2, 24, 0x00);
-        QTest::newRow("24 bits, top-left") << tgaFile(7, 1, 24, 0x20);
-        QTest::newRow("32 bits, bottom-left") << tgaFile(3, 3, 32, 0x08);
-        QTest::newRow("32 bits, top-left") << tgaFile(2, 5, 32, 0x28);
-        QTest::newRow("24 bits, 37 x 3") << tgaFile(37, 3, 24, 0x20);
-        QTest::newRow("32 bits, 37 x 3") << tgaFile(37, 3, 32, 0x08);
-        QTest::newRow("32 bits, 0 x 0") << tgaFile(0, 0, 32, 0x28);
+        QTest::addColumn<bool>("reversed");
+        QTest::newRow("8 bits, bottom-left (earlier output)") << tgaFile(5, 3, 8, 0x00) << false;
+        QTest::newRow("8 bits, top-left") << tgaFile(16, 16, 8, 0x20) << false;
+        QTest::newRow("24 bits, bottom-left") << tgaFile(3, 2, 24, 0x00) << true;
+        QTest::newRow("24 bits, top-left") << tgaFile(7, 1, 24, 0x20) << false;
+        QTest::newRow("32 bits, bottom-left") << tgaFile(3, 3, 32, 0x08) << true;
+        QTest::newRow("32 bits, top-left") << tgaFile(2, 5, 32, 0x28) << false;
+        QTest::newRow("24 bits, 37 x 3") << tgaFile(37, 3, 24, 0x20) << false;
+        QTest::newRow("32 bits, 37 x 3") << tgaFile(37, 3, 32, 0x08) << true;
+        QTest::newRow("32 bits, 0 x 0") << tgaFile(0, 0, 32, 0x28) << false;
     }
-    void tgaSavedAsTgaIsTheSameFile()
+    void tgaSavedAsTgaIsTheSameImage()
     {
         QFETCH(ByteVector, file);
+        QFETCH(bool, reversed);
         ReadResult read = readTga(Bytes(file.data(), file.size()), ImageDocument{});
         QVERIFY2(read.ok(), read.ok() ? "" : read.error().detail.c_str());
-        const WriteResult r = encodeForSave(read.document(), SaveFormat::Tga, {});
+        const auto r = encodeForSave(read.value(), SaveFormat::Tga, {});
         QVERIFY(r.ok());
-        QCOMPARE(r.bytes(), file);
+
+        ByteVector expected = file;
+        expected[17] = std::uint8_t(0x20 | (file[16] == 32 ? 8 : 0));
+        const std::size_t width = file[12] | file[13] << 8, height = file[14] | file[15] << 8;
+        const std::size_t rowBytes = width * file[16] / 8, body = file.size() - height * rowBytes;
+        for (std::size_t y = 0; reversed && y < height; ++y)
+            std::copy_n(file.begin() + std::ptrdiff_t(body + (height - 1 - y) * rowBytes), rowBytes,
+                        expected.begin() + std::ptrdiff_t(body + y * rowBytes));
+        QCOMPARE(r.value().bytes, expected);
     }
 
     void unwritableDocumentsAreRefused_data()
@@ -328,7 +347,7 @@ private slots:
         const int w = 7, h = 5;
         ImageDocument doc = source >= 1000 ? tgaDocument(w, h, std::uint8_t(source - 1000), std::uint8_t(descriptor))
                                            : texDocument(w, h, std::int16_t(source));
-        const WriteResult r = encodeForSave(doc, SaveFormat::Tga, {});
+        const auto r = encodeForSave(doc, SaveFormat::Tga, {});
         QVERIFY(r.ok());
 
         QTemporaryDir dir;
@@ -336,12 +355,12 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("image.tga"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(r.bytes().data()), qint64(r.bytes().size()));
+        file.write(reinterpret_cast<const char*>(r.value().bytes.data()), qint64(r.value().bytes.size()));
         file.close();
 
         const std::optional<ByteVector> decoded = qt ? decodeWithQt(path) : decodeWithImageMagick(path);
         QVERIFY(decoded.has_value());
-        QCOMPARE(*decoded, shownPixels(doc, r.bytes()[17]));
+        QCOMPARE(*decoded, shownPixels(doc, r.value().bytes[17]));
     }
 };
 

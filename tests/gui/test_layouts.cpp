@@ -1,9 +1,9 @@
 #include "document/ImageDocument.h"
-#include "operations/frmSwitchRGBA.h"
+#include "shell/frmSwitchRGBA.h"
 #include "palette/frmPallet.h"
 #include "shell/Pictures.h"
-#include "shell/TabControl.h"
-#include "shell/Twips.h"
+#include "widgets/TabControl.h"
+#include "widgets/Twips.h"
 #include "shell/frmImageInfo.h"
 #include "shell/frmOptions.h"
 #include "shell/frmRotate.h"
@@ -18,6 +18,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabBar>
 #include <QToolBar>
 #include <QtTest>
@@ -341,6 +343,7 @@ private slots:
         for (QAction* a : bar->actions()) {
             keys << a->data().toString();
             tips << a->toolTip();
+            QCOMPARE(bar->widgetForAction(a)->accessibleName(), a->toolTip()); // what a screen reader says
             QVERIFY(a->text().isEmpty());
             QVERIFY(a->icon().availableSizes().contains(QSize(16, 16)));
         }
@@ -399,6 +402,30 @@ private slots:
         dialog->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"))->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(dialog.isNull());
+    }
+
+    // Each label's text ends before its box, and each box shows its longest
+    // value whole: inside the contents and text margins, a line edit keeps 2
+    // pixels each side and 2 more for the cursor.
+    void headerPanelTextsFit()
+    {
+        for (const auto& [label, box, longest] : {std::tuple{"lblMips", "txtMips", "-32768"},
+                                                  std::tuple{"lblUnknown", "txtUnknown", "-32768"},
+                                                  std::tuple{"lblBits", "txtBits", "-2147483648"}}) {
+            auto* l = main->findChild<QLabel*>(QLatin1String(label));
+            auto* edit = main->findChild<QLineEdit*>(QLatin1String(box));
+            const int room = std::min(l->width(), edit->x() - l->x() - 2);
+            QVERIFY2(QFontMetrics(l->font()).horizontalAdvance(l->text()) <= room, label);
+            QStyleOptionFrame option;
+            option.initFrom(edit);
+            option.rect = edit->rect();
+            option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+            const QRect text = edit->style()
+                                   ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
+                                   .marginsRemoved(edit->textMargins());
+            const QFontMetrics font(edit->font());
+            QVERIFY2(font.horizontalAdvance(QLatin1String(longest)) + 6 <= text.width(), box);
+        }
     }
 
     // Resizing the main window moves and resizes nothing inside it.

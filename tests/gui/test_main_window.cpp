@@ -1,8 +1,8 @@
 #include "codecs/TexReader.h"
 #include "document/ImageDocument.h"
-#include "operations/frmSwitchRGBA.h"
+#include "shell/frmSwitchRGBA.h"
 #include "palette/frmPallet.h"
-#include "shell/TabControl.h"
+#include "widgets/TabControl.h"
 #include "shell/frmSkelvo.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -302,7 +302,7 @@ private slots:
         ImageDocument reread;
         ReadResult result = readTex(bytes, reread);
         QVERIFY(result.ok());
-        QCOMPARE(result.document().PixelBytes, held);
+        QCOMPARE(result.value().PixelBytes, held);
 
         window->mnuMirror_Click();
         QCOMPARE(window->picture()->pixelAt(0, 0), Green);

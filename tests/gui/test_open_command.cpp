@@ -1,16 +1,17 @@
 #include "document/ImageDocument.h"
-#include "shell/TabControl.h"
+#include "widgets/TabControl.h"
 #include "shell/frmSkelvo.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 #include "support/TexFiles.h"
-#include "view/ColourValue.h"
+#include "widgets/ColourValue.h"
 #include "view/PictureArea.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace vtt;
@@ -62,6 +63,39 @@ class OpenCommandTest : public QObject {
         return f;
     }
 
+    // 512 x 512 type 18 whose pixel (x, y) is red x mod 256, green y mod 256.
+    QString ramp()
+    {
+        auto f = texHeader(512, 512, 18);
+        for (int y = 0; y < 512; ++y)
+            for (int x = 0; x < 512; ++x)
+                append(f, {std::uint8_t(x), std::uint8_t(y), 0, 255});
+        return write("ramp.tex", f);
+    }
+
+    // Keys as named ("+", "Num++", "Right"), or a drag by (-40, -20),
+    // or one wheel notch at (100, 50): down, Shift+down or Ctrl+up.
+    void input(const QString& what)
+    {
+        PictureArea* p = window->picture();
+        const QPointF at(100, 50), global = p->mapToGlobal(at);
+        if (what.endsWith("wheel")) {
+            const bool ctrl = what.startsWith("ctrl");
+            const auto shift = what.startsWith("shift") ? Qt::ShiftModifier : Qt::NoModifier;
+            QWheelEvent wheel(at, global, {}, {0, ctrl ? 120 : -120}, Qt::NoButton, ctrl ? Qt::ControlModifier : shift,
+                              Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(p, &wheel);
+        } else if (what == "drag") {
+            QTest::mousePress(p, Qt::LeftButton, {}, {100, 100});
+            QMouseEvent move(QEvent::MouseMove, QPointF(60, 80), global, Qt::NoButton, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(p, &move);
+            QTest::mouseRelease(p, Qt::LeftButton, {}, {60, 80});
+        } else {
+            for (const QString& key : what.split(' '))
+                QTest::keyClick(p, QKeySequence(key)[0].key(), QKeySequence(key)[0].keyboardModifiers());
+        }
+    }
+
 private slots:
     void init()
     {
@@ -94,6 +128,13 @@ private slots:
         const std::int32_t background = shown(2, 0);
         QVERIFY(background != 16777215);
         QCOMPARE(shown(0, 2), background);
+        // Hovering names the pixel as stored, alpha included; nothing outside.
+        PictureArea* p = window->picture();
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 3), p->mapToGlobal(QPoint(2, 3)));
+        QCoreApplication::sendEvent(p, &hover);
+        QCOMPARE(QToolTip::text(), QStringLiteral("0, 1: 0 0 255 255"));
+        QCOMPARE(p->pixelText(1, 0), QStringLiteral("1, 0: 0 255 0 128"));
+        QCOMPARE(p->pixelText(2, 0), QString());
     }
 
     void palettePixelsAreDrawnInTheirEntryColour()
@@ -108,6 +149,7 @@ private slots:
         QCOMPARE(shown(0, 1), colourValue(30, 20, 10));
         QCOMPARE(shown(3, 1), colourValue(30, 20, 10));
         QCOMPARE(shown(1, 1), 0);
+        QCOMPARE(window->picture()->pixelText(3, 1), QStringLiteral("3, 1: 30 20 10 0 (index 9)"));
     }
 
     void type15IsDrawnFromItsSixteenEntries()
@@ -132,6 +174,48 @@ private slots:
         QVERIFY(!window->picture()->isVisible());
         tabs->setCurrentIndex(0);
         QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
+    }
+
+    void viewFollowsInputAndOpenResetsIt_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QPointF>("origin");
+        QTest::newRow("+, =, keypad +") << "+ = Num++" << 8.0 << QPointF(110.25, 110.25);
+        QTest::newRow("-") << "-" << 0.5 << QPointF(0, 0);
+        QTest::newRow("F") << "F" << 0.4921875 << QPointF(0, 0);
+        QTest::newRow("+ then 1") << "+ 1" << 1.0 << QPointF(0, 0);
+        QTest::newRow("arrows") << "Right Down" << 1.0 << QPointF(32, 32);
+        QTest::newRow("drag") << "drag" << 1.0 << QPointF(40, 20);
+        QTest::newRow("wheel") << "wheel" << 1.0 << QPointF(0, 48);
+        QTest::newRow("shift+wheel") << "shift+wheel" << 1.0 << QPointF(48, 0);
+        QTest::newRow("ctrl+wheel at pointer") << "ctrl+wheel" << 2.0 << QPointF(49, 24);
+    }
+    // Redraws keep the view; only an open resets it to 1:1 at the top left.
+    void viewFollowsInputAndOpenResetsIt()
+    {
+        QFETCH(QString, what);
+        QFETCH(double, scale);
+        QFETCH(QPointF, origin);
+        const QString path = ramp();
+        open(path);
+        input(what);
+        window->mnuFlip_Click();
+        window->mnuFlip_Click();
+        const ViewTransform& view = window->picture()->view();
+        QCOMPARE(view.scale(), scale);
+        QCOMPARE(QPointF(view.originX(), view.originY()), origin);
+        // Every picture pixel shows the ramp pixel the view maps it to (the
+        // ramp covers the whole area in every row).
+        const QImage picture = window->picture()->visiblePicture();
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb expected = qRgb(view.columnAt(x) & 255, view.rowAt(y) & 255, 0);
+                QVERIFY2(picture.pixel(x, y) == expected, qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+            }
+        open(path);
+        QCOMPARE(view.scale(), 1.0);
+        QCOMPARE(QPointF(view.originX(), view.originY()), QPointF(0, 0));
     }
 
     void cancelChangesNothing()
@@ -176,7 +260,7 @@ private slots:
         QCOMPARE(m.title, QStringLiteral("Error"));
         QCOMPARE(m.style, MessageStyle::Stop);
         QCOMPARE(panel(), before);
-        QCOMPARE(doc.TexType, std::int16_t(18));
+        QCOMPARE(doc.Tex.Type, std::int16_t(18));
         QVERIFY(doc.PixelBytes == pixels);
         QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
     }

@@ -1,7 +1,7 @@
 #include "palette/SwatchLabel.h"
 #include "palette/frmPallet.h"
 #include "support/ScriptedPlatform.h"
-#include "view/ColourValue.h"
+#include "widgets/ColourValue.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -80,11 +80,12 @@ class PaletteEditorTest : public QObject {
     ScriptedPlatform platform;
     std::unique_ptr<QWidget> mainWindow; // stands in for the program's main window
     QPointer<frmPallet> window;
+    int redraws = 0; // calls of the redraw callback
 
     void open(Platform& with)
     {
         if (!window)
-            window = new frmPallet(doc, with, mainWindow.get());
+            window = new frmPallet(doc, with, [this] { ++redraws; }, mainWindow.get());
         QVERIFY(activate(window));
     }
     void open() { open(platform); }
@@ -132,6 +133,7 @@ private slots:
     {
         doc = ImageDocument{};
         platform = ScriptedPlatform{};
+        redraws = 0;
         mainWindow = std::make_unique<QWidget>();
         mainWindow->resize(200, 200);
     }
@@ -172,7 +174,7 @@ private slots:
     void filledBeforeFirstActivation()
     {
         doc.Palette = patterned();
-        window = new frmPallet(doc, platform, mainWindow.get());
+        window = new frmPallet(doc, platform, [this] { ++redraws; }, mainWindow.get());
         QCOMPARE(firstMismatch(doc.Palette), -1);
     }
 
@@ -196,8 +198,10 @@ private slots:
         clickSwatch(3);
         QCOMPARE(colourOf(3), 65280);
         QVERIFY(doc.Palette == patterned()); // nothing written before OK
+        QCOMPARE(redraws, 0);
 
         clickButton("cmdOK");
+        QCOMPARE(redraws, 1);
         PaletteArray expected = patterned();
         expected[12] = 0;
         expected[13] = 255;

@@ -1,5 +1,5 @@
 #include "codecs/TexReader.h"
-#include "platform/SaveFile.h"
+#include "files/FileAccess.h"
 #include "shell/SaveCommand.h"
 #include "shell/frmSkelvo.h"
 #include "support/SavedImages.h"
@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -87,7 +88,7 @@ class SaveCommandTest : public QObject {
         ReadResult r = readTex(Bytes(file.data(), file.size()), ImageDocument{});
         if (!r.ok())
             qFatal("test file does not load");
-        return r.document();
+        return r.value();
     }
 
     // 2 x 2 type 18, the header panel showing what was loaded.
@@ -196,9 +197,9 @@ private slots:
             QCOMPARE(platform.messages[0].text, QStringLiteral("Could not save \"%1\": %2.").arg(path, refusal));
             QCOMPARE(platform.messages[0].style, MessageStyle::Stop);
             QCOMPARE(contents(path), oldFile());
-            QCOMPARE(doc.MipCount, std::int16_t(1));
-            QCOMPARE(doc.TexUnknown, std::int16_t(-1));
-            QCOMPARE(doc.TexBits, 2147483647);
+            QCOMPARE(doc.Tex.MipCount, std::int16_t(1));
+            QCOMPARE(doc.Tex.Unknown, std::int16_t(-1));
+            QCOMPARE(doc.Tex.Bits, 2147483647);
 
             // A TGA save uses none of the boxes and goes ahead.
             save(doc, pathOf("out.tga"), 2, {mips, unknown, bits});
@@ -210,9 +211,9 @@ private slots:
         const ByteVector out = bytesOf(path);
         QCOMPARE(ByteVector(out.begin(), out.begin() + 14),
                  texHeader(2, 2, 18, std::int16_t(mipCount), std::int16_t(unknownValue), bitsValue));
-        QCOMPARE(doc.MipCount, std::int16_t(mipCount));
-        QCOMPARE(doc.TexUnknown, std::int16_t(unknownValue));
-        QCOMPARE(doc.TexBits, bitsValue);
+        QCOMPARE(doc.Tex.MipCount, std::int16_t(mipCount));
+        QCOMPARE(doc.Tex.Unknown, std::int16_t(unknownValue));
+        QCOMPARE(doc.Tex.Bits, bitsValue);
     }
 
     void historicalTypesShowTheirMessageAndWriteNothing_data()
@@ -224,8 +225,8 @@ private slots:
         QFETCH(int, type);
         QFETCH(QString, message);
         ImageDocument doc = indexedDocument(2, 2, DocumentKind::Tex);
-        doc.TexType = std::int16_t(type);
-        doc.MipCount = 4;
+        doc.Tex.Type = std::int16_t(type);
+        doc.Tex.MipCount = 4;
         const QString existing = pathOf("existing.tex");
         writeFile(existing, oldFile());
         save(doc, existing, 1);
@@ -239,7 +240,7 @@ private slots:
         }
         QCOMPARE(contents(existing), oldFile());
         QCOMPARE(filesInDir(), QStringList{"existing.tex"});
-        QCOMPARE(doc.MipCount, std::int16_t(4));
+        QCOMPARE(doc.Tex.MipCount, std::int16_t(4));
 
         // As TGA the same document is an ordinary 8-bit colour-mapped file.
         save(doc, pathOf("as.tga"), 2);
@@ -276,11 +277,11 @@ private slots:
             doc.PixelBytes[4 * i + 1] = tga[18 + 3 * i + 1];
             doc.PixelBytes[4 * i + 2] = tga[18 + 3 * i + 0];
         }
-        doc.TgaDescriptor = 0x20;
-        doc.TexType = 1;
+        doc.Tga.Descriptor = 0x20;
+        doc.Tex.Type = 1;
         save(doc, pathOf("a.tex"), 1, {"2", "5", "6"});
         QVERIFY(platform.messages.empty());
-        QCOMPARE(doc.TexType, std::int16_t(17));
+        QCOMPARE(doc.Tex.Type, std::int16_t(17));
         QCOMPARE(doc.FileKind, DocumentKind::Tga);
         QCOMPARE(bytesOf(pathOf("a.tex")).size(), std::size_t(14 + 3 * (6 + 1)));
         save(doc, pathOf("b.tga"), 2);
@@ -300,15 +301,23 @@ private slots:
         QCOMPARE(filesInDir(), QStringList{"shrinks.tga"});
     }
 
-    void writeWholeFileLeavesExactlyTheNewBytes()
+    void atomicWriteKeepsPermissionsAndLinks()
     {
-        const QString path = pathOf("hundred.bin");
+        // Written through a link: the file it points to is replaced, keeps
+        // its permission bits, and the link stays a link.
+        const QString path = pathOf("target.bin");
         writeFile(path, oldFile());
+        const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(path, mode));
+        QVERIFY(QFile::link(path, pathOf("link.bin")));
         ByteVector hundred(100);
         for (std::size_t i = 0; i < hundred.size(); ++i)
             hundred[i] = std::uint8_t(i);
-        QVERIFY(!writeWholeFile(path, hundred));
+        QVERIFY(!writeFileAtomically(pathOf("link.bin").toStdString(), hundred));
         QCOMPARE(bytesOf(path), hundred);
+        QVERIFY(QFileInfo(pathOf("link.bin")).isSymLink());
+        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), mode);
+        QCOMPARE(filesInDir(), (QStringList{"link.bin", "target.bin"}));
     }
 
     void fullDiskLeavesTheOldFileByteForByte()
@@ -316,7 +325,7 @@ private slots:
         // 64 x 64 type 18 with 7 levels is over 21,000 bytes; the limit lets
         // no more than 4,096 of them out.
         ImageDocument doc = directDocument(64, 64, 32, DocumentKind::Tex);
-        doc.TexType = 18;
+        doc.Tex.Type = 18;
         const QString path = pathOf("full.tex");
         QByteArray old(1000, '\0');
         for (int i = 0; i < old.size(); ++i)
@@ -333,18 +342,18 @@ private slots:
         QCOMPARE(platform.messages[0].style, MessageStyle::Stop);
         const QString failed = QStringLiteral("Could not save \"%1\": it could not be written").arg(path);
         QVERIFY2(platform.messages[0].text.startsWith(failed), qPrintable(platform.messages[0].text));
-        QCOMPARE(doc.MipCount, std::int16_t(0));
+        QCOMPARE(doc.Tex.MipCount, std::int16_t(0));
 
         // The conversion a failed save made is undone as well.
         ImageDocument tex = rgbaTex();
-        tex.TexType = 17; // as TGA it would become 24-bit
+        tex.Tex.Type = 17; // as TGA it would become 24-bit
         {
             FileSizeLimit limit(10);
             save(tex, path, 2);
         }
         QCOMPARE(contents(path), old);
         QCOMPARE(tex.BitDepth, std::uint8_t(32));
-        QCOMPARE(tex.TgaImageType, std::uint8_t(0));
+        QCOMPARE(tex.Tga.ImageType, std::uint8_t(0));
         QCOMPARE(platform.messages.size(), std::size_t(2));
 
         // Afterwards the same save goes through.

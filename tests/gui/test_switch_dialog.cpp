@@ -1,4 +1,4 @@
-#include "operations/frmSwitchRGBA.h"
+#include "shell/frmSwitchRGBA.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "shell/TabControl.h"
+#include "widgets/TabControl.h"
 
 #include <QPainter>
 #include <QStyleOptionTabWidgetFrame>

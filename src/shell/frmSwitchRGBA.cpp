@@ -1,7 +1,7 @@
-#include "operations/frmSwitchRGBA.h"
+#include "shell/frmSwitchRGBA.h"
 
 #include "operations/ChannelSwitch.h"
-#include "shell/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QFrame>
 #include <QLabel>

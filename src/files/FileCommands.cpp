@@ -1,0 +1,121 @@
+#include "files/FileCommands.h"
+
+#include "codecs/TexReader.h"
+#include "codecs/TgaReader.h"
+#include "files/FileAccess.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <new>
+
+namespace vtt {
+
+std::string cannotOpen(const std::string& path, const std::string& problem)
+{
+    return "Could not open \"" + path + "\": " + problem + ".";
+}
+
+std::string cannotSave(const std::string& path, const std::string& problem)
+{
+    return "Could not save \"" + path + "\": " + problem + ".";
+}
+
+namespace {
+
+FileError openProblem(const std::string& path, const std::string& detail)
+{
+    return FileError{FileFailure::Problem, cannotOpen(path, detail), detail};
+}
+
+FileError saveProblem(const std::string& path, const std::string& detail)
+{
+    return FileError{FileFailure::Problem, cannotSave(path, detail), detail};
+}
+
+template <typename T>
+std::optional<std::string> parseBox(const std::string& text, const char* label, T& value)
+{
+    constexpr long long low = std::numeric_limits<T>::min();
+    constexpr long long high = std::numeric_limits<T>::max();
+    const auto first = text.find_first_not_of(" \t\r\n\f\v");
+    if (first == std::string::npos) {
+        value = 0;
+        return std::nullopt;
+    }
+    const std::string trimmed = text.substr(first, text.find_last_not_of(" \t\r\n\f\v") - first + 1);
+    errno = 0;
+    char* end = nullptr;
+    const long long number = std::strtoll(trimmed.c_str(), &end, 10);
+    const bool whole = end == trimmed.c_str() + trimmed.size() && errno == 0;
+    if (!whole || number < low || number > high)
+        return "the " + std::string(label) + " box must hold a whole number from " + std::to_string(low) + " to "
+            + std::to_string(high) + ", not \"" + text + "\"";
+    value = static_cast<T>(number);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> parseTexPanel(const std::string& mips, const std::string& unknown,
+                                         const std::string& bits, TexPanelValues& values)
+{
+    if (auto problem = parseBox(mips, "Mips", values.mipCount))
+        return problem;
+    if (auto problem = parseBox(unknown, "Unknown", values.unknown))
+        return problem;
+    return parseBox(bits, "Bits", values.bits);
+}
+
+Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat format, const ImageDocument& previous)
+{
+    FileBytes file = readWholeFile(path);
+    if (!file.ok())
+        return openProblem(path, file.error());
+    const Bytes bytes(file.value().data(), file.value().size());
+    try {
+        ReadResult read = format == FileFormat::Tex ? readTex(bytes, previous) : readTga(bytes, previous);
+        if (!read.ok()) {
+            const ReadError& error = read.error();
+            if (error.kind == ReadFailure::UnsupportedTexType)
+                return FileError{FileFailure::UnsupportedTexType,
+                                 cannotOpen(path, "its TEX " + error.detail + " is not supported"), error.detail};
+            return openProblem(path, error.detail);
+        }
+        read.value().FileName = path;
+        return std::move(read.value());
+    } catch (const std::bad_alloc&) {
+        // The readers refuse what they cannot allocate; this catches the rest.
+        return openProblem(path, "there is not enough memory to open it");
+    }
+}
+
+Result<EncodedFile, FileError> encodeImage(const ImageDocument& doc, const std::string& path, FileFormat format,
+                                           const TexPanelValues& panel)
+{
+    try {
+        auto encoded = encodeForSave(doc, format == FileFormat::Tex ? SaveFormat::Tex : SaveFormat::Tga, panel);
+        if (!encoded.ok()) {
+            const WriteError& error = encoded.error();
+            if (error.kind == WriteFailure::TexTypeMessage)
+                return FileError{FileFailure::TexTypeMessage, error.detail, error.detail};
+            return saveProblem(path, error.detail);
+        }
+        return std::move(encoded.value());
+    } catch (const std::bad_alloc&) {
+        return saveProblem(path, "there is not enough memory to save it");
+    }
+}
+
+Result<SaveChanges, FileError> saveImage(const ImageDocument& doc, const std::string& path, FileFormat format,
+                                         const TexPanelValues& panel)
+{
+    auto encoded = encodeImage(doc, path, format, panel);
+    if (!encoded.ok())
+        return encoded.error();
+    if (auto problem = writeFileAtomically(path, encoded.value().bytes))
+        return saveProblem(path, *problem);
+    return encoded.value().changes;
+}
+
+} // namespace vtt

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "codecs/ReadResult.h"
+#include "codecs/Result.h"
+#include "codecs/SaveConversion.h"
+#include "document/ImageDocument.h"
+
+#include <optional>
+#include <string>
+
+namespace vtt {
+
+enum class FileFormat { Tex, Tga };
+
+enum class FileFailure {
+    // The TEX type cannot be read; the window shows its historical message.
+    UnsupportedTexType,
+    // A TEX type the tool knows but cannot write; `detail` is the historical
+    // text, shown as it stands.
+    TexTypeMessage,
+    // Anything else: missing, unreadable, malformed, too large, unwritable.
+    Problem,
+};
+
+struct FileError {
+    FileFailure kind = FileFailure::Problem;
+    std::string message; // a whole sentence naming the file and the problem
+    std::string detail;  // the problem alone
+};
+
+// Reads the file at `path` as `format` into a new document; `previous` gives
+// what a load keeps (palette entries a file does not define, the other
+// format's header). The new document's FileName is `path`. Nothing is
+// changed on failure: the caller still has its document.
+Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat format, const ImageDocument& previous);
+
+// Writes `doc` as `format` to `path`, replacing any file there atomically,
+// and returns what the save changes in the document; the caller applies
+// that (applySaveChanges) only now that the file is written.
+Result<SaveChanges, FileError> saveImage(const ImageDocument& doc, const std::string& path, FileFormat format,
+                                         const TexPanelValues& panel);
+
+// The file a save of `doc` as `format` would write, with its changes; the
+// same bytes saveImage writes.
+Result<EncodedFile, FileError> encodeImage(const ImageDocument& doc, const std::string& path, FileFormat format,
+                                           const TexPanelValues& panel);
+
+// The header panel's three boxes as numbers: each a whole number in its
+// field's range, surrounding blanks ignored, an empty box 0. The problem
+// names the first box that is not.
+std::optional<std::string> parseTexPanel(const std::string& mips, const std::string& unknown,
+                                         const std::string& bits, TexPanelValues& values);
+
+std::string cannotOpen(const std::string& path, const std::string& problem);
+std::string cannotSave(const std::string& path, const std::string& problem);
+
+} // namespace vtt
