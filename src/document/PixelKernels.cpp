@@ -1,6 +1,7 @@
 #include "document/PixelKernels.h"
 
 #include <cstring>
+#include <utility>
 
 namespace vtt::kernels {
 
@@ -30,6 +31,14 @@ void fill4Scalar(std::uint8_t* dst, const std::uint8_t* pixel, std::size_t n)
 {
     for (std::size_t i = 0; i < n; ++i, dst += 4)
         std::memcpy(dst, pixel, 4);
+}
+
+void reverseScalar(std::uint8_t* row, std::size_t n, int pixelSize)
+{
+    const std::size_t size = static_cast<std::size_t>(pixelSize);
+    for (std::size_t i = 0, j = n; i + 1 < j--; ++i)
+        for (std::size_t k = 0; k < size; ++k)
+            std::swap(row[i * size + k], row[j * size + k]);
 }
 
 std::size_t expandRunsScalar(const std::uint8_t* src, std::size_t size, std::uint8_t* dst, std::size_t n,
@@ -122,7 +131,7 @@ void halveIndexedRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, 
     }
 }
 
-const KernelSet Scalar{"scalar", shuffleScalar, fill4Scalar, expandRunsScalar, halveRowScalar, halveIndexedScalar};
+const KernelSet Scalar{"scalar", shuffleScalar, fill4Scalar, reverseScalar, expandRunsScalar, halveRowScalar, halveIndexedScalar};
 } // namespace detail
 
 std::vector<const KernelSet*> available()

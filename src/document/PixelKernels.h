@@ -69,6 +69,8 @@ struct KernelSet {
     void (*shuffle)(const std::uint8_t* src, std::uint8_t* dst, std::size_t n, const PixelShuffle& shuffle);
     // n copies of the 4-byte pixel.
     void (*fill4)(std::uint8_t* dst, const std::uint8_t* pixel, std::size_t n);
+    // Reverses the order of n pixels of 1 or 4 bytes in place (Mirror).
+    void (*reverse)(std::uint8_t* row, std::size_t n, int pixelSize);
     // Targa run-length packets (a head byte: top bit set for one stored
     // pixel repeated, clear for stored pixels, low 7 bits the count less
     // one) of shuffle.inSize-byte pixels into n RGBA pixels. A packet

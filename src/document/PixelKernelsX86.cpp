@@ -161,6 +161,35 @@ VTT_AVX2 void fill4Avx2(uint8_t* dst, const uint8_t* pixel, std::size_t n)
     store32(dst + 4 * (n - 8), v); // the rest, overlapping what is already filled
 }
 
+// --- reversing rows ---------------------------------------------------------
+
+// Both versions swap whole vectors from the two ends inward; the middle,
+// shorter than two vectors, goes to the reference.
+
+VTT_AVX2 inline __m256i reversed(__m256i v, int pixelSize)
+{
+    if (pixelSize == 4)
+        return _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0));
+    const __m256i inLane = _mm256_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11,
+                                            10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    return _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, inLane), _MM_SHUFFLE(1, 0, 3, 2));
+}
+
+VTT_AVX2 void reverseAvx2(uint8_t* row, std::size_t n, int pixelSize)
+{
+    if (pixelSize != 1 && pixelSize != 4)
+        return detail::Scalar.reverse(row, n, pixelSize);
+    uint8_t* lo = row;
+    uint8_t* hi = row + n * static_cast<std::size_t>(pixelSize);
+    for (; hi - lo >= 64; lo += 32) {
+        hi -= 32;
+        const __m256i a = load32(lo), b = load32(hi);
+        store32(lo, reversed(b, pixelSize));
+        store32(hi, reversed(a, pixelSize));
+    }
+    detail::Scalar.reverse(lo, static_cast<std::size_t>(hi - lo) / static_cast<std::size_t>(pixelSize), pixelSize);
+}
+
 // --- run-length packets ----------------------------------------------------
 
 // A packet may write whole groups of eight past its own pixels while the
@@ -461,6 +490,25 @@ VTT_AVX512 void fill4Avx512(uint8_t* dst, const uint8_t* pixel, std::size_t n)
         _mm512_mask_storeu_epi8(dst + 4 * i, firstBytes(4 * (n - i)), v);
 }
 
+VTT_AVX512 void reverseAvx512(uint8_t* row, std::size_t n, int pixelSize)
+{
+    if (pixelSize != 1 && pixelSize != 4)
+        return detail::Scalar.reverse(row, n, pixelSize);
+    alignas(64) uint8_t backwards[64];
+    for (int i = 0; i < 64; ++i) // bytes 63..0, or words 15..0
+        backwards[i] = static_cast<uint8_t>(pixelSize == 1 ? 63 - i : 15 - i);
+    const __m512i order = pixelSize == 1 ? _mm512_load_si512(backwards) : _mm512_cvtepu8_epi32(load16(backwards));
+    uint8_t* lo = row;
+    uint8_t* hi = row + n * static_cast<std::size_t>(pixelSize);
+    for (; hi - lo >= 128; lo += 64) {
+        hi -= 64;
+        const __m512i a = _mm512_loadu_si512(lo), b = _mm512_loadu_si512(hi);
+        _mm512_storeu_si512(lo, pixelSize == 1 ? _mm512_permutexvar_epi8(order, b) : _mm512_permutexvar_epi32(order, b));
+        _mm512_storeu_si512(hi, pixelSize == 1 ? _mm512_permutexvar_epi8(order, a) : _mm512_permutexvar_epi32(order, a));
+    }
+    reverseAvx2(lo, static_cast<std::size_t>(hi - lo) / static_cast<std::size_t>(pixelSize), pixelSize);
+}
+
 VTT_AVX512 std::size_t expandRunsAvx512(const uint8_t* src, std::size_t size, uint8_t* dst, std::size_t n,
                                         const PixelShuffle& s, std::size_t& done)
 {
@@ -707,6 +755,8 @@ VTT_AVX512 void halveIndexedAvx512(const uint8_t* src, std::size_t width, std::s
                                       std::size_t n) { halveIndexedRowAvx512(top, bottom, planes, out, n); });
 }
 
+void reverseSsse3(uint8_t* row, std::size_t n, int pixelSize) { detail::Scalar.reverse(row, n, pixelSize); }
+
 // Without gathers the palette look-ups stay scalar.
 void halveIndexedSsse3(const uint8_t* src, std::size_t width, std::size_t height, const uint8_t* palette, uint8_t* dst)
 {
@@ -716,9 +766,9 @@ void halveIndexedSsse3(const uint8_t* src, std::size_t width, std::size_t height
 } // namespace
 
 namespace detail {
-const KernelSet Ssse3{"ssse3", shuffleSsse3, fill4Ssse3, expandRunsSsse3, halveRowSsse3, halveIndexedSsse3};
-const KernelSet Avx2{"avx2", shuffleAvx2, fill4Avx2, expandRunsAvx2, halveRowAvx2, halveIndexedAvx2};
-const KernelSet Avx512{"avx512", shuffleAvx512, fill4Avx512, expandRunsAvx512, halveRowAvx512, halveIndexedAvx512};
+const KernelSet Ssse3{"ssse3", shuffleSsse3, fill4Ssse3, reverseSsse3, expandRunsSsse3, halveRowSsse3, halveIndexedSsse3};
+const KernelSet Avx2{"avx2", shuffleAvx2, fill4Avx2, reverseAvx2, expandRunsAvx2, halveRowAvx2, halveIndexedAvx2};
+const KernelSet Avx512{"avx512", shuffleAvx512, fill4Avx512, reverseAvx512, expandRunsAvx512, halveRowAvx512, halveIndexedAvx512};
 } // namespace detail
 
 } // namespace vtt::kernels

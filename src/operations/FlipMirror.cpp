@@ -1,6 +1,7 @@
 #include "operations/FlipMirror.h"
 
-#include <algorithm>
+#include "document/PixelKernels.h"
+
 #include <cstring>
 #include <vector>
 
@@ -38,43 +39,6 @@ Grid gridOf(ImageDocument& doc)
     return grid;
 }
 
-// Reverses whole 4-byte pixels; memcpy keeps it free of aliasing tricks and
-// compiles to plain 32-bit moves.
-void reverseRgbaRow(std::uint8_t* row, std::size_t width)
-{
-    std::uint8_t* left = row;
-    std::uint8_t* right = row + 4 * (width - 1);
-    while (left < right) {
-        std::uint32_t a, b;
-        std::memcpy(&a, left, 4);
-        std::memcpy(&b, right, 4);
-        std::memcpy(left, &b, 4);
-        std::memcpy(right, &a, 4);
-        left += 4;
-        right -= 4;
-    }
-}
-
-// Reverses a row of palette indices eight at a time from both ends: a
-// byte-by-byte reverse is several times slower than the memory it touches.
-void reverseIndexRow(std::uint8_t* row, std::size_t width)
-{
-    std::uint8_t* lo = row;
-    std::uint8_t* hi = row + width;
-    while (hi - lo >= 16) {
-        hi -= 8;
-        std::uint64_t a, b;
-        std::memcpy(&a, lo, 8);
-        std::memcpy(&b, hi, 8);
-        a = __builtin_bswap64(a);
-        b = __builtin_bswap64(b);
-        std::memcpy(lo, &b, 8);
-        std::memcpy(hi, &a, 8);
-        lo += 8;
-    }
-    std::reverse(lo, hi);
-}
-
 } // namespace
 
 void flipImage(ImageDocument& doc)
@@ -97,12 +61,10 @@ void mirrorImage(ImageDocument& doc)
 {
     const Grid grid = gridOf(doc);
     const std::size_t rowBytes = grid.width * grid.pixelSize;
+    const auto reverse = kernels::active().reverse;
     for (std::size_t r = 0; r < grid.height; ++r) {
         std::uint8_t* row = grid.data + r * rowBytes;
-        if (grid.pixelSize == 1)
-            reverseIndexRow(row, grid.width);
-        else
-            reverseRgbaRow(row, grid.width);
+        reverse(row, grid.width, static_cast<int>(grid.pixelSize));
     }
 }
 

@@ -20,7 +20,7 @@ namespace {
 using Buffer = std::vector<std::uint8_t>;
 constexpr std::size_t Guard = 64;
 
-enum class Kernel { Shuffle, ShuffleInPlace, Fill, Runs, RunsCut, Halve, HalveIndexed, HalveIndexedFewColours };
+enum class Kernel { Shuffle, ShuffleInPlace, Fill, Reverse, Runs, RunsCut, Halve, HalveIndexed, HalveIndexedFewColours };
 
 Buffer randomBytes(std::size_t n, std::mt19937& random, unsigned limit = 256)
 {
@@ -83,6 +83,13 @@ Buffer run(const KernelSet& set, Kernel kernel, std::size_t n, std::size_t offse
         set.fill4(dst, pixel.data(), n);
         break;
     }
+    case Kernel::Reverse: {
+        const int size = variant ? 4 : 1;
+        const Buffer pixels = randomBytes(n * static_cast<std::size_t>(size), random);
+        std::copy(pixels.begin(), pixels.end(), dst);
+        set.reverse(dst, n, size);
+        break;
+    }
     case Kernel::Runs:
     case Kernel::RunsCut: {
         const PixelShuffle& s = variant ? BgrToRgba : SwapRedBlue;
@@ -142,6 +149,7 @@ private slots:
             {"shuffle", Kernel::Shuffle, int(std::size(Shuffles))},
             {"shuffle in place", Kernel::ShuffleInPlace, int(std::size(Shuffles))},
             {"fill", Kernel::Fill, 1},
+            {"reverse 1/4 bytes", Kernel::Reverse, 2},
             {"run-length 4/3 bytes", Kernel::Runs, 2},
             {"run-length cut short", Kernel::RunsCut, 2},
             {"halve 4 or 3 channels, 2 or 1 wide", Kernel::Halve, 4},
@@ -162,7 +170,7 @@ private slots:
         QFETCH(Kernel, kernel);
         QFETCH(int, variant);
         const auto sets = available();
-        for (std::size_t n : {0, 1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 31, 33, 40, 63, 100, 257})
+        for (std::size_t n : {0, 1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 31, 33, 40, 63, 100, 129, 257})
             for (std::size_t offset : {0, 1, 3})
                 QVERIFY2(run(*sets[set], kernel, n, offset, variant) == run(*sets[0], kernel, n, offset, variant),
                          qPrintable(QString("%1 pixels at offset %2").arg(n).arg(offset)));
