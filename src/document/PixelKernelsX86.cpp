@@ -192,6 +192,33 @@ VTT_AVX2 void reverseAvx2(uint8_t* row, std::size_t n, int pixelSize)
 
 // --- run-length packets ----------------------------------------------------
 
+// One packet's head, its count cut at the image's end. Plain code, so that
+// each vector version inlines it.
+struct Packet {
+    bool present; // the head and the pixels it stores are in the data
+    bool run;
+    std::size_t count, stored; // pixels made, bytes stored after the head
+    std::size_t room, available; // pixels left in the image, bytes after the head
+};
+
+inline Packet packetAt(const uint8_t* p, const uint8_t* end, const uint8_t* out, const uint8_t* outEnd,
+                       std::size_t pixelSize)
+{
+    Packet k;
+    const unsigned head = *p;
+    k.run = head & 0x80u;
+    k.count = (head & 0x7Fu) + 1u;
+    k.stored = k.run ? pixelSize : k.count * pixelSize;
+    k.room = static_cast<std::size_t>(outEnd - out) / 4;
+    if (k.count > k.room) [[unlikely]] {
+        k.count = k.room;
+        k.stored = k.run ? pixelSize : k.count * pixelSize;
+    }
+    k.available = static_cast<std::size_t>(end - p) - 1;
+    k.present = k.stored <= k.available;
+    return k;
+}
+
 // A packet may write whole groups of eight past its own pixels while the
 // image has room, and read whole groups past its stored bytes while the
 // data has them: the next packets overwrite the excess. Only near either
@@ -211,17 +238,8 @@ VTT_AVX2 std::size_t expandRunsOf(const uint8_t* src, std::size_t size, uint8_t*
     uint8_t* out = dst;
     uint8_t* const outEnd = dst + 4 * n;
     while (out < outEnd && p < end) {
-        const unsigned head = *p;
-        const bool run = head & 0x80u;
-        std::size_t count = (head & 0x7Fu) + 1u;
-        std::size_t stored = run ? In : count * In;
-        const std::size_t room = static_cast<std::size_t>(outEnd - out) / 4;
-        if (count > room) [[unlikely]] {
-            count = room;
-            stored = run ? In : count * In;
-        }
-        const std::size_t available = static_cast<std::size_t>(end - p) - 1;
-        if (stored > available) [[unlikely]]
+        const auto [present, run, count, stored, room, available] = packetAt(p, end, out, outEnd, In);
+        if (!present) [[unlikely]]
             break;
         const uint8_t* in = p + 1;
         // Packets of up to 32 pixels, the most common, always write (and
@@ -523,17 +541,8 @@ VTT_AVX512 std::size_t expandRunsAvx512(const uint8_t* src, std::size_t size, ui
     uint8_t* out = dst;
     uint8_t* const outEnd = dst + 4 * n;
     while (out < outEnd && p < end) {
-        const unsigned head = *p;
-        const bool run = head & 0x80u;
-        std::size_t count = (head & 0x7Fu) + 1u;
-        std::size_t stored = run ? in : count * in;
-        const std::size_t room = static_cast<std::size_t>(outEnd - out) / 4;
-        if (count > room) [[unlikely]] {
-            count = room;
-            stored = run ? in : count * in;
-        }
-        const std::size_t available = static_cast<std::size_t>(end - p) - 1;
-        if (stored > available) [[unlikely]]
+        const auto [present, run, count, stored, room, available] = packetAt(p, end, out, outEnd, in);
+        if (!present) [[unlikely]]
             break;
         const uint8_t* data = p + 1;
         if (run) {
