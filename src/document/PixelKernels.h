@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-// The byte shuffles every pixel path runs through: reading and writing the
-// files' pixel orders, the channel switch, run-length fills and the mip
-// reductions. Each has a plain scalar version, which is the reference, and
-// vector versions picked once at run time by what the processor offers, so
-// a build for plain x86-64 still runs at the speed of memory.
+// The byte work every pixel path runs through: reading and writing the
+// files' pixel orders, the channel switch, Mirror, run-length packets and
+// the mip reductions. Each has a plain scalar version, which is the
+// reference, and vector versions picked once at run time by what the
+// processor offers, since the build targets plain x86-64.
 namespace vtt::kernels {
 
 // Which byte of the stored pixel each output byte takes, or Opaque for 255.
