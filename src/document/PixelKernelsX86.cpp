@@ -1,8 +1,9 @@
 // The x86 vector versions of the pixel kernels. The build targets plain
 // x86-64, so each function carries the instruction set it needs and runs
 // only where PixelKernels.cpp found it. Loads and stores are unaligned
-// throughout (loadu/storeu), and each loop touches exactly the bytes of the
-// pixels it converts: the remainder goes to the next smaller version.
+// throughout (loadu/storeu or masked), and never touch a byte outside the
+// pixels given (the run-length versions: outside the image and the data
+// given); a remainder too short for a vector goes to a smaller version.
 
 #if defined(__x86_64__) || defined(__i386__)
 
