@@ -137,8 +137,9 @@ void checkBox(const std::string& option, const std::optional<std::string>& text,
         return;
     TexPanelValues values;
     const std::string boxes[3] = {which == 0 ? *text : "", which == 1 ? *text : "", which == 2 ? *text : ""};
+    // The window's text names its box: "the Mips box must hold ...".
     if (auto problem = parseTexPanel(boxes[0], boxes[1], boxes[2], values))
-        throw UsageError("convert", option + ": " + *problem);
+        throw UsageError("convert", option + problem->substr(problem->find(" box ") + 4));
 }
 
 std::optional<FileFormat> formatOfExtension(const std::string& path)
