@@ -43,9 +43,10 @@ timed() {
     start=$(date +%s.%N)
     "$@" >/dev/null
     end=$(date +%s.%N)
-    echo "$end - $start" | bc -l
+    calc "$end - $start"
 }
 
+calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 run() { # name, output folder, command...
@@ -73,10 +74,10 @@ run back "$work/back" back_to_tga
 run mogrify "$work/mog" mogrify_tga
 
 t() { cat "$work/$1.time"; }
-ms() { printf '%.0f' "$(echo "$(t "$1") * 1000" | bc -l)"; }
-per_file() { printf '%.2f' "$(echo "$(t "$1") * 1000 / $files" | bc -l)"; }
-rate() { printf '%.0f' "$(echo "$mb / $(t "$1")" | bc -l)"; }
-ratio() { printf '%.2f' "$(echo "$(t "$1") / $(t "$2")" | bc -l)"; }
+ms() { printf '%.0f' "$(calc "$(t "$1") * 1000")"; }
+per_file() { printf '%.2f' "$(calc "$(t "$1") * 1000 / $files")"; }
+rate() { printf '%.0f' "$(calc "$mb / $(t "$1")")"; }
+ratio() { printf '%.2f' "$(calc "$(t "$1") / $(t "$2")")"; }
 
 cat <<EOF
 $files Targa files of 512 x 512 at 32 bits ($mb MiB), medians of $repeats runs, $(date -u +%Y-%m-%dT%H:%M:%SZ).
