@@ -51,6 +51,24 @@ const char* const ConvertHelp =
     "\n"
     "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error.\n";
 
+std::string lowered(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// "tex" or "tga", in any case.
+std::optional<FileFormat> formatNamed(const std::string& text)
+{
+    const std::string name = lowered(text);
+    if (name == "tex")
+        return FileFormat::Tex;
+    if (name == "tga")
+        return FileFormat::Tga;
+    return std::nullopt;
+}
+
 // Walks the arguments, splitting "--name=value" and handing out values.
 class ArgumentReader {
 public:
@@ -108,13 +126,9 @@ public:
 
     FileFormat format(const std::string& option)
     {
-        std::string text = value(option);
-        for (char& c : text)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (text == "tex")
-            return FileFormat::Tex;
-        if (text == "tga")
-            return FileFormat::Tga;
+        const std::string text = value(option);
+        if (auto format = formatNamed(text))
+            return *format;
         throw UsageError(command_, option + " must be tex or tga, not \"" + text + "\"");
     }
 
@@ -147,14 +161,7 @@ std::optional<FileFormat> formatOfExtension(const std::string& path)
     const auto dot = path.rfind('.');
     if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
         return std::nullopt;
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == "tex")
-        return FileFormat::Tex;
-    if (extension == "tga")
-        return FileFormat::Tga;
-    return std::nullopt;
+    return formatNamed(path.substr(dot + 1));
 }
 
 } // namespace
@@ -180,9 +187,8 @@ std::optional<ChannelMapping> parseChannels(const std::string& text)
         const auto comma = text.find(',', start);
         if ((destination < 3) != (comma != std::string::npos))
             return std::nullopt;
-        std::string name = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        for (char& c : name)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string name =
+            lowered(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         static const char* const names[4] = {"red", "green", "blue", "alpha"};
         int source = 0;
         while (source < 4 && name != names[source] && name != std::string(1, names[source][0]))
