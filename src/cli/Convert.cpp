@@ -175,9 +175,17 @@ void convertAll(const ConvertOptions& options, std::vector<Job>& jobs, Progress&
     const auto work = [&] {
         for (std::size_t i; !interrupted && (i = next++) < jobs.size();) {
             Job& job = jobs[i];
-            if (!job.failed)
-                if (auto problem = convertOne(options, job))
-                    fail(job, *problem, progress);
+            // The core answers every foreseen problem; anything else still
+            // fails only this file.
+            std::optional<std::string> problem;
+            try {
+                if (!job.failed)
+                    problem = convertOne(options, job);
+            } catch (const std::exception& error) {
+                problem = error.what();
+            }
+            if (problem)
+                fail(job, *problem, progress);
             progress.fileDone(job.size);
         }
     };
