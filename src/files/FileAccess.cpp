@@ -86,7 +86,7 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error)
 
 FileBytes readOpenedFile(int fd, std::uint64_t sizeWhenOpened)
 {
-    std::vector<std::uint8_t> bytes;
+    PixelArray bytes;
     try {
         bytes.resize(static_cast<std::size_t>(sizeWhenOpened));
     } catch (const std::exception&) {

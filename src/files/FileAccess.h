@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codecs/Result.h"
+#include "document/ImageDocument.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,8 +11,9 @@
 
 namespace vtt {
 
-// Problems are said without the file name, for the caller to name it.
-using FileBytes = Result<std::vector<std::uint8_t>, std::string>;
+// A file's bytes, held like pixels (a large file is as large as an image);
+// problems are said without the file name, for the caller to name it.
+using FileBytes = Result<PixelArray, std::string>;
 
 // The whole file, read with ordinary reads. A file that changes size while
 // it is read (another program still writing it) is refused, never half read.

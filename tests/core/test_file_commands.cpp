@@ -105,7 +105,7 @@ private slots:
         if (!read.ok())
             QVERIFY2(QString::fromStdString(read.error()).contains(says), read.error().c_str());
         else
-            QCOMPARE(read.value(), std::vector<std::uint8_t>(100, 7));
+            QCOMPARE(read.value(), PixelArray(100, 7));
     }
 };
 

@@ -341,6 +341,7 @@ private slots:
         for (QAction* a : bar->actions()) {
             keys << a->data().toString();
             tips << a->toolTip();
+            QCOMPARE(bar->widgetForAction(a)->accessibleName(), a->toolTip()); // what a screen reader says
             QVERIFY(a->text().isEmpty());
             QVERIFY(a->icon().availableSizes().contains(QSize(16, 16)));
         }
