@@ -243,7 +243,9 @@ Result<ImageDocument, std::string> openAsWindowWould(const std::string& path, Fi
     if (opened.ok())
         return std::move(opened.value());
     const FileError& error = opened.error();
-    return error.kind == FileFailure::UnsupportedTexType ? "its TEX " + error.detail + " is not supported" : error.detail;
+    if (error.kind == FileFailure::UnsupportedTexType)
+        return "its TEX " + error.detail + " is not supported";
+    return error.detail;
 }
 
 int runConvert(const ConvertOptions& options)
@@ -272,7 +274,8 @@ int runConvert(const ConvertOptions& options)
     }
     commitAll(jobs, progress);
 
-    const auto failed = static_cast<std::size_t>(std::count_if(jobs.begin(), jobs.end(), [](const Job& job) { return job.failed; }));
+    const auto failed = static_cast<std::size_t>(
+        std::count_if(jobs.begin(), jobs.end(), [](const Job& job) { return job.failed; }));
     char summary[160];
     const double seconds = progress.seconds();
     std::snprintf(summary, sizeof summary, "converted %zu of %zu files (%.1f MiB) in %.2f s", jobs.size() - failed,

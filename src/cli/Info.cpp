@@ -72,7 +72,9 @@ struct Field {
 std::vector<Field> headerFields(const ImageDocument& doc)
 {
     if (doc.FileKind == DocumentKind::Tex)
-        return {{"type", "type", doc.Tex.Type}, {"unknown", "unknown", doc.Tex.Unknown}, {"bits", "bits", doc.Tex.Bits}};
+        return {{"type", "type", doc.Tex.Type},
+                {"unknown", "unknown", doc.Tex.Unknown},
+                {"bits", "bits", doc.Tex.Bits}};
     const TgaHeader& h = doc.Tga;
     return {{"idLength", "ID length", h.IdLength},
             {"colorMapType", "colour map type", h.ColorMapType},

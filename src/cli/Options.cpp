@@ -72,7 +72,10 @@ std::optional<FileFormat> formatNamed(const std::string& text)
 // Walks the arguments, splitting "--name=value" and handing out values.
 class ArgumentReader {
 public:
-    ArgumentReader(const std::vector<std::string>& args, std::string command) : args_(args), command_(std::move(command)) {}
+    ArgumentReader(const std::vector<std::string>& args, std::string command)
+        : args_(args), command_(std::move(command))
+    {
+    }
 
     // The next option name, or nothing when the arguments are used up;
     // arguments that are not options go to `inputs`.

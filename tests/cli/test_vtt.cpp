@@ -93,7 +93,8 @@ private slots:
         if (flipMirrorSwap) {
             flipImage(doc.value());
             mirrorImage(doc.value());
-            QVERIFY(switchChannels(doc.value(), ChannelMapping{{Channel::Blue, Channel::Green, Channel::Red, Channel::Alpha}}));
+            const ChannelMapping redBlue{{Channel::Blue, Channel::Green, Channel::Red, Channel::Alpha}};
+            QVERIFY(switchChannels(doc.value(), redBlue));
         }
         QFETCH(int, mips);
         QFETCH(int, unknown);
