@@ -38,5 +38,9 @@ int main(int argc, char** argv)
     vtt::QtPlatform platform;
     vtt::frmSkelvo window(document, platform);
     window.show();
+    // "vellicor-texture-tool FILE", as a desktop starts it for a chosen file.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        window.openNamed(arguments.at(1));
     return QApplication::exec();
 }

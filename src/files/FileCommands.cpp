@@ -4,12 +4,27 @@
 #include "codecs/TgaReader.h"
 #include "files/FileAccess.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <string_view>
 
 namespace vtt {
+
+FileFormat formatForPath(const std::string& path)
+{
+    constexpr std::string_view extension = ".tex";
+    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
+    if (name.size() < extension.size())
+        return FileFormat::Tga;
+    const std::string_view end = name.substr(name.size() - extension.size());
+    for (std::size_t i = 0; i < extension.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(end[i])) != extension[i])
+            return FileFormat::Tga;
+    return FileFormat::Tex;
+}
 
 std::string cannotOpen(const std::string& path, const std::string& problem)
 {

@@ -12,6 +12,11 @@ namespace vtt {
 
 enum class FileFormat { Tex, Tga };
 
+// The format a file's name suggests, for files named rather than chosen
+// with a dialog filter: ".tex" in any letter case is TEX, anything else is
+// read as Targa.
+FileFormat formatForPath(const std::string& path);
+
 enum class FileFailure {
     // The TEX type cannot be read; the window shows its historical message.
     UnsupportedTexType,

@@ -13,11 +13,14 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabBar>
@@ -80,6 +83,7 @@ frmSkelvo::frmSkelvo(ImageDocument& doc, Platform& platform, QWidget* parent)
     buildMenus();
     buildClientArea();
     buildToolbar();
+    setAcceptDrops(true);
 }
 
 frmSkelvo::~frmSkelvo()
@@ -245,11 +249,19 @@ void frmSkelvo::mnuOpen_Click()
     const auto choice = platform_.showOpen(this);
     if (!choice)
         return;
+    openPath(choice->path, choice->filterIndex == TexFilterIndex ? FileFormat::Tex : FileFormat::Tga);
+}
 
+void frmSkelvo::openNamed(const QString& path)
+{
+    openPath(path, formatForPath(QFile::encodeName(path).toStdString()));
+}
+
+void frmSkelvo::openPath(const QString& path, FileFormat format)
+{
     // Decoded into a new document first: a file that cannot be read leaves
     // the open document, the header panel and the picture as they were.
-    const FileFormat format = choice->filterIndex == TexFilterIndex ? FileFormat::Tex : FileFormat::Tga;
-    auto opened = openImage(QFile::encodeName(choice->path).toStdString(), format, doc_);
+    auto opened = openImage(QFile::encodeName(path).toStdString(), format, doc_);
     if (!opened.ok()) {
         if (opened.error().kind == FileFailure::UnsupportedTexType)
             platform_.messageBox(this, UnsupportedTexMessage, MessageStyle::Stop, QStringLiteral("Error"));
@@ -339,6 +351,22 @@ void frmSkelvo::Toolbar1_ButtonClick(const QString& key)
 void frmSkelvo::VScroll1_Change(int value) { txtMips_->setText(QString::number(value)); }
 
 void frmSkelvo::cmdSave() { picImage_->drawDocument(doc_); }
+
+void frmSkelvo::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.front().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void frmSkelvo::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    openNamed(urls.front().toLocalFile());
+}
 
 void frmSkelvo::closeEvent(QCloseEvent* event)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/ImageDocument.h"
+#include "files/FileCommands.h"
 #include "platform/Platform.h"
 #include "shell/Pictures.h"
 
@@ -35,6 +36,10 @@ public:
     frmPallet* palletWindow() const;
     frmSwitchRGBA* switchWindow() const;
 
+    // Opens a file named on the command line or dropped on the window, read
+    // as the format its name suggests; otherwise as File > Open.
+    void openNamed(const QString& path);
+
 public slots:
     void mnuNew_Click();
     void mnuOpen_Click();
@@ -55,12 +60,16 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenus();
     void buildToolbar();
     void buildClientArea();
     void showHeader();
+    // The open itself: a message on a bad file, which changes nothing.
+    void openPath(const QString& path, FileFormat format);
 
     ImageDocument& doc_;
     Platform& platform_;

@@ -1,15 +1,18 @@
 #include "document/ImageDocument.h"
 #include "widgets/TabControl.h"
 #include "shell/frmSkelvo.h"
+#include "support/SavedImages.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 #include "support/TexFiles.h"
 #include "widgets/ColourValue.h"
 #include "view/PictureArea.h"
 
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QToolTip>
 #include <QtTest>
@@ -320,6 +323,45 @@ private slots:
         QCOMPARE(shown(1, 0), colourValue(6, 5, 4));
         // The header panel belongs to TEX files.
         QCOMPARE(panel(), (PanelTexts{"Width:", "Height:", "Type:", "1", "0", ""}));
+    }
+
+    // Named on the program's command line, or dropped on the main window.
+    void namedOrDroppedFileIsReadAsItsNameSays_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::vector<std::uint8_t>>("bytes");
+        QTest::addColumn<bool>("drop");
+        QTest::addColumn<int>("kind"); // None: refused with a message
+        QTest::addRow("named, upper-case TEX") << "a.TEX" << rgbaSquare() << false << int(DocumentKind::Tex);
+        QTest::addRow("dropped tex") << "b.tex" << rgbaSquare() << true << int(DocumentKind::Tex);
+        QTest::addRow("named, no extension") << "c" << tgaFile(2, 2, 32, 0) << false << int(DocumentKind::Tga);
+        QTest::addRow("dropped tga") << "d.tga" << tgaFile(2, 2, 8, 0) << true << int(DocumentKind::Tga);
+        QTest::addRow("named, short") << "e.tga" << std::vector<std::uint8_t>(9, 1) << false << int(DocumentKind::None);
+    }
+    void namedOrDroppedFileIsReadAsItsNameSays()
+    {
+        QFETCH(QString, name);
+        QFETCH(std::vector<std::uint8_t>, bytes);
+        QFETCH(bool, drop);
+        QFETCH(int, kind);
+        const QString path = write(name, bytes);
+        if (drop) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(path)});
+            QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(window.get(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent dropped({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(window.get(), &dropped);
+        } else {
+            window->openNamed(path);
+        }
+        QCOMPARE(int(doc.FileKind), kind);
+        QCOMPARE(platform.messages.size(), std::size_t(kind == int(DocumentKind::None)));
+        if (kind == int(DocumentKind::None))
+            QVERIFY(platform.messages[0].text.contains(path));
+        else
+            QCOMPARE(doc.FileName, path.toStdString());
     }
 };
 

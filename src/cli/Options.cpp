@@ -1,0 +1,312 @@
+#include "cli/Options.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+
+namespace vtt::cli {
+
+namespace {
+
+const char* const ProgramUsage = "usage: vtt info [--json] [--as tex|tga] FILE...\n"
+                                 "       vtt convert [--to tex|tga] (-o OUT | --out-dir DIR) [options] FILE...\n";
+
+const char* const ProgramHelp =
+    "Reads and converts TEX and Targa textures with the same rules as the Vellicor Texture Tool window.\n"
+    "\n"
+    "Commands:\n"
+    "  info      show format, size, bit depth, header fields and mip count of each file\n"
+    "  convert   convert files between TEX and Targa, as the window's Save writes them\n"
+    "\n"
+    "A name ending in .tex (any letter case) is read as TEX, anything else as Targa.\n"
+    "Run 'vtt COMMAND --help' for a command's options; 'man vtt' for the whole manual.\n";
+
+const char* const InfoUsage = "usage: vtt info [--json] [--as tex|tga] FILE...\n";
+
+const char* const InfoHelp = "Shows what each file holds, one line per file.\n"
+                             "\n"
+                             "  --json          one JSON object per line per file, for scripts\n"
+                             "  --as tex|tga    read every file as this format, whatever its name\n";
+
+const char* const ConvertUsage = "usage: vtt convert [--to tex|tga] (-o OUT | --out-dir DIR) [options] FILE...\n";
+
+const char* const ConvertHelp =
+    "Converts each file as the window's Save writes it, after the optional flip, mirror and channel\n"
+    "switch (applied in that order).\n"
+    "\n"
+    "  --to tex|tga       output format; may be left out with -o OUT when OUT ends in .tex or .tga\n"
+    "  -o OUT             the output file (one input only)\n"
+    "  --out-dir DIR      one output per input in DIR (created if missing), named after the input\n"
+    "                     with the extension .tex or .tga\n"
+    "  --as tex|tga       read every input as this format, whatever its name\n"
+    "  --mips N           TEX mip count (default: the source's for TEX, 1 for Targa)\n"
+    "  --unknown N        TEX unknown field (default: the source's for TEX, 0 for Targa)\n"
+    "  --bits N           TEX bits field (default: the source's for TEX, 0 for Targa)\n"
+    "  --flip             turn the image upside down\n"
+    "  --mirror           turn the image left to right\n"
+    "  --channels R,G,B,A for red, green, blue and alpha in turn, the channel it takes its value\n"
+    "                     from (B,G,R,A exchanges red and blue); 24- and 32-bit images only\n"
+    "  -f, --force        replace existing output files\n"
+    "  -j, --jobs N       worker threads (default: one per core)\n"
+    "\n"
+    "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error.\n";
+
+std::string lowered(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// "tex" or "tga", in any case.
+std::optional<FileFormat> formatNamed(const std::string& text)
+{
+    const std::string name = lowered(text);
+    if (name == "tex")
+        return FileFormat::Tex;
+    if (name == "tga")
+        return FileFormat::Tga;
+    return std::nullopt;
+}
+
+// Walks the arguments, splitting "--name=value" and handing out values.
+class ArgumentReader {
+public:
+    ArgumentReader(const std::vector<std::string>& args, std::string command)
+        : args_(args), command_(std::move(command))
+    {
+    }
+
+    // The next option name, or nothing when the arguments are used up;
+    // arguments that are not options go to `inputs`.
+    std::optional<std::string> nextOption(std::vector<std::string>& inputs)
+    {
+        while (index_ < args_.size()) {
+            const std::string& arg = args_[index_++];
+            if (arg == "--") {
+                inputs.insert(inputs.end(), args_.begin() + static_cast<std::ptrdiff_t>(index_), args_.end());
+                index_ = args_.size();
+                return std::nullopt;
+            }
+            if (arg.size() < 2 || arg[0] != '-') {
+                inputs.push_back(arg);
+                continue;
+            }
+            const auto equals = arg.find('=');
+            if (arg.starts_with("--") && equals != std::string::npos) {
+                inlineValue_ = arg.substr(equals + 1);
+                return arg.substr(0, equals);
+            }
+            // "-j4", "-oOUT"
+            if (arg[1] != '-' && arg.size() > 2 && (arg[1] == 'j' || arg[1] == 'o')) {
+                inlineValue_ = arg.substr(2);
+                return arg.substr(0, 2);
+            }
+            inlineValue_.reset();
+            return arg;
+        }
+        return std::nullopt;
+    }
+
+    std::string value(const std::string& option)
+    {
+        if (inlineValue_) {
+            std::string v = std::move(*inlineValue_);
+            inlineValue_.reset();
+            return v;
+        }
+        if (index_ >= args_.size())
+            throw UsageError(command_, option + " needs a value");
+        return args_[index_++];
+    }
+
+    // A flag given a value ("--flip=yes") is a mistake worth naming.
+    void noValue(const std::string& option) const
+    {
+        if (inlineValue_)
+            throw UsageError(command_, option + " takes no value");
+    }
+
+    FileFormat format(const std::string& option)
+    {
+        const std::string text = value(option);
+        if (auto format = formatNamed(text))
+            return *format;
+        throw UsageError(command_, option + " must be tex or tga, not \"" + text + "\"");
+    }
+
+    [[noreturn]] void unknown(const std::string& option) const
+    {
+        throw UsageError(command_, "unknown option " + option);
+    }
+
+private:
+    const std::vector<std::string>& args_;
+    std::string command_;
+    std::size_t index_ = 0;
+    std::optional<std::string> inlineValue_;
+};
+
+// Checks one box as the window would, reporting it by its option's name.
+void checkBox(const std::string& option, const std::optional<std::string>& text, int which)
+{
+    if (!text)
+        return;
+    TexPanelValues values;
+    const std::string boxes[3] = {which == 0 ? *text : "", which == 1 ? *text : "", which == 2 ? *text : ""};
+    // The window's text names its box: "the Mips box must hold ...".
+    if (auto problem = parseTexPanel(boxes[0], boxes[1], boxes[2], values))
+        throw UsageError("convert", option + problem->substr(problem->find(" box ") + 4));
+}
+
+std::optional<FileFormat> formatOfExtension(const std::string& path)
+{
+    const auto dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+        return std::nullopt;
+    return formatNamed(path.substr(dot + 1));
+}
+
+} // namespace
+
+void printUsage(const std::string& command, bool full)
+{
+    std::FILE* out = full ? stdout : stderr;
+    if (command == "info")
+        std::fputs(full ? (std::string(InfoUsage) + "\n" + InfoHelp).c_str() : InfoUsage, out);
+    else if (command == "convert")
+        std::fputs(full ? (std::string(ConvertUsage) + "\n" + ConvertHelp).c_str() : ConvertUsage, out);
+    else
+        std::fputs(full ? (std::string(ProgramUsage) + "\n" + ProgramHelp).c_str() : ProgramUsage, out);
+    if (!full)
+        std::fprintf(out, "Try 'vtt %s%s--help'.\n", command.c_str(), command.empty() ? "" : " ");
+}
+
+std::optional<ChannelMapping> parseChannels(const std::string& text)
+{
+    ChannelMapping mapping;
+    std::size_t start = 0;
+    for (int destination = 0; destination < 4; ++destination) {
+        const auto comma = text.find(',', start);
+        if ((destination < 3) != (comma != std::string::npos))
+            return std::nullopt;
+        const std::string name =
+            lowered(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        static const char* const names[4] = {"red", "green", "blue", "alpha"};
+        int source = 0;
+        while (source < 4 && name != names[source] && name != std::string(1, names[source][0]))
+            ++source;
+        if (source == 4)
+            return std::nullopt;
+        mapping.source[static_cast<std::size_t>(destination)] = static_cast<Channel>(source);
+        start = comma + 1;
+    }
+    return mapping;
+}
+
+TexPanelValues panelFor(const PanelTexts& texts, const ImageDocument& doc)
+{
+    const bool tex = doc.FileKind == DocumentKind::Tex;
+    const auto box = [](const std::optional<std::string>& given, const std::string& fallback) {
+        return given ? *given : fallback;
+    };
+    TexPanelValues values;
+    // Every text was checked when the command line was read.
+    [[maybe_unused]] auto unchecked =
+        parseTexPanel(box(texts.mips, tex ? std::to_string(doc.Tex.MipCount) : "1"),
+                      box(texts.unknown, tex ? std::to_string(doc.Tex.Unknown) : "0"),
+                      box(texts.bits, tex ? std::to_string(doc.Tex.Bits) : ""), values);
+    return values;
+}
+
+std::optional<InfoOptions> parseInfo(const std::vector<std::string>& args)
+{
+    InfoOptions options;
+    ArgumentReader reader(args, "info");
+    while (auto option = reader.nextOption(options.inputs)) {
+        if (*option == "-h" || *option == "--help") {
+            printUsage("info", true);
+            return std::nullopt;
+        }
+        if (*option == "--json") {
+            reader.noValue(*option);
+            options.json = true;
+        } else if (*option == "--as") {
+            options.as = reader.format(*option);
+        } else {
+            reader.unknown(*option);
+        }
+    }
+    if (options.inputs.empty())
+        throw UsageError("info", "no files named");
+    return options;
+}
+
+std::optional<ConvertOptions> parseConvert(const std::vector<std::string>& args)
+{
+    ConvertOptions options;
+    std::optional<FileFormat> to;
+    ArgumentReader reader(args, "convert");
+    while (auto option = reader.nextOption(options.inputs)) {
+        const std::string& o = *option;
+        if (o == "-h" || o == "--help") {
+            printUsage("convert", true);
+            return std::nullopt;
+        }
+        if (o == "--to") {
+            to = reader.format(o);
+        } else if (o == "--as") {
+            options.as = reader.format(o);
+        } else if (o == "-o" || o == "--output") {
+            options.output = reader.value(o);
+        } else if (o == "--out-dir") {
+            options.outputDir = reader.value(o);
+        } else if (o == "--mips") {
+            options.panel.mips = reader.value(o);
+        } else if (o == "--unknown") {
+            options.panel.unknown = reader.value(o);
+        } else if (o == "--bits") {
+            options.panel.bits = reader.value(o);
+        } else if (o == "--channels") {
+            const std::string text = reader.value(o);
+            options.channels = parseChannels(text);
+            if (!options.channels)
+                throw UsageError("convert", "--channels needs four channels among R, G, B and A, such as B,G,R,A; "
+                                            "not \"" + text + "\"");
+        } else if (o == "-j" || o == "--jobs") {
+            const std::string text = reader.value(o);
+            unsigned jobs = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+            if (error != std::errc() || end != text.data() + text.size() || jobs == 0 || jobs > 1024)
+                throw UsageError("convert", o + " needs a number of threads from 1 to 1024, not \"" + text + "\"");
+            options.jobs = jobs;
+        } else if (o == "--flip" || o == "--mirror" || o == "-f" || o == "--force") {
+            reader.noValue(o);
+            (o == "--flip" ? options.flip : o == "--mirror" ? options.mirror : options.force) = true;
+        } else {
+            reader.unknown(o);
+        }
+    }
+    checkBox("--mips", options.panel.mips, 0);
+    checkBox("--unknown", options.panel.unknown, 1);
+    checkBox("--bits", options.panel.bits, 2);
+
+    if (options.inputs.empty())
+        throw UsageError("convert", "no files named");
+    if (options.output.empty() == options.outputDir.empty())
+        throw UsageError("convert", "name either one output file with -o or an output folder with --out-dir");
+    if (!options.output.empty() && options.inputs.size() > 1)
+        throw UsageError("convert", "-o names one output, but " + std::to_string(options.inputs.size())
+                                        + " files were named; use --out-dir for many");
+    if (!to && !options.output.empty())
+        to = formatOfExtension(options.output);
+    if (!to)
+        throw UsageError("convert", options.output.empty()
+                                        ? "say which format to write with --to tex or --to tga"
+                                        : "say which format to write with --to tex or --to tga (the name \""
+                                              + options.output + "\" does not end in .tex or .tga)");
+    options.to = *to;
+    return options;
+}
+
+} // namespace vtt::cli

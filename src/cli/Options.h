@@ -1,0 +1,66 @@
+#pragma once
+
+#include "files/FileCommands.h"
+#include "operations/ChannelSwitch.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vtt::cli {
+
+// A command line that cannot be run as written: exit status 2, the message
+// and the command's short usage.
+struct UsageError : std::runtime_error {
+    UsageError(const std::string& command, const std::string& message)
+        : std::runtime_error(message), command(command)
+    {
+    }
+    std::string command; // "info", "convert" or empty for the program itself
+};
+
+struct InfoOptions {
+    bool json = false;
+    std::optional<FileFormat> as;
+    std::vector<std::string> inputs;
+};
+
+// The header panel's boxes as a user would type them; unset ones take the
+// source file's values (see panelFor).
+struct PanelTexts {
+    std::optional<std::string> mips;
+    std::optional<std::string> unknown;
+    std::optional<std::string> bits;
+};
+
+struct ConvertOptions {
+    FileFormat to = FileFormat::Tex;
+    std::optional<FileFormat> as;
+    std::string output;    // -o: the one output file
+    std::string outputDir; // --out-dir: one output per input, named after it
+    PanelTexts panel;
+    bool flip = false;
+    bool mirror = false;
+    std::optional<ChannelMapping> channels;
+    bool force = false;
+    unsigned jobs = 0; // 0: one per core
+    std::vector<std::string> inputs;
+};
+
+// Both return nothing when --help was asked for (after printing it).
+std::optional<InfoOptions> parseInfo(const std::vector<std::string>& args);
+std::optional<ConvertOptions> parseConvert(const std::vector<std::string>& args);
+
+// "R,G,B,A" (or channel names): for each destination, its source channel.
+std::optional<ChannelMapping> parseChannels(const std::string& text);
+
+// The numbers Save would take from the header panel for a document opened
+// from `doc`'s file: the boxes the user set, else what a window shows after
+// opening it (the TEX header's fields; for a Targa the design-time 1, 0 and
+// empty box).
+TexPanelValues panelFor(const PanelTexts& texts, const ImageDocument& doc);
+
+void printUsage(const std::string& command, bool full);
+
+} // namespace vtt::cli

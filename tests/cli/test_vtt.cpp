@@ -1,0 +1,189 @@
+#include "files/FileCommands.h"
+#include "operations/ChannelSwitch.h"
+#include "operations/FlipMirror.h"
+#include "support/SavedImages.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vtt;
+using namespace vtt::testing;
+
+struct Run {
+    int status;
+    QString err;
+    QByteArray out;
+};
+
+class VttTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    Run vtt(const QStringList& args)
+    {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(VTT_PROGRAM), args);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            qFatal("vtt did not finish");
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardError()), process.readAllStandardOutput()};
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QByteArray read(const QString& name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+    }
+    static std::vector<std::uint8_t> rgba18(std::int16_t mips, std::int16_t unknown, std::int32_t bits)
+    {
+        auto f = texHeader(3, 2, 18, mips, unknown, bits);
+        for (int i = 0; i < 24; ++i)
+            f.push_back(patternByte(static_cast<std::size_t>(i)));
+        return f;
+    }
+
+private slots:
+    void init() { QVERIFY(QDir(dir.path()).removeRecursively() && QDir().mkpath(dir.path())); }
+
+    void convertsAsTheWindowSaves_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<std::vector<std::uint8_t>>("bytes");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<bool>("flipMirrorSwap");
+        QTest::addColumn<int>("mips"); // with unknown and bits, the header panel a window would show
+        QTest::addColumn<int>("unknown");
+        QTest::addColumn<int>("bits");
+        auto palette = texHeader(4, 4, 1, 1, 5, 6);
+        for (int i = 0; i < 1024 + 16; ++i)
+            palette.push_back(patternByte(static_cast<std::size_t>(i)));
+        QTest::newRow("tga32 to tex") << "a.tga" << tgaFile(5, 3, 32, 8) << QStringList{"--to", "tex"} << "a.tex"
+                                      << false << 1 << 0 << 0;
+        QTest::newRow("tex18 to tga by -o's name, flipped, mirrored, red and blue exchanged")
+            << "b.tex" << rgba18(4, -2, 77) << QStringList{"--flip", "--mirror", "--channels", "B,G,R,A"} << "b.tga"
+            << true << 0 << 0 << 0;
+        QTest::newRow("tex1 to tex keeps the source's unknown") << "c.TEX" << palette
+                                                                << QStringList{"--mips", "3", "--bits", "-9"}
+                                                                << "out.tex" << false << 3 << 5 << -9;
+        QTest::newRow("tga24 to tga") << "d.tga" << tgaFile(2, 7, 24, 0) << QStringList{}
+                                                               << "d2.tga" << false << 0 << 0 << 0;
+    }
+
+    void convertsAsTheWindowSaves()
+    {
+        QFETCH(QString, input);
+        QFETCH(std::vector<std::uint8_t>, bytes);
+        QFETCH(QStringList, options);
+        QFETCH(QString, output);
+        QFETCH(bool, flipMirrorSwap);
+        writeTestFile(dir, input, bytes);
+        const Run run = vtt(QStringList{"convert", "-o", output} + options + QStringList{input});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.status, 0);
+
+        auto doc = openImage(path(input).toStdString(), formatForPath(input.toStdString()), ImageDocument{});
+        QVERIFY(doc.ok());
+        if (flipMirrorSwap) {
+            flipImage(doc.value());
+            mirrorImage(doc.value());
+            const ChannelMapping redBlue{{Channel::Blue, Channel::Green, Channel::Red, Channel::Alpha}};
+            QVERIFY(switchChannels(doc.value(), redBlue));
+        }
+        QFETCH(int, mips);
+        QFETCH(int, unknown);
+        QFETCH(int, bits);
+        const TexPanelValues panel{std::int16_t(mips), std::int16_t(unknown), bits};
+        auto expected = encodeImage(doc.value(), output.toStdString(), formatForPath(output.toStdString()), panel);
+        QVERIFY(expected.ok());
+        const auto& want = expected.value().bytes;
+        QCOMPARE(read(output), QByteArray(reinterpret_cast<const char*>(want.data()), qsizetype(want.size())));
+    }
+
+    void eachFileSucceedsOrFailsOnItsOwn()
+    {
+        writeTestFile(dir, "good1.tga", tgaFile(4, 4, 32, 0));
+        const auto good = tgaFile(4, 4, 24, 0);
+        writeTestFile(dir, "bad.tga", std::vector<std::uint8_t>(good.begin(), good.begin() + 30));
+        writeTestFile(dir, "good2.tga", good);
+        auto type15 = texHeader(1, 1, 15);
+        appendRepeated(type15, 65, 0);
+        writeTestFile(dir, "type15.tex", type15);
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        writeTestFile(dir, "sub/good1.tga", good);
+        const Run run = vtt({"convert", "--to", "tex", "--out-dir", "out", "-j", "3", "good1.tga", "bad.tga",
+                             "missing.tga", "good2.tga", "type15.tex", "sub/good1.tga"});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(QDir(path("out")).entryList(QDir::Files | QDir::Hidden), (QStringList{"good1.tex", "good2.tex"}));
+        const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        for (const char* named : {"vtt: bad.tga: ", "vtt: missing.tga: ", "vtt: sub/good1.tga: out/good1.tex",
+                                  "vtt: type15.tex: cannot write out/type15.tex as TEX type 15: \"Samma sak här\""})
+            QVERIFY2(run.err.contains(QString::fromUtf8(named)), qPrintable(run.err));
+        QCOMPARE(read("out/good2.tex").size(), 14 + 48); // type 17, one level
+    }
+
+    void replacesAnExistingOutputOnlyWithForce()
+    {
+        writeTestFile(dir, "a.tga", tgaFile(2, 2, 32, 0));
+        writeTestFile(dir, "a.tex", {'o', 'l', 'd'});
+        const Run refused = vtt({"convert", "-o", "a.tex", "a.tga"});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains("a.tex already exists"), qPrintable(refused.err));
+        QCOMPARE(read("a.tex"), QByteArray("old"));
+        QCOMPARE(vtt({"convert", "--force", "-o", "a.tex", "a.tga"}).status, 0);
+        QCOMPARE(read("a.tex").size(), 14 + 16);
+    }
+
+    void usageErrorsDoNothing_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no command") << QStringList{};
+        QTest::newRow("unknown command") << QStringList{"frob", "a.tga"};
+        QTest::newRow("no output") << QStringList{"convert", "--to", "tex", "a.tga"};
+        QTest::newRow("-o with two inputs") << QStringList{"convert", "-o", "x.tex", "a.tga", "a.tga"};
+        QTest::newRow("format not decided") << QStringList{"convert", "--out-dir", "x", "a.tga"};
+        QTest::newRow("bad --to") << QStringList{"convert", "--to", "png", "--out-dir", "x", "a.tga"};
+        QTest::newRow("mips out of range") << QStringList{"convert", "--mips", "40000", "-o", "x.tex", "a.tga"};
+        QTest::newRow("three channels") << QStringList{"convert", "--channels", "B,G,R", "-o", "x.tex", "a.tga"};
+        QTest::newRow("no threads") << QStringList{"convert", "-j", "0", "-o", "x.tex", "a.tga"};
+        QTest::newRow("info without files") << QStringList{"info", "--json"};
+    }
+
+    void usageErrorsDoNothing()
+    {
+        QFETCH(QStringList, args);
+        writeTestFile(dir, "a.tga", tgaFile(2, 2, 32, 0));
+        const Run run = vtt(args);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains("usage: vtt"), qPrintable(run.err));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"a.tga"});
+    }
+
+    void infoPrintsOneJsonObjectPerFile()
+    {
+        const QString name = QString::fromUtf8("q\"\xc3\xa9\t.tex");
+        writeTestFile(dir, name, rgba18(3, -1, 70000));
+        const Run run = vtt({"info", "--json", name, "missing.tga"});
+        QCOMPARE(run.status, 1);
+        const QList<QByteArray> lines = run.out.split('\n');
+        QCOMPARE(lines.size(), 3);
+        const QJsonObject info = QJsonDocument::fromJson(lines[0]).object();
+        QCOMPARE(info["file"].toString(), name);
+        QCOMPARE(info["format"].toString(), "tex");
+        QCOMPARE(info["width"].toInt() * 10 + info["height"].toInt(), 32);
+        QCOMPARE(info["depth"].toInt(), 32);
+        QCOMPARE(info["mips"].toInt(), 3);
+        QCOMPARE(info["tex"].toObject()["bits"].toInt(), 70000);
+        QCOMPARE(QJsonDocument::fromJson(lines[1]).object()["error"].toString(), "the file does not exist");
+    }
+};
+
+QTEST_GUILESS_MAIN(VttTest)
+#include "test_vtt.moc"
