@@ -68,7 +68,7 @@ lines = [
 misses = []
 for name, b in rows.items():
     group, _, rest = name.partition("/")
-    if group in ("memcpy", "memcpy-fresh", "stb", "qt"):
+    if group in ("memcpy", "memcpy-fresh", "stb", "qt", "open-baseline"):
         continue
     case, _, side = rest.rpartition("/")
     t = micros(b)
@@ -83,6 +83,15 @@ for name, b in rows.items():
         stb = micros(rows.get(f"stb/{case}/{side}", {"error_occurred": True}))
         qt = micros(rows.get(f"qt/{case}/{side}", {"error_occurred": True}))
     verdict = "—"
+    if group == "open":
+        # The whole command within 1.5 x reading the file plus a copy of the
+        # image into a new block.
+        base = micros(rows.get(f"open-baseline/{rest}", {"error_occurred": True}))
+        ok = base is not None and t <= 1.5 * base
+        verdict = "met" if ok else "missed"
+        verdict += f" ({t / base:.2f}× reading + copy)" if base else ""
+        if not ok:
+            misses.append(f"open {case} {side}: {verdict}")
     if group in goal_groups:
         fresh_base = group != "redraw" and side.isdigit() and int(side) >= FRESH_FROM
         base, base_name = (f, "memcpy into new block") if fresh_base else (m, "memcpy")
