@@ -202,7 +202,7 @@ void convertAll(const ConvertOptions& options, std::vector<Job>& jobs, Progress&
 // One flush per file system holding staged files makes them all durable at
 // the cost of one; only then does each take its target's place, and one
 // flush per folder makes those renames durable.
-void commitAll(std::vector<Job>& jobs, Progress& progress)
+void commitAll(std::vector<Job>& jobs, Progress& progress, bool force)
 {
     std::map<dev_t, std::vector<Job*>> byFileSystem;
     for (Job& job : jobs) {
@@ -219,7 +219,7 @@ void commitAll(std::vector<Job>& jobs, Progress& progress)
         for (Job* job : staged) {
             if (problem) {
                 fail(*job, "cannot write " + job->output + ": " + *problem, progress);
-            } else if (auto notReplaced = job->staged->commit()) {
+            } else if (auto notReplaced = job->staged->commit(force)) {
                 fail(*job, "cannot write " + job->output + ": " + *notReplaced, progress);
             } else {
                 folders.insert(folderOf(job->staged->target()));
@@ -272,7 +272,7 @@ int runConvert(const ConvertOptions& options)
         std::fputs("vtt: interrupted; no file was written\n", stderr);
         return 130;
     }
-    commitAll(jobs, progress);
+    commitAll(jobs, progress, options.force);
 
     const auto failed = static_cast<std::size_t>(
         std::count_if(jobs.begin(), jobs.end(), [](const Job& job) { return job.failed; }));

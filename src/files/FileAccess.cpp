@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -180,10 +181,20 @@ StagedFile::~StagedFile()
         ::unlink(temporary_.c_str());
 }
 
-std::optional<std::string> StagedFile::commit()
+std::optional<std::string> StagedFile::commit(bool replaceExisting)
 {
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0)
-        return "it could not be replaced (" + systemError(errno) + ")";
+    int result = replaceExisting ? ::rename(temporary_.c_str(), target_.c_str())
+                                 : ::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE);
+    if (result != 0 && !replaceExisting && errno == EINVAL) {
+        // A file system without the exclusive rename: a hard link refuses an
+        // existing name just as well.
+        result = ::link(temporary_.c_str(), target_.c_str());
+        if (result == 0)
+            ::unlink(temporary_.c_str());
+    }
+    if (result != 0)
+        return errno == EEXIST && !replaceExisting ? std::string("it already exists")
+                                                   : "it could not be replaced (" + systemError(errno) + ")";
     temporary_.clear();
     return std::nullopt;
 }

@@ -38,8 +38,10 @@ public:
     StagedFile(const StagedFile&) = delete;
     ~StagedFile(); // removes the temporary file unless it was committed
 
-    // Puts the temporary file in the target's place in one step.
-    std::optional<std::string> commit();
+    // Puts the temporary file in the target's place in one step. Without
+    // `replaceExisting`, a file that appeared there meanwhile is kept and the
+    // commit fails.
+    std::optional<std::string> commit(bool replaceExisting = true);
     const std::string& target() const { return target_; }
     const std::string& temporary() const { return temporary_; }
 

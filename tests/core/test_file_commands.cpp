@@ -82,6 +82,19 @@ private slots:
         QCOMPARE(WEXITSTATUS(status), 0);
     }
 
+    void commitWithoutReplacingKeepsAFileThatAppeared()
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("out.tex").toStdString();
+        auto staged = StagedFile::stage(path, std::vector<std::uint8_t>(10, 1), false);
+        QVERIFY(staged.ok());
+        writeBytes(path, {9});
+        QCOMPARE(staged.value().commit(false).value_or(""), std::string("it already exists"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // until the staged file goes
+        QVERIFY(!staged.value().commit(true));
+        QCOMPARE(QFile(QString::fromStdString(path)).size(), 10);
+    }
+
     void fileThatChangesWhileReadIsRefused_data()
     {
         QTest::addColumn<int>("sizeWhenOpened");
