@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "document/PixelArray.h"
+
 namespace vtt {
 
 using Bytes = std::span<const std::uint8_t>;
@@ -91,7 +93,7 @@ std::int32_t s32At(std::span<const std::uint8_t, N> b)
 // Appends little-endian values to a growing buffer.
 class ByteWriter {
 public:
-    explicit ByteWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+    explicit ByteWriter(PixelArray& out) : out_(out) {}
 
     void u8(std::uint8_t v) { out_.push_back(v); }
     void s16(std::int16_t v)
@@ -116,7 +118,7 @@ public:
     }
 
 private:
-    std::vector<std::uint8_t>& out_;
+    PixelArray& out_;
 };
 
 } // namespace vtt

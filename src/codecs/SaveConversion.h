@@ -40,7 +40,7 @@ SaveChanges saveChangesFor(const ImageDocument& doc, SaveFormat format, const Te
 void applySaveChanges(ImageDocument& doc, const SaveChanges& changes);
 
 struct EncodedFile {
-    std::vector<std::uint8_t> bytes;
+    PixelArray bytes;
     SaveChanges changes;
 };
 

@@ -40,7 +40,7 @@ void writeHeader(ByteWriter& out, const ImageDocument& doc, const TexHeader& hea
 // one before it, in place in the output, so no level is held twice. The
 // output is reserved for the whole file beforehand, so growing it never
 // moves it.
-void appendLevels(std::vector<std::uint8_t>& file, const ImageDocument& doc, mip::LevelSize size, int levels,
+void appendLevels(PixelArray& file, const ImageDocument& doc, mip::LevelSize size, int levels,
                   int channels)
 {
     const std::size_t n = size.pixels();
@@ -108,7 +108,7 @@ WriteResult writeTex(const ImageDocument& doc, const TexHeader& header)
         mip::chainPixels(full.width, full.height, levels) * static_cast<std::size_t>(channels);
     const std::size_t total = tex::HeaderSize + (indexed ? tex::Palette256Size : 0) + bodyBytes;
 
-    std::vector<std::uint8_t> file;
+    PixelArray file;
     if (WriteError error; !reserveOutput(file, total, full.width, full.height, error))
         return error;
     ByteWriter out(file);

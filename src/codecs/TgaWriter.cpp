@@ -71,7 +71,7 @@ WriteResult writeTga(const ImageDocument& doc, std::uint8_t depth)
     const std::size_t pixelSize = depth / 8;
     const std::size_t mapBytes = depth == PaletteDepth ? PaletteEntries * MapEntrySize : 0;
     const std::size_t total = tga::HeaderSize + mapBytes + n * pixelSize;
-    std::vector<std::uint8_t> file;
+    PixelArray file;
     if (WriteError error; !reserveOutput(file, total, width, height, error))
         return error;
     ByteWriter out(file);

@@ -26,13 +26,13 @@ struct WriteError {
 };
 
 // The complete file contents, or why there are none.
-using WriteResult = Result<std::vector<std::uint8_t>, WriteError>;
+using WriteResult = Result<PixelArray, WriteError>;
 
 inline WriteError unwritable(std::string detail) { return WriteError{WriteFailure::Unwritable, std::move(detail)}; }
 
 // Reserves the whole output of a width x height image once; false when
 // memory cannot hold it, with `error` saying so.
-inline bool reserveOutput(std::vector<std::uint8_t>& file, std::size_t total, std::size_t width, std::size_t height,
+inline bool reserveOutput(PixelArray& file, std::size_t total, std::size_t width, std::size_t height,
                           WriteError& error)
 {
     try {

@@ -93,7 +93,7 @@ private slots:
         doc.Palette[4 * 9 + 3] = 40;
         const auto r = encodeForSave(doc, SaveFormat::Tex, {std::int16_t(mips), 0, 0});
         QVERIFY(r.ok());
-        const ByteVector& out = r.value().bytes;
+        const ByteVector out(r.value().bytes.begin(), r.value().bytes.end());
         QCOMPARE(int(out.size()), size);
         QCOMPARE(std::int16_t(out[6] | out[7] << 8), std::int16_t(mips));
         QCOMPARE(ByteVector(out.begin() + 14 + 36, out.begin() + 14 + 40), (ByteVector{10, 20, 30, 40}));
@@ -174,7 +174,7 @@ private slots:
         doc.Tex.Type = 15; // left over from an earlier TEX load
         const auto r = encodeForSave(doc, SaveFormat::Tex, {1, 9, 123456});
         QVERIFY(r.ok());
-        const ByteVector& out = r.value().bytes;
+        const ByteVector out(r.value().bytes.begin(), r.value().bytes.end());
         QCOMPARE(ByteVector(out.begin(), out.begin() + 14), texHeader(3, 2, std::int16_t(type), 1, 9, 123456));
         QCOMPARE(int(out.size()), 14 + bodySize);
         QCOMPARE(r.value().changes.Tex.Type, std::int16_t(type));

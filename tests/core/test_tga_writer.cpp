@@ -17,7 +17,8 @@ Q_DECLARE_METATYPE(ByteVector)
 
 namespace {
 
-ByteVector header(const ByteVector& file) { return ByteVector(file.begin(), file.begin() + 18); }
+template <class Array>
+ByteVector header(const Array& file) { return ByteVector(file.begin(), file.begin() + 18); }
 
 ImageDocument texDocument(int width, int height, std::int16_t type)
 {
