@@ -6,6 +6,7 @@
 #include "codecs/TexFormat.h"
 
 #include <cstddef>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -45,9 +46,11 @@ void appendLevels(PixelArray& file, const ImageDocument& doc, mip::LevelSize siz
 {
     const std::size_t n = size.pixels();
     if (channels == 1) {
-        file.insert(file.end(), doc.PixelIndices.begin(), doc.PixelIndices.begin() + static_cast<std::ptrdiff_t>(n));
+        if (n > 0) // a plain copy, not element by element; an empty array may have no data at all
+            std::memcpy(ByteWriter(file).grow(n), doc.PixelIndices.data(), n);
     } else if (channels == 4) {
-        file.insert(file.end(), doc.PixelBytes.begin(), doc.PixelBytes.begin() + static_cast<std::ptrdiff_t>(4 * n));
+        if (n > 0)
+            std::memcpy(ByteWriter(file).grow(4 * n), doc.PixelBytes.data(), 4 * n);
     } else {
         packing::toRgb(doc.PixelBytes.data(), ByteWriter(file).grow(3 * n), n);
     }

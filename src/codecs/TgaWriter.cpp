@@ -5,6 +5,7 @@
 #include "codecs/TgaFormat.h"
 
 #include <cstddef>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -84,7 +85,8 @@ WriteResult writeTga(const ImageDocument& doc, std::uint8_t depth)
             map[1] = doc.Palette[4 * e + 1];
             map[2] = doc.Palette[4 * e + 0];
         }
-        file.insert(file.end(), doc.PixelIndices.begin(), doc.PixelIndices.begin() + static_cast<std::ptrdiff_t>(n));
+        if (n > 0) // a plain copy, not element by element; an empty array may have no data at all
+            std::memcpy(out.grow(n), doc.PixelIndices.data(), n);
         return file;
     }
 
