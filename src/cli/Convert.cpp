@@ -59,12 +59,6 @@ struct Job {
     std::optional<StagedFile> staged;
 };
 
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The input's name without its folder and extension, with the new extension,
 // in the output folder.
 std::string outputNameFor(const std::string& input, const std::string& folder, FileFormat to)
@@ -226,13 +220,8 @@ void commitAll(std::vector<Job>& jobs, Progress& progress, bool force)
             }
         }
     }
-    for (const std::string& folder : folders) {
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
-    }
+    for (const std::string& folder : folders)
+        flushFolder(folder);
 }
 
 } // namespace

@@ -264,12 +264,9 @@ std::string decode(Format format, ByteReader& in, bool rle, const RowMap& map, s
 // Rows stored right to left are turned round once decoded.
 void reverseRows(std::uint8_t* base, std::size_t width, std::size_t rows, std::size_t pixelSize)
 {
-    for (std::size_t r = 0; r < rows; ++r) {
-        std::uint8_t* left = base + r * width * pixelSize;
-        std::uint8_t* right = left + (width - 1) * pixelSize;
-        for (; left < right; left += pixelSize, right -= pixelSize)
-            std::swap_ranges(left, left + pixelSize, right);
-    }
+    const auto reverse = kernels::active().reverse; // the same row reversal as Mirror
+    for (std::size_t r = 0; r < rows; ++r)
+        reverse(base + r * width * pixelSize, width, static_cast<int>(pixelSize));
 }
 
 enum class Kind { ColourMapped, TrueColour, Grey };

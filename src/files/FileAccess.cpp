@@ -39,14 +39,6 @@ private:
     int fd_;
 };
 
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The file a path finally names, following symbolic links (also dangling
 // ones, whose target is then created).
 std::string resolveLinks(std::string path)
@@ -84,6 +76,21 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error)
 }
 
 } // namespace
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void flushFolder(const std::string& folder)
+{
+    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0)
+        ::fsync(fd.get());
+}
 
 FileBytes readOpenedFile(int fd, std::uint64_t sizeWhenOpened)
 {
@@ -206,10 +213,7 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::spa
         return staged.error();
     if (auto problem = staged.value().commit())
         return problem;
-    // The rename itself is made durable with its folder.
-    Descriptor folder(::open(folderOf(staged.value().target()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0)
-        ::fsync(folder.get());
+    flushFolder(folderOf(staged.value().target())); // the rename itself is made durable with its folder
     return std::nullopt;
 }
 

@@ -57,6 +57,13 @@ private:
 // contents and no temporary file is left. Returns the problem, if any.
 std::optional<std::string> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// The folder a path names its file in ("." for a bare name).
+std::string folderOf(const std::string& path);
+
+// Makes the renames in `folder` durable; best effort, as a folder that
+// cannot be opened has nothing of ours to flush.
+void flushFolder(const std::string& folder);
+
 // Flushes everything written to the file system that holds `path`, for
 // committing many staged files after one flush.
 std::optional<std::string> flushFileSystemOf(const std::string& path);
