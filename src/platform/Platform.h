@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,9 @@ inline QStringList fileFilters()
     return {QStringLiteral("Tex Files (*.tex)"), QStringLiteral("Tga Files (*.tga)")};
 }
 constexpr int TexFilterIndex = 1;
+
+// The answers of the unsaved-changes question.
+enum class SaveAnswer { Save, Discard, Cancel };
 
 struct FileChoice {
     QString path;
@@ -43,6 +47,15 @@ public:
 
     // Modal. An empty title means the program's title.
     virtual void messageBox(QWidget* parent, const QString& text, MessageStyle style, const QString& title = {}) = 0;
+
+    // Modal questions: Save / Discard / Cancel, and Yes / No (true = Yes).
+    virtual SaveAnswer askSaveChanges(QWidget* parent, const QString& text) = 0;
+    virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+
+    // The desktop's settings store (window place, recent files). A missing
+    // key reads as an invalid QVariant.
+    virtual QVariant setting(const QString& key) const = 0;
+    virtual void setSetting(const QString& key, const QVariant& value) = 0;
 
     // Ends the program at once: every window closes without a question.
     virtual void endProgram() = 0;

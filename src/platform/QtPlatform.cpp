@@ -6,6 +6,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QSettings>
 
 namespace vtt {
 
@@ -51,6 +52,42 @@ void QtPlatform::messageBox(QWidget* parent, const QString& text, MessageStyle s
     }
     box.exec();
 }
+
+SaveAnswer QtPlatform::askSaveChanges(QWidget* parent, const QString& text)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(ProgramTitle);
+    box.setIcon(QMessageBox::Warning);
+    box.setText(text);
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveAnswer::Save;
+    case QMessageBox::Discard: return SaveAnswer::Discard;
+    default: return SaveAnswer::Cancel;
+    }
+}
+
+bool QtPlatform::askYesNo(QWidget* parent, const QString& text)
+{
+    return QMessageBox::question(parent, ProgramTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+// One store per user and program: ~/.config/Vellicor/Vellicor Texture Tool.conf
+// on Linux (XDG_CONFIG_HOME is honoured, which keeps scripted runs away from
+// the user's own).
+static QSettings& store()
+{
+    static QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Vellicor"),
+                              QStringLiteral("Vellicor Texture Tool"));
+    return settings;
+}
+
+QVariant QtPlatform::setting(const QString& key) const { return store().value(key); }
+
+void QtPlatform::setSetting(const QString& key, const QVariant& value) { store().setValue(key, value); }
 
 void QtPlatform::endProgram()
 {

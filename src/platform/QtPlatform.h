@@ -9,6 +9,10 @@ class QtPlatform : public Platform {
 public:
     std::optional<std::int32_t> pickColour(QWidget* parent, std::int32_t start) override;
     void messageBox(QWidget* parent, const QString& text, MessageStyle style, const QString& title = {}) override;
+    SaveAnswer askSaveChanges(QWidget* parent, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& text) override;
+    QVariant setting(const QString& key) const override;
+    void setSetting(const QString& key, const QVariant& value) override;
     void endProgram() override;
 
 protected:

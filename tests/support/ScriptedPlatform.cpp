@@ -31,4 +31,24 @@ void ScriptedPlatform::messageBox(QWidget*, const QString& text, MessageStyle st
     messages.push_back(RecordedMessage{text, style, titleOrProgram(title)});
 }
 
+SaveAnswer ScriptedPlatform::askSaveChanges(QWidget*, const QString& text)
+{
+    questions.push_back(text);
+    if (saveAnswers.empty())
+        return SaveAnswer::Cancel;
+    const SaveAnswer answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+bool ScriptedPlatform::askYesNo(QWidget*, const QString& text)
+{
+    questions.push_back(text);
+    if (yesNoAnswers.empty())
+        return false;
+    const bool answer = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return answer;
+}
+
 } // namespace vtt::testing

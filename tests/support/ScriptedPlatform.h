@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include <QMap>
+
 #include <deque>
 #include <vector>
 
@@ -25,11 +27,22 @@ public:
     std::optional<std::int32_t> pickColour(QWidget* parent, std::int32_t start) override;
     void messageBox(QWidget* parent, const QString& text, MessageStyle style, const QString& title = {}) override;
     void endProgram() override { ++endRequests; }
+    // Questions are answered from queues too: an empty queue answers Cancel / No.
+    SaveAnswer askSaveChanges(QWidget* parent, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& text) override;
+    // An in-memory settings store: tests never touch the user's own.
+    QVariant setting(const QString& key) const override { return settings.value(key); }
+    void setSetting(const QString& key, const QVariant& value) override { settings.insert(key, value); }
 
     std::deque<std::optional<FileChoice>> fileAnswers;
     std::deque<std::optional<std::int32_t>> colourAnswers;
 
+    std::deque<SaveAnswer> saveAnswers;
+    std::deque<bool> yesNoAnswers;
+    QMap<QString, QVariant> settings;
+
     std::vector<RecordedMessage> messages;
+    std::vector<QString> questions; // every question asked, in order
     std::vector<FileChoice> fileDialogStarts; // state each file dialog opened with
     std::vector<bool> fileDialogWasSave;
     std::vector<std::int32_t> colourStarts;
