@@ -82,7 +82,8 @@ std::optional<std::string> parseTexPanel(const std::string& mips, const std::str
     return parseBox(bits, "Bits", values.bits);
 }
 
-Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat format, const ImageDocument& previous)
+Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat format, const ImageDocument& previous,
+                                           FileSnapshot* keep)
 {
     FileBytes file = readWholeFile(path);
     if (!file.ok())
@@ -98,6 +99,8 @@ Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat f
             return openProblem(path, error.detail);
         }
         read.value().FileName = path;
+        if (keep)
+            *keep = FileSnapshot{std::move(file.value()), format};
         return std::move(read.value());
     } catch (const std::bad_alloc&) {
         // The readers refuse what they cannot allocate; this catches the rest.
@@ -123,13 +126,15 @@ Result<EncodedFile, FileError> encodeImage(const ImageDocument& doc, const std::
 }
 
 Result<SaveChanges, FileError> saveImage(const ImageDocument& doc, const std::string& path, FileFormat format,
-                                         const TexPanelValues& panel)
+                                         const TexPanelValues& panel, FileSnapshot* keep)
 {
     auto encoded = encodeImage(doc, path, format, panel);
     if (!encoded.ok())
         return encoded.error();
     if (auto problem = writeFileAtomically(path, encoded.value().bytes))
         return saveProblem(path, *problem);
+    if (keep)
+        *keep = FileSnapshot{std::move(encoded.value().bytes), format};
     return encoded.value().changes;
 }
 

@@ -33,17 +33,28 @@ struct FileError {
     std::string detail;  // the problem alone
 };
 
+// A file's bytes as last read or written, with the format they were read or
+// written as: what the window shows of the file itself.
+struct FileSnapshot {
+    PixelArray bytes;
+    FileFormat format = FileFormat::Tex;
+};
+
 // Reads the file at `path` as `format` into a new document; `previous` gives
 // what a load keeps (palette entries a file does not define, the other
 // format's header). The new document's FileName is `path`. Nothing is
 // changed on failure: the caller still has its document.
-Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat format, const ImageDocument& previous);
+// When `keep` is given, a successful open hands it the bytes it read (no
+// second copy).
+Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat format, const ImageDocument& previous,
+                                           FileSnapshot* keep = nullptr);
 
 // Writes `doc` as `format` to `path`, replacing any file there atomically,
 // and returns what the save changes in the document; the caller applies
 // that (applySaveChanges) only now that the file is written.
+// When `keep` is given, a successful save hands it the bytes written.
 Result<SaveChanges, FileError> saveImage(const ImageDocument& doc, const std::string& path, FileFormat format,
-                                         const TexPanelValues& panel);
+                                         const TexPanelValues& panel, FileSnapshot* keep = nullptr);
 
 // The file a save of `doc` as `format` would write, with its changes; the
 // same bytes saveImage writes.

@@ -6,16 +6,17 @@
 
 namespace vtt {
 
-void saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel)
+bool saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel,
+                  FileSnapshot* written)
 {
     const std::optional<FileChoice> choice = platform.showSave(parent);
     if (!choice)
-        return;
+        return false;
     const std::string path = QFile::encodeName(choice->path).toStdString();
-    doc.FileName = path;
     const FileFormat format = choice->filterIndex == TexFilterIndex ? FileFormat::Tex : FileFormat::Tga;
     const auto fail = [&](const std::string& message, MessageStyle style) {
         platform.messageBox(parent, QString::fromStdString(message), style);
+        return false;
     };
 
     // Only a TEX file carries these boxes, so only a TEX save is refused
@@ -27,11 +28,15 @@ void saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const
             return fail(cannotSave(path, *problem), MessageStyle::Stop);
     }
 
-    const auto saved = saveImage(doc, path, format, values);
+    const auto saved = saveImage(doc, path, format, values, written);
     if (!saved.ok())
         return fail(saved.error().message,
                     saved.error().kind == FileFailure::TexTypeMessage ? MessageStyle::Plain : MessageStyle::Stop);
+    // The document takes the new name only with the file: a failed save
+    // leaves it named after the file it still matches.
+    doc.FileName = path;
     applySaveChanges(doc, saved.value());
+    return true;
 }
 
 } // namespace vtt

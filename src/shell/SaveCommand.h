@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/ImageDocument.h"
+#include "files/FileCommands.h"
 #include "platform/Platform.h"
 
 #include <QString>
@@ -17,6 +18,8 @@ struct HeaderPanelTexts {
 };
 
 // The whole Save command: dialog, conversion, whole-file write, messages.
-void saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel);
+// True when a file was written; `written` then holds its bytes.
+bool saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel,
+                  FileSnapshot* written = nullptr);
 
 } // namespace vtt

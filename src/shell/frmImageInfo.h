@@ -1,14 +1,26 @@
 #pragma once
 
+#include "files/ImageFacts.h"
+
 #include <QWidget>
+
+class QFormLayout;
 
 namespace vtt {
 
-// The "Image Information" window: designed, but empty, and no command opens it.
+// The "Image Information" window: what a modder asks about the document,
+// one line of label and value each, refilled whenever the document changes.
 class frmImageInfo : public QWidget {
     Q_OBJECT
 public:
     explicit frmImageInfo(QWidget* parent = nullptr);
+
+    void showFacts(const FactLines& facts);
+    // The lines shown, "Label: value" each.
+    QStringList shownFacts() const;
+
+private:
+    QFormLayout* form_ = nullptr;
 };
 
 } // namespace vtt

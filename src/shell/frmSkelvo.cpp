@@ -2,10 +2,14 @@
 
 #include "files/FileCommands.h"
 #include "operations/FlipMirror.h"
+#include "shell/frmImageInfo.h"
 #include "shell/frmSwitchRGBA.h"
 #include "palette/frmPallet.h"
 #include "shell/Pictures.h"
 #include "shell/SaveCommand.h"
+#include "codecs/MipLevels.h"
+#include "files/ImageFacts.h"
+#include "widgets/LineView.h"
 #include "widgets/TabControl.h"
 #include "widgets/Twips.h"
 #include "view/PictureArea.h"
@@ -16,12 +20,14 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QToolBar>
@@ -54,13 +60,28 @@ constexpr ToolbarButton ToolbarButtons[] = {
 };
 
 // The client area asks for its design size, so the window opens with
-// exactly that much room below the menu bar; it stays resizable, and the
-// controls keep their places when it is resized.
+// exactly that much room below the menu bar; it never gets smaller, and
+// what it has beyond that goes to the controls that grow.
 class ClientArea : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit ClientArea(QWidget* parent, std::function<void(QSize)> resized)
+        : QWidget(parent), resized_(std::move(resized))
+    {
+        setMinimumSize(sizeHint());
+    }
     QSize sizeHint() const override { return {twips(ClientWidth), twips(ClientHeight)}; }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { resized_(size()); }
+
+private:
+    std::function<void(QSize)> resized_;
 };
+
+// The window's place in the settings store: its normal geometry and
+// whether it was maximized.
+const QString PlaceKey = QStringLiteral("mainWindow/geometry");
+const QString MaximizedKey = QStringLiteral("mainWindow/maximized");
 
 template <typename W>
 W* placed(W* widget, const char* name, QRect geometry)
@@ -74,7 +95,7 @@ W* placed(W* widget, const char* name, QRect geometry)
 
 frmSkelvo::frmSkelvo(ImageDocument& doc, Platform& platform, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                              | Qt::WindowCloseButtonHint),
+                              | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       doc_(doc), platform_(platform)
 {
     setObjectName(QStringLiteral("frmSkelvo"));
@@ -83,7 +104,9 @@ frmSkelvo::frmSkelvo(ImageDocument& doc, Platform& platform, QWidget* parent)
     buildMenus();
     buildClientArea();
     buildToolbar();
+    buildViewMenu();
     setAcceptDrops(true);
+    restorePlace();
 }
 
 frmSkelvo::~frmSkelvo()
@@ -91,11 +114,14 @@ frmSkelvo::~frmSkelvo()
     // The tool windows have no owner; they go with the main window.
     delete pallet_;
     delete switcher_;
+    delete info_;
 }
 
 frmPallet* frmSkelvo::palletWindow() const { return pallet_; }
 
 frmSwitchRGBA* frmSkelvo::switchWindow() const { return switcher_; }
+
+frmImageInfo* frmSkelvo::infoWindow() const { return info_; }
 
 QAction* frmSkelvo::menuAction(const QString& objectName) const { return findChild<QAction*>(objectName); }
 
@@ -165,7 +191,7 @@ void frmSkelvo::buildToolbar()
 
 void frmSkelvo::buildClientArea()
 {
-    auto* client = new ClientArea(this);
+    auto* client = new ClientArea(this, [this](QSize size) { growClient(size); });
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
@@ -215,8 +241,13 @@ void frmSkelvo::buildClientArea()
     VScroll1_->setValue(0);
     connect(VScroll1_, &QScrollBar::valueChanged, this, [this](int negated) { VScroll1_Change(-negated); });
 
-    txtHexDump_ = placed(new QPlainTextEdit(hexPage), "txtHexDump", twipsRect(120, 480, 3855, 3855));
-    txtHexDump_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtHexDump_ = placed(new LineView(hexPage), "txtHexDump", twipsRect(120, 480, 3855, 3855));
+    txtHexDump_->setAccessibleName(QStringLiteral("Image Hex Dump"));
+    picImage_->setAccessibleName(QStringLiteral("Image View"));
+    growing_ = {{SSTab1_, SSTab1_->geometry()},
+                {picImage_, picImage_->geometry()},
+                {Frame1_, Frame1_->geometry()},
+                {txtHexDump_, txtHexDump_->geometry()}};
 
     // Keyboard focus by tab index: the tab strip, the picture, the hex dump,
     // then the header boxes. Toolbar buttons take no focus, as usual for a
@@ -231,6 +262,94 @@ void frmSkelvo::buildClientArea()
     setTabOrder(txtMips_, txtUnknown_);
     setTabOrder(txtUnknown_, txtBits_);
 }
+
+void frmSkelvo::growClient(QSize client)
+{
+    const QSize extra = (client - QSize(twips(ClientWidth), twips(ClientHeight))).expandedTo(QSize(0, 0));
+    for (const auto& [widget, design] : growing_)
+        widget->setGeometry(QRect(design.topLeft(), design.size() + extra));
+}
+
+void frmSkelvo::restorePlace()
+{
+    const QRect place = platform_.setting(PlaceKey).toRect();
+    if (!place.isValid())
+        return;
+    // A place on a screen no longer there would hide the window.
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect seen = screen->availableGeometry().intersected(place);
+        onScreen = onScreen || (seen.width() >= 64 && seen.height() >= 32);
+    }
+    if (!onScreen)
+        return;
+    setGeometry(place);
+    if (platform_.setting(MaximizedKey).toBool())
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void frmSkelvo::savePlace()
+{
+    platform_.setSetting(PlaceKey, normalGeometry());
+    platform_.setSetting(MaximizedKey, isMaximized());
+}
+
+void frmSkelvo::updateTitle()
+{
+    if (doc_.FileName.empty())
+        setWindowTitle(ProgramTitle);
+    else
+        setWindowTitle(QFileInfo(QFile::decodeName(doc_.FileName.c_str())).fileName() + QStringLiteral(" - ")
+                       + ProgramTitle);
+}
+
+void frmSkelvo::fileChanged(FileSnapshot&& file)
+{
+    file_ = std::make_shared<const FileSnapshot>(std::move(file));
+    hex_ = HexDump(file_);
+    std::size_t widest = 80;
+    for (const std::string& line : hex_.headerLines())
+        widest = std::max(widest, line.size());
+    txtHexDump_->setLines(
+        hex_.lineCount(), [this](std::size_t i) { return QString::fromLatin1(hex_.line(i)); }, static_cast<int>(widest));
+    mipLevels_ = file_->format == FileFormat::Tex
+        ? std::max(1, wholeMipLevels(texMipLevels(Bytes(file_->bytes.data(), file_->bytes.size()))))
+        : 1;
+    mipLevel_ = 0;
+    levelDoc_ = ImageDocument{};
+    mnuNextMip_->setEnabled(mipLevels_ > 1);
+    mnuPreviousMip_->setEnabled(false);
+}
+
+void frmSkelvo::documentChanged()
+{
+    updateTitle();
+    if (info_)
+        info_->showFacts(describeImage(doc_, file_.get()));
+}
+
+void frmSkelvo::showMipLevel(int level)
+{
+    if (level < 0 || level >= mipLevels_)
+        return;
+    if (level > 0) {
+        auto read = readTexLevel(Bytes(file_->bytes.data(), file_->bytes.size()), doc_, level);
+        if (!read.ok())
+            return platform_.messageBox(this, QString::fromStdString(cannotOpen(doc_.FileName, read.error().detail)),
+                                        MessageStyle::Stop);
+        levelDoc_ = std::move(read.value());
+    } else {
+        levelDoc_ = ImageDocument{};
+    }
+    mipLevel_ = level;
+    picImage_->showLevel(level > 0 ? levelDoc_ : doc_, QStringLiteral("level %1").arg(level));
+    mnuNextMip_->setEnabled(level + 1 < mipLevels_);
+    mnuPreviousMip_->setEnabled(level > 0);
+}
+
+void frmSkelvo::mnuNextMip_Click() { showMipLevel(mipLevel_ + 1); }
+
+void frmSkelvo::mnuPreviousMip_Click() { showMipLevel(mipLevel_ - 1); }
 
 void frmSkelvo::showHeader()
 {
@@ -261,7 +380,8 @@ void frmSkelvo::openPath(const QString& path, FileFormat format)
 {
     // Decoded into a new document first: a file that cannot be read leaves
     // the open document, the header panel and the picture as they were.
-    auto opened = openImage(QFile::encodeName(path).toStdString(), format, doc_);
+    FileSnapshot bytes;
+    auto opened = openImage(QFile::encodeName(path).toStdString(), format, doc_, &bytes);
     if (!opened.ok()) {
         if (opened.error().kind == FileFailure::UnsupportedTexType)
             platform_.messageBox(this, UnsupportedTexMessage, MessageStyle::Stop, QStringLiteral("Error"));
@@ -272,17 +392,40 @@ void frmSkelvo::openPath(const QString& path, FileFormat format)
     doc_ = std::move(opened.value());
     if (format == FileFormat::Tex)
         showHeader();
+    fileChanged(std::move(bytes));
     picImage_->documentOpened(doc_);
+    documentChanged();
 }
 
 void frmSkelvo::mnuSave_Click()
 {
-    saveDocument(doc_, platform_, this, HeaderPanelTexts{txtMips_->text(), txtUnknown_->text(), txtBits_->text()});
+    // A save writes level 0, so that is what is shown.
+    if (mipLevel_ != 0)
+        showMipLevel(0);
+    FileSnapshot written;
+    if (!saveDocument(doc_, platform_, this, HeaderPanelTexts{txtMips_->text(), txtUnknown_->text(), txtBits_->text()},
+                      &written))
+        return;
+    fileChanged(std::move(written));
+    picImage_->drawDocument(doc_);
+    documentChanged();
 }
 
-void frmSkelvo::mnuExit_Click() { platform_.endProgram(); }
+void frmSkelvo::mnuExit_Click()
+{
+    savePlace();
+    platform_.endProgram();
+}
 
-void frmSkelvo::mnuInfo_Click() {}
+void frmSkelvo::mnuInfo_Click()
+{
+    if (!info_)
+        info_ = new frmImageInfo;
+    documentChanged();
+    info_->show();
+    info_->raise();
+    info_->activateWindow();
+}
 
 void frmSkelvo::mnuEditPallet_Click()
 {
@@ -350,7 +493,14 @@ void frmSkelvo::Toolbar1_ButtonClick(const QString& key)
 
 void frmSkelvo::VScroll1_Change(int value) { txtMips_->setText(QString::number(value)); }
 
-void frmSkelvo::cmdSave() { picImage_->drawDocument(doc_); }
+void frmSkelvo::cmdSave()
+{
+    // Edits apply to level 0, so it is shown again.
+    if (mipLevel_ != 0)
+        showMipLevel(0);
+    picImage_->drawDocument(doc_);
+    documentChanged();
+}
 
 void frmSkelvo::dragEnterEvent(QDragEnterEvent* event)
 {
@@ -376,6 +526,9 @@ void frmSkelvo::closeEvent(QCloseEvent* event)
         pallet_->close();
     if (switcher_)
         switcher_->close();
+    if (info_)
+        info_->close();
+    savePlace();
     event->accept();
     QCoreApplication::quit();
 }

@@ -2,23 +2,28 @@
 
 #include "document/ImageDocument.h"
 #include "files/FileCommands.h"
+#include "files/HexDump.h"
 #include "platform/Platform.h"
 #include "shell/Pictures.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+#include <vector>
+
 class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QScrollBar;
 class QToolBar;
 
 namespace vtt {
 
+class LineView;
 class PictureArea;
+class frmImageInfo;
 class TabControl;
 class frmPallet;
 class frmSwitchRGBA;
@@ -35,6 +40,12 @@ public:
     QAction* menuAction(const QString& objectName) const;
     frmPallet* palletWindow() const;
     frmSwitchRGBA* switchWindow() const;
+    frmImageInfo* infoWindow() const;
+    const HexDump& hexDump() const { return hex_; }
+    // The mip level shown (0 = the image itself) and how many the file
+    // holds whole.
+    int mipLevel() const { return mipLevel_; }
+    int mipLevelsOffered() const { return mipLevels_; }
 
     // Opens a file named on the command line or dropped on the window, read
     // as the format its name suggests; otherwise as File > Open.
@@ -55,6 +66,8 @@ public slots:
     void mnuAbout_Click();
     void Toolbar1_ButtonClick(const QString& key);
     void VScroll1_Change(int value);
+    void mnuNextMip_Click();
+    void mnuPreviousMip_Click();
     // The full redraw: clears the picture and draws the whole document.
     void cmdSave();
 
@@ -67,6 +80,19 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildClientArea();
+    void buildViewMenu();
+    // The controls that grow with the window take the design's size plus
+    // what the client area has beyond its design size.
+    void growClient(QSize client);
+    void restorePlace();
+    void savePlace();
+    // The title names the open file.
+    void updateTitle();
+    // The file as last read or written: hex dump, mip levels.
+    void fileChanged(FileSnapshot&& file);
+    // The document changed: the info window follows.
+    void documentChanged();
+    void showMipLevel(int level);
     void showHeader();
     // The open itself: a message on a bad file, which changes nothing.
     void openPath(const QString& path, FileFormat format);
@@ -85,11 +111,21 @@ private:
     QLineEdit* txtUnknown_ = nullptr;
     QLineEdit* txtBits_ = nullptr;
     QScrollBar* VScroll1_ = nullptr;
-    QPlainTextEdit* txtHexDump_ = nullptr;
+    LineView* txtHexDump_ = nullptr;
     ImageList ImageList1_;
+    std::vector<std::pair<QWidget*, QRect>> growing_;
+
+    std::shared_ptr<const FileSnapshot> file_;
+    HexDump hex_;
+    int mipLevel_ = 0;
+    int mipLevels_ = 1;
+    ImageDocument levelDoc_; // the mip level shown, when it is not level 0
+    QAction* mnuNextMip_ = nullptr;
+    QAction* mnuPreviousMip_ = nullptr;
 
     QPointer<frmPallet> pallet_;
     QPointer<frmSwitchRGBA> switcher_;
+    QPointer<frmImageInfo> info_;
 };
 
 } // namespace vtt

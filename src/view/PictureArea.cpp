@@ -42,13 +42,28 @@ void PictureArea::clearPicture()
 void PictureArea::drawDocument(const ImageDocument& doc)
 {
     doc_ = &doc;
-    changeView([] {});
+    readoutName_.clear();
+    changeView([] {}, true);
 }
 
 void PictureArea::documentOpened(const ImageDocument& doc)
 {
     doc_ = &doc;
+    readoutName_.clear();
     changeView([this] { view_.reset(); });
+}
+
+void PictureArea::showLevel(const ImageDocument& doc, const QString& readoutName)
+{
+    doc_ = &doc;
+    readoutName_ = readoutName;
+    changeView([] {}, true);
+}
+
+void PictureArea::setChannelMode(ChannelMode mode)
+{
+    mode_ = mode;
+    update();
 }
 
 void PictureArea::zoomIn()
@@ -63,7 +78,7 @@ void PictureArea::zoomOut()
 
 void PictureArea::fitToArea()
 {
-    changeView([this] { view_.fit(); });
+    changeView([this] { fitting_ = true; });
 }
 
 void PictureArea::actualSize()
@@ -74,12 +89,16 @@ void PictureArea::actualSize()
 // Runs `change` on a transform that knows the area's and the image's
 // current sizes, then schedules a paint.
 template <typename Change>
-void PictureArea::changeView(Change change)
+void PictureArea::changeView(Change change, bool keepsFit)
 {
     view_.setViewport(contentsRect().width(), contentsRect().height());
     const ImageExtent extent = doc_ ? extentOf(*doc_) : ImageExtent{};
     view_.setImage(extent.width, extent.height);
+    if (!keepsFit)
+        fitting_ = false;
     change();
+    if (fitting_)
+        view_.fit();
     update();
 }
 
@@ -91,7 +110,7 @@ void PictureArea::render(std::uint32_t* into, std::ptrdiff_t stride, QRect part)
             std::fill(into + y * stride, into + y * stride + part.width(), background);
         return;
     }
-    renderView(*doc_, view_, {part.left(), part.top(), part.width(), part.height()}, into, stride, background);
+    renderView(*doc_, view_, {part.left(), part.top(), part.width(), part.height()}, into, stride, background, mode_);
 }
 
 std::int32_t PictureArea::pixelAt(int x, int y) const
@@ -128,7 +147,7 @@ QString PictureArea::pixelText(int x, int y) const
                        .arg(p->alpha);
     if (p->paletteIndex >= 0)
         text += QStringLiteral(" (index %1)").arg(p->paletteIndex);
-    return text;
+    return readoutName_.isEmpty() ? text : readoutName_ + QStringLiteral(": ") + text;
 }
 
 QPoint PictureArea::pictureOf(QPointF widgetPos) const
@@ -177,8 +196,10 @@ void PictureArea::paintEvent(QPaintEvent* event)
 
 void PictureArea::resizeEvent(QResizeEvent* event)
 {
+    // Fitting keeps fitting; otherwise the image point at the top-left
+    // corner stays there.
     QFrame::resizeEvent(event);
-    changeView([] {});
+    changeView([] {}, true);
 }
 
 void PictureArea::mousePressEvent(QMouseEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/ImageDocument.h"
+#include "view/Render.h"
 #include "view/ViewTransform.h"
 
 #include <QFrame>
@@ -32,6 +33,16 @@ public:
     void drawDocument(const ImageDocument& doc);
     // A new document was opened: 1:1 from its top-left pixel, then drawn.
     void documentOpened(const ImageDocument& doc);
+    // Shows `doc` (another mip level of the same image) with the same pan,
+    // zoom and channels; `readoutName` starts the hover readout ("" for
+    // none).
+    void showLevel(const ImageDocument& doc, const QString& readoutName);
+
+    void setChannelMode(ChannelMode mode);
+    ChannelMode channelMode() const { return mode_; }
+    // After F the picture keeps fitting as the area changes, until the
+    // next pan or zoom.
+    bool fitting() const { return fitting_; }
 
     void zoomIn();
     void zoomOut();
@@ -58,8 +69,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Runs `change` on the view; any change but a redraw or a resize ends
+    // fit mode.
     template <typename Change>
-    void changeView(Change change);
+    void changeView(Change change, bool keepsFit = false);
     // Renders picture pixels `part` to `into`, rows `stride` words apart.
     void render(std::uint32_t* into, std::ptrdiff_t stride, QRect part) const;
     void turnWheel(const QWheelEvent* event);
@@ -68,6 +81,9 @@ private:
 
     const ImageDocument* doc_ = nullptr; // null: nothing shown
     ViewTransform view_;
+    ChannelMode mode_ = ChannelMode::Colour;
+    bool fitting_ = false;
+    QString readoutName_;
     QImage buffer_; // the visible part only, reused by every paint
     bool dragging_ = false;
     QPoint dragFrom_;

@@ -22,14 +22,28 @@ struct PictureRect {
     int left = 0, top = 0, width = 0, height = 0;
 };
 
+// What the picture shows of each pixel. Colour draws pixels opaque;
+// Checkerboard composites them by their alpha over a checkerboard of two
+// light greys in 8 x 8 picture-pixel squares, each channel
+// round((c * a + g * (255 - a)) / 255); the others show one channel as a
+// grey level. A palette image shows its entries' channels.
+enum class ChannelMode { Colour, Checkerboard, Red, Green, Blue, Alpha };
+
+namespace checker {
+constexpr int Square = 8;
+constexpr std::uint8_t Light = 240; // the square at the picture's top-left
+constexpr std::uint8_t Dark = 204;
+inline std::uint8_t greyAt(int x, int y) { return ((x / Square + y / Square) & 1) ? Dark : Light; }
+} // namespace checker
+
 // Draws that part of the picture into `canvas` (0xAARRGGBB words, rows
 // `stride` words apart), straight from the document's arrays: each picture
 // pixel shows the image pixel the view maps it to (nearest neighbour, so
 // zoomed pixels are sharp squares), or `background` outside the image.
-// The cost follows the picture's size, never the image's. Alpha is never
-// shown.
+// The cost follows the picture's size, never the image's. `mode` says how
+// each pixel is shown.
 void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect part, std::uint32_t* canvas,
-                std::ptrdiff_t stride, std::uint32_t background);
+                std::ptrdiff_t stride, std::uint32_t background, ChannelMode mode = ChannelMode::Colour);
 
 // The image pixel under picture pixel (x, y), as stored.
 struct PixelUnder {

@@ -15,7 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "widgets/LineView.h"
 #include <QPointer>
 #include <QRadioButton>
 #include <QStyle>
@@ -104,7 +104,7 @@ struct Window {
 };
 
 const Window Windows[] = {
-    {"frmSkelvo", "Vellicor Texture Tool", 4125, 4875, true, true, false, ":/icons/vellicor-texture-tool.png",
+    {"frmSkelvo", "Vellicor Texture Tool", 4125, 4875, true, true, true, ":/icons/vellicor-texture-tool.png",
      {"SSTab1", "picImage", "txtHexDump", "VScroll1", "txtMips", "txtUnknown", "txtBits"}},
     {"frmPallet", "Pallet", 5175, 4095, true, true, true, ":/icons/vellicor-texture-tool.png",
      {"cmdSave", "cmdLoad", "cmdOK", "cmdCancel"}},
@@ -124,8 +124,8 @@ QString shownText(QWidget* w)
         return label->text();
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return edit->text();
-    if (auto* text = qobject_cast<QPlainTextEdit*>(w))
-        return text->toPlainText();
+    if (auto* lines = qobject_cast<LineView*>(w))
+        return lines->lineCount() == 0 ? QString() : QStringLiteral("<lines>");
     if (auto* button = qobject_cast<QAbstractButton*>(w))
         return button->text();
     if (auto* frame = qobject_cast<QGroupBox*>(w))
@@ -331,9 +331,8 @@ private slots:
         QCOMPARE(t->tabBar()->tabText(2), QStringLiteral("Image Hex Dump"));
         QCOMPARE(t->currentIndex(), 0);
         QVERIFY(t->page(0)->isVisible() && !t->page(1)->isVisible() && !t->page(2)->isVisible());
-        auto* hex = main->findChild<QPlainTextEdit*>(QStringLiteral("txtHexDump"));
+        auto* hex = main->findChild<LineView*>(QStringLiteral("txtHexDump"));
         QCOMPARE(hex->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QVERIFY(!hex->isReadOnly());
     }
 
     void toolbarAsDesigned()
@@ -428,20 +427,31 @@ private slots:
         }
     }
 
-    // Resizing the main window moves and resizes nothing inside it.
-    void resizingMovesNothing()
+    // A larger window: the tab control, the picture, the header frame and
+    // the hex box grow by what was added; nothing else moves or grows, and
+    // the window never gets smaller than its design size.
+    void growingWindowGrowsThePictureOnly()
     {
         frmSkelvo window(doc, platform);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const QStringList names{"Toolbar1", "SSTab1", "picImage", "Frame1", "txtMips", "VScroll1"};
+        const QStringList names{"Toolbar1", "SSTab1", "picImage", "Frame1", "txtHexDump", "lblWidth", "txtMips",
+                                "txtBits", "VScroll1"};
         std::vector<QRect> before;
         for (const QString& n : names)
             before.push_back(window.findChild<QWidget*>(n)->geometry());
-        window.resize(window.width() + 120, window.height() + 90);
-        QTRY_COMPARE(window.centralWidget()->width(), twips(4125) + 120);
-        for (qsizetype i = 0; i < names.size(); ++i)
-            QCOMPARE(window.findChild<QWidget*>(names[i])->geometry(), before[static_cast<std::size_t>(i)]);
+        window.resize(1200, 900);
+        const QSize extra = QSize(1200, 900) - QSize(window.width(), window.height()) + window.centralWidget()->size()
+            - QSize(twips(4125), twips(4875));
+        QTRY_COMPARE(window.size(), QSize(1200, 900));
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QRect was = before[static_cast<std::size_t>(i)];
+            const bool grows = i >= 1 && i <= 4;
+            QCOMPARE(window.findChild<QWidget*>(names[i])->geometry(),
+                     grows ? QRect(was.topLeft(), was.size() + extra) : was);
+        }
+        window.resize(100, 100);
+        QTRY_COMPARE(window.centralWidget()->size(), QSize(twips(4125), twips(4875)));
     }
 };
 

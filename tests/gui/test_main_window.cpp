@@ -3,6 +3,7 @@
 #include "shell/frmSwitchRGBA.h"
 #include "palette/frmPallet.h"
 #include "widgets/TabControl.h"
+#include "shell/frmImageInfo.h"
 #include "shell/frmSkelvo.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -31,7 +32,7 @@ using namespace vtt::testing;
 namespace {
 
 // What a command can be seen to do.
-enum class Effect { Nothing, ClearPicture, OpenDialog, SaveDialog, Flip, Mirror, EndProgram, Pallet, Switch, About };
+enum class Effect { Nothing, ClearPicture, OpenDialog, SaveDialog, Flip, Mirror, EndProgram, Pallet, Switch, About, Info };
 
 struct Observed {
     PixelArray pixels;
@@ -41,6 +42,7 @@ struct Observed {
     int endRequests = 0;
     bool palletShown = false;
     bool switchShown = false;
+    bool infoShown = false;
     bool operator==(const Observed&) const = default;
 };
 
@@ -88,7 +90,8 @@ class MainWindowTest : public QObject {
                 platform.messages.size(),
                 platform.endRequests,
                 window->palletWindow() && window->palletWindow()->isVisible(),
-                window->switchWindow() && window->switchWindow()->isVisible()};
+                window->switchWindow() && window->switchWindow()->isVisible(),
+                window->infoWindow() && window->infoWindow()->isVisible()};
     }
 
     // The state a command with `effect` should leave behind.
@@ -112,6 +115,7 @@ class MainWindowTest : public QObject {
         case Effect::Pallet: before.palletShown = true; break;
         case Effect::Switch: before.switchShown = true; break;
         case Effect::About: ++before.messages; break;
+        case Effect::Info: before.infoShown = true; break;
         }
         return before;
     }
@@ -178,13 +182,19 @@ private slots:
             for (QAction* item : title->menu()->actions()) {
                 entry += QLatin1Char(' ') + item->objectName() + QLatin1Char('=')
                     + (item->isSeparator() ? QStringLiteral("-") : item->text());
-                QVERIFY2(item->shortcut().isEmpty() && !item->isCheckable() && item->isEnabled(),
+                // The View menu is the tool's own, with keys and check marks.
+                QVERIFY2(title->menu()->objectName() == QLatin1String("mnuView")
+                             || (item->shortcut().isEmpty() && !item->isCheckable() && item->isEnabled()),
                          qPrintable(item->objectName()));
             }
             shown << entry;
         }
         QCOMPARE(shown, (QStringList{
                             "mnuFile=&File: mnuNew=New mnuOpen=Open mnuSave=Save mnuLine=- mnuExit=E&xit",
+                            "mnuView=&View: mnuZoomIn=Zoom &In mnuZoomOut=Zoom &Out mnuFit=&Fit mnuActualSize=&Actual Size "
+                            "mnuViewLine=- mnuColour=&Colour mnuCheckerboard=Colour over C&heckerboard mnuRed=&Red "
+                            "mnuGreen=&Green mnuBlue=&Blue mnuAlpha=A&lpha mnuViewLine2=- mnuNextMip=&Next Mip Level "
+                            "mnuPreviousMip=&Previous Mip Level",
                             "mnuImage=&Image: mnuInfo=Im&age Information...",
                             "mnuColors=&Colors: mnuEditPallet=Edit Pallet mnuSwitch=Switch RGBA Channels",
                             "mnuTools=&Tools: mnuFlip=Flip mnuMirror=Mirror mnuRotate=Rotate mnuLine2=- mnuOptions=Options",
@@ -198,7 +208,7 @@ private slots:
                     {"mnuOpen", Effect::OpenDialog},
                     {"mnuSave", Effect::SaveDialog},
                     {"mnuExit", Effect::EndProgram},
-                    {"mnuInfo", Effect::Nothing},
+                    {"mnuInfo", Effect::Info},
                     {"mnuEditPallet", Effect::Pallet},
                     {"mnuSwitch", Effect::Switch},
                     {"mnuFlip", Effect::Flip},
@@ -243,7 +253,7 @@ private slots:
                     {"flip", Effect::Flip},
                     {"mirror", Effect::Mirror},
                     {"rotate", Effect::Nothing},
-                    {"info", Effect::Nothing}});
+                    {"info", Effect::Info}});
     }
 
     // A real click on each button runs the menu procedure of its key.
