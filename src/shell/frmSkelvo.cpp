@@ -342,7 +342,8 @@ void frmSkelvo::showMipLevel(int level)
         levelDoc_ = ImageDocument{};
     }
     mipLevel_ = level;
-    picImage_->showLevel(level > 0 ? levelDoc_ : doc_, QStringLiteral("level %1").arg(level));
+    // The readout names any level but the image itself.
+    picImage_->showLevel(level > 0 ? levelDoc_ : doc_, level > 0 ? QStringLiteral("level %1").arg(level) : QString());
     mnuNextMip_->setEnabled(level + 1 < mipLevels_);
     mnuPreviousMip_->setEnabled(level > 0);
 }

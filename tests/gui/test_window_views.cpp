@@ -1,0 +1,109 @@
+#include "shell/frmImageInfo.h"
+#include "shell/frmSkelvo.h"
+#include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+#include "support/TexFiles.h"
+#include "view/PictureArea.h"
+#include "widgets/Twips.h"
+
+#include <QtTest>
+
+using namespace vtt;
+using namespace vtt::testing;
+
+class WindowViewsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    ImageDocument doc;
+    ScriptedPlatform platform;
+
+    // 4 x 2, type 18, three levels announced; `missing` bytes cut off the end.
+    void openTexture(frmSkelvo& window, int missing = 0)
+    {
+        auto file = texHeader(4, 2, 18, 3);
+        for (int i = 0; i < 4 * 11 - missing; ++i)
+            file.push_back(static_cast<std::uint8_t>(i % 4 == 3 ? i * 5 : i));
+        platform.answerFile(writeTestFile(dir, QStringLiteral("wheel.tex"), file), 1);
+        window.mnuOpen_Click();
+    }
+
+private slots:
+    void placeRestored_data()
+    {
+        QTest::addColumn<QVariant>("saved");
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<QRect>("want"); // empty: the design size
+        QTest::newRow("none") << QVariant() << false << QRect();
+        QTest::newRow("saved") << QVariant(QRect(50, 40, 900, 700)) << false << QRect(50, 40, 900, 700);
+        QTest::newRow("off every screen") << QVariant(QRect(-5000, -5000, 900, 700)) << true << QRect();
+        QTest::newRow("maximized") << QVariant(QRect(50, 40, 900, 700)) << true << QRect(50, 40, 900, 700);
+    }
+
+    void placeRestored()
+    {
+        QFETCH(QVariant, saved);
+        QFETCH(bool, maximized);
+        QFETCH(QRect, want);
+        platform.settings = {{QStringLiteral("mainWindow/geometry"), saved},
+                             {QStringLiteral("mainWindow/maximized"), maximized}};
+        frmSkelvo window(doc, platform);
+        QCOMPARE(window.isMaximized(), maximized && !want.isEmpty());
+        if (want.isEmpty())
+            QCOMPARE(window.centralWidget()->sizeHint(), QSize(twips(4125), twips(4875)));
+        else
+            QCOMPARE(window.normalGeometry(), want);
+        window.resize(800, 600);
+        window.mnuExit_Click();
+        QCOMPARE(platform.settings.value(QStringLiteral("mainWindow/geometry")).toRect().size(), QSize(800, 600));
+    }
+
+    void mipLevelsThroughTheWindow()
+    {
+        frmSkelvo window(doc, platform);
+        openTexture(window, 1);
+        QCOMPARE(window.mipLevelsOffered(), 2);
+        openTexture(window);
+        QCOMPARE(window.windowTitle(), QStringLiteral("wheel.tex - Vellicor Texture Tool"));
+        QCOMPARE(window.hexDump().rowsFormatted(), std::size_t(0));
+        QAction* next = window.menuAction(QStringLiteral("mnuNextMip"));
+        QAction* previous = window.menuAction(QStringLiteral("mnuPreviousMip"));
+        QVERIFY(next->isEnabled() && !previous->isEnabled());
+        next->trigger();
+        next->trigger();
+        QCOMPARE(window.mipLevel(), 2);
+        QVERIFY(!next->isEnabled() && previous->isEnabled());
+        QCOMPARE(window.picture()->pixelText(0, 0), QStringLiteral("level 2: 0, 0: 40 41 42 215"));
+        window.mnuFlip_Click(); // edits apply to level 0, shown again
+        QCOMPARE(window.mipLevel(), 0);
+        QCOMPARE(window.picture()->pixelText(0, 0), QStringLiteral("0, 0: 16 17 18 95"));
+    }
+
+    void infoFollowsTheDocument()
+    {
+        frmSkelvo window(doc, platform);
+        openTexture(window);
+        window.mnuInfo_Click();
+        const QStringList facts = window.infoWindow()->shownFacts();
+        QVERIFY2(facts.contains(QStringLiteral("Mip levels: 3 stored")), qPrintable(facts.join('\n')));
+        QVERIFY(facts.contains(QStringLiteral("Alpha: in use, from 15 to 155")));
+        QVERIFY(facts.contains(QStringLiteral("Distinct colours: 8")));
+        QVERIFY(facts.contains(QStringLiteral("File size: 58 bytes")));
+    }
+
+    void fitKeepsFittingAsTheWindowGrows()
+    {
+        frmSkelvo window(doc, platform);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        openTexture(window);
+        window.picture()->fitToArea();
+        window.resize(1200, 900);
+        QTRY_COMPARE(window.size(), QSize(1200, 900));
+        const ViewTransform& view = window.picture()->view();
+        QCOMPARE(view.scale(), std::min(view.viewWidth() / 4.0, view.viewHeight() / 2.0));
+    }
+};
+
+QTEST_MAIN(WindowViewsTest)
+#include "test_window_views.moc"
