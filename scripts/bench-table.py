@@ -92,6 +92,12 @@ for name, b in rows.items():
         verdict += f" ({t / base:.2f}× reading + copy)" if base else ""
         if not ok:
             misses.append(f"open {case} {side}: {verdict}")
+    if group == "paint":
+        # A whole paint of a 1920 x 1080 picture area within 4 ms.
+        ok = t <= 4000
+        verdict = "met" if ok else f"missed ({t / 1000:.1f} ms)"
+        if not ok:
+            misses.append(f"paint {case}: {verdict}")
     if group in goal_groups:
         fresh_base = group != "redraw" and side.isdigit() and int(side) >= FRESH_FROM
         base, base_name = (f, "memcpy into new block") if fresh_base else (m, "memcpy")

@@ -54,7 +54,9 @@ FactLines describeImage(const ImageDocument& doc, const FileSnapshot* file)
         return lines;
     }
     lines.push_back({"File name", doc.FileName});
-    if (doc.FileKind == DocumentKind::Tex) {
+    // The format of the file as last read or written: a save may convert.
+    const bool tex = file ? file->format == FileFormat::Tex : doc.FileKind == DocumentKind::Tex;
+    if (tex) {
         const std::string name = texTypeName(doc.Tex.Type);
         lines.push_back({"Format", "TEX, type " + std::to_string(doc.Tex.Type) + (name.empty() ? "" : " (" + name + ")")});
     } else {
