@@ -82,7 +82,7 @@ void overCheckerOne(std::uint32_t& word, int x, int y)
 // step, with the compiler's portable vectors, from a picture column that is
 // a multiple of four, so that each step lies on one square. Built for AVX2
 // as well as plain x86-64, picked when the program loads.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 void overChecker(std::uint32_t* row, int count, int x, int y)
