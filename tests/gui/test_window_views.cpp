@@ -6,6 +6,7 @@
 #include "view/PictureArea.h"
 #include "widgets/Twips.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 using namespace vtt;
@@ -89,6 +90,26 @@ private slots:
         QVERIFY(facts.contains(QStringLiteral("Alpha: in use, from 15 to 155")));
         QVERIFY(facts.contains(QStringLiteral("Distinct colours: 8")));
         QVERIFY(facts.contains(QStringLiteral("File size: 58 bytes")));
+    }
+
+    // Plain keys of the View menu act on the picture only: typed into a
+    // header box they are text.
+    void viewKeysNeedThePicture()
+    {
+        frmSkelvo window(doc, platform);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        openTexture(window);
+        auto* mips = window.findChild<QLineEdit*>(QStringLiteral("txtMips"));
+        mips->setFocus();
+        QTest::keyClicks(mips, QStringLiteral("ra"));
+        QCOMPARE(mips->text(), QStringLiteral("3ra"));
+        QCOMPARE(window.picture()->channelMode(), ChannelMode::Colour);
+        window.picture()->setFocus();
+        QTest::keyClick(window.picture(), Qt::Key_A);
+        QCOMPARE(window.picture()->channelMode(), ChannelMode::Alpha);
+        QTest::keyClick(window.picture(), Qt::Key_PageDown);
+        QCOMPARE(window.mipLevel(), 1);
     }
 
     void fitKeepsFittingAsTheWindowGrows()
