@@ -338,7 +338,8 @@ private slots:
         QCOMPARE(firstMismatch(patterned()), -1);
     }
 
-    void loadAndSaveDoNothing()
+    // Load and Save with their file dialogs cancelled.
+    void cancelledLoadAndSaveChangeNothing()
     {
         doc.Palette = patterned();
         open();
@@ -351,6 +352,7 @@ private slots:
         QCOMPARE(platform.colourStarts.size(), std::size_t(1));
         QVERIFY(platform.messages.empty());
         QVERIFY(platform.fileDialogStarts.empty());
+        QCOMPARE(platform.paletteDialogWasSave, (std::vector<bool>{false, true}));
         QVERIFY(window->isVisible());
     }
 
