@@ -2,8 +2,10 @@
 
 #include "document/ImageDocument.h"
 #include "files/FileCommands.h"
+#include "files/FileWatch.h"
 #include "platform/Platform.h"
 #include "shell/Pictures.h"
+#include "shell/RecentFiles.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -12,6 +14,7 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QScrollBar;
 class QToolBar;
@@ -40,6 +43,19 @@ public:
     // as the format its name suggests; otherwise as File > Open.
     void openNamed(const QString& path);
 
+    // Whether the document differs from its file.
+    bool isModified() const;
+    // Asks to save a modified document first; false when the user cancels
+    // or the save fails, and the command asking must then stop.
+    bool maybeSaveChanges();
+
+    // Reloads the open file when another program changed it since it was
+    // opened or saved here; run whenever the window becomes active.
+    void checkFileOnDisk();
+    // File > Recent Files: opens `path` as a dropped file is opened; one that
+    // no longer exists is said so and leaves the list.
+    void openRecent(const QString& path);
+
 public slots:
     void mnuNew_Click();
     void mnuOpen_Click();
@@ -59,6 +75,7 @@ public slots:
     void cmdSave();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -68,8 +85,11 @@ private:
     void buildToolbar();
     void buildClientArea();
     void showHeader();
-    // The open itself: a message on a bad file, which changes nothing.
-    void openPath(const QString& path, FileFormat format);
+    // The open itself: a message on a bad file, which changes nothing. A
+    // reload keeps the view when the size stays.
+    void openPath(const QString& path, FileFormat format, bool reload = false);
+    void fileSaved(const QString& path, FileFormat format);
+    void showRecentFiles();
 
     ImageDocument& doc_;
     Platform& platform_;
@@ -87,6 +107,13 @@ private:
     QScrollBar* VScroll1_ = nullptr;
     QPlainTextEdit* txtHexDump_ = nullptr;
     ImageList ImageList1_;
+
+    bool modified_ = false;
+    FileWatch watch_;             // the file the document was last opened from or saved to
+    FileFormat watchedFormat_ = FileFormat::Tga;
+    bool checkingDisk_ = false;   // inside checkFileOnDisk, whose messages re-activate the window
+    RecentFiles recent_;
+    QMenu* mnuRecent_ = nullptr;
 
     QPointer<frmPallet> pallet_;
     QPointer<frmSwitchRGBA> switcher_;

@@ -184,7 +184,7 @@ private slots:
             shown << entry;
         }
         QCOMPARE(shown, (QStringList{
-                            "mnuFile=&File: mnuNew=New mnuOpen=Open mnuSave=Save mnuLine=- mnuExit=E&xit",
+                            "mnuFile=&File: mnuNew=New mnuOpen=Open mnuSave=Save mnuLine=- mnuRecent=&Recent Files mnuExit=E&xit",
                             "mnuImage=&Image: mnuInfo=Im&age Information...",
                             "mnuColors=&Colors: mnuEditPallet=Edit Pallet mnuSwitch=Switch RGBA Channels",
                             "mnuTools=&Tools: mnuFlip=Flip mnuMirror=Mirror mnuRotate=Rotate mnuLine2=- mnuOptions=Options",
