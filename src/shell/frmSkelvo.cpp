@@ -143,7 +143,8 @@ void frmSkelvo::buildMenus()
         }
     }
 
-    // File > Recent Files, just above Exit; filled afresh each time it opens.
+    // File > Recent Files, just above Exit; filled afresh each time it opens
+    // (never while one of its items runs).
     QMenu* fileMenu = menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
     mnuRecent_ = new QMenu(QStringLiteral("&Recent Files"), fileMenu);
     mnuRecent_->setObjectName(QStringLiteral("mnuRecent"));
@@ -318,10 +319,8 @@ void frmSkelvo::openPath(const QString& path, FileFormat format, bool reload)
         picImage_->drawDocument(doc_);
     else
         picImage_->documentOpened(doc_);
-    if (!reload) {
+    if (!reload)
         recent_.add(path);
-        showRecentFiles();
-    }
 }
 
 bool frmSkelvo::isModified() const { return modified_; }
@@ -362,13 +361,12 @@ void frmSkelvo::checkFileOnDisk()
     checkingDisk_ = false;
 }
 
-void frmSkelvo::openRecent(const QString& path)
+void frmSkelvo::openRecent(QString path)
 {
     if (!QFileInfo::exists(path)) {
         platform_.messageBox(this, QStringLiteral("%1 no longer exists; it is taken off the recent files.").arg(path),
                              MessageStyle::Stop);
         recent_.remove(path);
-        showRecentFiles();
         return;
     }
     if (maybeSaveChanges())
@@ -381,7 +379,6 @@ void frmSkelvo::fileSaved(const QString& path, FileFormat format)
     watchedFormat_ = format;
     modified_ = false;
     recent_.add(path);
-    showRecentFiles();
 }
 
 bool frmSkelvo::event(QEvent* event)

@@ -54,7 +54,7 @@ public:
     void checkFileOnDisk();
     // File > Recent Files: opens `path` as a dropped file is opened; one that
     // no longer exists is said so and leaves the list.
-    void openRecent(const QString& path);
+    void openRecent(QString path);
 
 public slots:
     void mnuNew_Click();

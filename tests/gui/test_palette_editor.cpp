@@ -357,54 +357,33 @@ private slots:
         QVERIFY(window->isVisible());
     }
 
-    // Load fills the swatches the file defines, and only OK applies them;
-    // a malformed file is named in a message and changes nothing.
-    void loadFillsSwatchesOnly_data()
+    // Load fills the swatches the file defines, and only OK applies them; a
+    // malformed file is named in a message and changes nothing. Save writes
+    // what the swatches show.
+    void loadAndSave()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("changed"); // swatches now (10, 20, 30); -1: refused
-        QTest::newRow("two colours") << QByteArray("GIMP Palette\n10 20 30\n10 20 30 x\n") << 2;
-        QTest::newRow("truncated") << QByteArray("JASC-PAL\n0100\n2\n10 20 30\n") << -1;
-    }
-    void loadFillsSwatchesOnly()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(int, changed);
         QTemporaryDir dir;
-        QFile f(dir.filePath(QStringLiteral("p.pal")));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
-        f.close();
+        QFile bad(dir.filePath("bad.pal")), good(dir.filePath("good.gpl")), saved(dir.filePath("p.act"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("JASC-PAL\n0100\n2\n10 20 30\n") > 0);
+        QVERIFY(good.open(QIODevice::WriteOnly) && good.write("GIMP Palette\n10 20 30\n") > 0);
+        bad.close(), good.close();
         doc.Palette = patterned();
         open();
-        platform.answerColour(65280);
-        clickSwatch(200);
-        platform.answerPaletteFile(f.fileName());
-        clickButton("cmdLoad");
-        QVERIFY(doc.Palette == patterned());
-        QCOMPARE(platform.messages.size(), std::size_t(changed < 0));
-        if (changed < 0)
-            QVERIFY(platform.messages.front().text.contains(f.fileName()));
-        PaletteArray expected = patterned();
-        for (int k = 0; k < changed; ++k)
-            expected[std::size_t(4 * k)] = 10, expected[std::size_t(4 * k + 1)] = 20, expected[std::size_t(4 * k + 2)] = 30;
-        expected[800] = 0, expected[801] = 255, expected[802] = 0;
-        clickButton("cmdOK");
-        QVERIFY(doc.Palette == expected);
-    }
-
-    // Save writes the 256 colours the swatches show, picks included.
-    void saveWritesSwatches()
-    {
-        QTemporaryDir dir;
-        open();
         platform.answerColour(0x030201);
-        clickSwatch(0);
-        platform.answerPaletteFile(dir.filePath(QStringLiteral("p.act")));
-        clickButton("cmdSave");
-        QFile f(dir.filePath(QStringLiteral("p.act")));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("\1\2\3") + QByteArray(765, '\0'));
-        QVERIFY(doc.Palette == PaletteArray{});
+        clickSwatch(1);
+        for (QFile* file : {&bad, &good, &saved}) {
+            platform.answerPaletteFile(file->fileName());
+            clickButton(file == &saved ? "cmdSave" : "cmdLoad");
+        }
+        QVERIFY(doc.Palette == patterned());
+        QCOMPARE(platform.messages.size(), std::size_t(1));
+        QVERIFY(platform.messages.front().text.contains(bad.fileName()));
+        clickButton("cmdOK");
+        PaletteArray expected = patterned();
+        expected[0] = 10, expected[1] = 20, expected[2] = 30, expected[4] = 1, expected[5] = 2, expected[6] = 3;
+        QVERIFY(doc.Palette == expected);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll().left(6), QByteArray("\x0a\x14\x1e\1\2\3"));
     }
 
     void frame()
