@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace vtt;
 
 namespace {
@@ -27,8 +29,9 @@ private slots:
     // or refused with a message naming the file and the problem.
     void readsOrRefuses_data()
     {
-        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("file"); // none: a named pipe, refused rather than waited on
         QTest::addColumn<QString>("expected");
+        QTest::newRow("named pipe") << QByteArray() << "it is not a regular file";
         QTest::newRow("pal") << QByteArray("JASC-PAL\r\n0100\r\n2\r\n255 0 0\r\n1 2 3\r\n") << "2 ff0000010203";
         QTest::newRow("pal: alpha column, BOM") << QByteArray("\xEF\xBB\xBFJASC-PAL\n0100\n1\n 7 8 9 255 \n\n")
                                                 << "1 070809070809";
@@ -53,7 +56,8 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         QFile f(dir.filePath("p.pal"));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size() && f.flush());
+        QVERIFY(file.isEmpty() ? ::mkfifo(qPrintable(f.fileName()), 0600) == 0
+                               : f.open(QIODevice::WriteOnly) && f.write(file) == file.size() && f.flush());
         const auto got = loadPaletteFile(f.fileName().toStdString());
         if (!got.ok()) {
             const QString message = QString::fromStdString(got.error());
