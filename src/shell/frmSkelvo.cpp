@@ -312,7 +312,6 @@ void frmSkelvo::openPath(const QString& path, FileFormat format, bool reload)
     doc_ = std::move(opened.value());
     watch_ = std::move(watch);
     watchedFormat_ = format;
-    modified_ = false;
     if (format == FileFormat::Tex)
         showHeader();
     if (reload && sameSize)
@@ -377,7 +376,6 @@ void frmSkelvo::fileSaved(const QString& path, FileFormat format)
 {
     watch_.watch(QFile::encodeName(path).toStdString());
     watchedFormat_ = format;
-    modified_ = false;
     recent_.add(path);
 }
 

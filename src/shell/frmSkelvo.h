@@ -108,7 +108,7 @@ private:
     QPlainTextEdit* txtHexDump_ = nullptr;
     ImageList ImageList1_;
 
-    bool modified_ = false;
+    bool modified_ = false; // nothing marks the document modified yet
     FileWatch watch_;             // the file the document was last opened from or saved to
     FileFormat watchedFormat_ = FileFormat::Tga;
     bool checkingDisk_ = false;   // inside checkFileOnDisk, whose messages re-activate the window
