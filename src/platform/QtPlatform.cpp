@@ -100,7 +100,7 @@ bool QtPlatform::askYesNo(QWidget* parent, const QString& text)
            == QMessageBox::Yes;
 }
 
-// One store per user and program: ~/.config/Vellicor/Vellicor Texture Tool.conf
+// One store per user and program: ~/.config/Vellicor/Vellicor Texture Tool.ini
 // on Linux (XDG_CONFIG_HOME is honoured, which keeps scripted runs away from
 // the user's own).
 static QSettings& store()
