@@ -47,3 +47,10 @@ rle = bytes([0x82, 1, 2, 3, 4, 0x08]) + bytes(range(36))
 write("rgba32-rle-4x3.tga", tga(w, h, 32, 10, descriptor=8) + rle)
 write("rgb24-id-2x2.tga", tga(2, 2, 24, 2, id_len=3) + b"abc" + bytes(12))
 write("rgb16-2x2.tga", tga(2, 2, 16, 2) + bytes(range(8)))
+
+# Palette files: both text kinds (with an alpha column and a comment) and
+# both colour-table sizes.
+write("colours3.pal", b"JASC-PAL\r\n0100\r\n3\r\n255 0 0\r\n0 255 0 128\r\n0 0 255\r\n")
+write("colours3.gpl", b"GIMP Palette\nName: seed\nColumns: 16\n#\n255   0   0\tred\n  0 255   0\n0 0 255 blue\n")
+write("table.act", bytes((i * 7) % 256 for i in range(768)))
+write("table-count.act", bytes((i * 11) % 256 for i in range(768)) + bytes([0, 5, 0xFF, 0xFF]))

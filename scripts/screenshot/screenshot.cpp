@@ -8,6 +8,7 @@
 #include "shell/frmSkelvo.h"
 
 #include <QApplication>
+#include <QMap>
 #include <QPixmap>
 #include <QTimer>
 
@@ -20,7 +21,13 @@ class SampleFilePlatform : public vtt::Platform {
 public:
     explicit SampleFilePlatform(QString path) : path_(std::move(path)) {}
 
+    std::optional<QString> choosePaletteFile(QWidget*, bool) override { return std::nullopt; }
     std::optional<std::int32_t> pickColour(QWidget*, std::int32_t) override { return std::nullopt; }
+    vtt::SaveAnswer askSaveChanges(QWidget*, const QString&) override { return vtt::SaveAnswer::Cancel; }
+    bool askYesNo(QWidget*, const QString&) override { return false; }
+    // Kept in memory: a screenshot run leaves the user's settings alone.
+    QVariant setting(const QString& key) const override { return settings_.value(key); }
+    void setSetting(const QString& key, const QVariant& value) override { settings_.insert(key, value); }
     void messageBox(QWidget*, const QString& text, vtt::MessageStyle, const QString&) override
     {
         std::fprintf(stderr, "vtt-screenshot: the tool said: %s\n", qPrintable(text));
@@ -40,6 +47,7 @@ protected:
 
 private:
     QString path_;
+    QMap<QString, QVariant> settings_;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "cli/Progress.h"
 
 #include "files/FileAccess.h"
+#include "files/PaletteFileCommands.h"
 #include "operations/FlipMirror.h"
 
 #include <algorithm>
@@ -127,12 +128,18 @@ void startWriteBack(const std::string& path)
 
 // Everything the window does from File > Open to File > Save, up to an
 // output staged beside its target; the problem otherwise.
-std::optional<std::string> convertOne(const ConvertOptions& options, Job& job)
+std::optional<std::string> convertOne(const ConvertOptions& options, const std::optional<PaletteColours>& palette,
+                                      Job& job)
 {
     auto opened = openAsWindowWould(job.input, job.from);
     if (!opened.ok())
         return opened.error();
     ImageDocument& doc = opened.value();
+    if (palette) {
+        if (!doc.isPaletted())
+            return "--palette needs a palette image, and this one has " + std::to_string(doc.BitDepth) + " bits";
+        applyPaletteColours(*palette, doc.Palette);
+    }
     if (options.flip)
         flipImage(doc);
     if (options.mirror)
@@ -163,7 +170,8 @@ void fail(Job& job, const std::string& problem, Progress& progress)
     progress.problem("vtt: " + job.input + ": " + problem);
 }
 
-void convertAll(const ConvertOptions& options, std::vector<Job>& jobs, Progress& progress)
+void convertAll(const ConvertOptions& options, const std::optional<PaletteColours>& palette, std::vector<Job>& jobs,
+                Progress& progress)
 {
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
@@ -174,7 +182,7 @@ void convertAll(const ConvertOptions& options, std::vector<Job>& jobs, Progress&
             std::optional<std::string> problem;
             try {
                 if (!job.failed)
-                    problem = convertOne(options, job);
+                    problem = convertOne(options, palette, job);
             } catch (const std::exception& error) {
                 problem = error.what();
             }
@@ -239,6 +247,16 @@ Result<ImageDocument, std::string> openAsWindowWould(const std::string& path, Fi
 
 int runConvert(const ConvertOptions& options)
 {
+    // Read once for all inputs; a bad palette file converts nothing.
+    std::optional<PaletteColours> palette;
+    if (!options.palette.empty()) {
+        auto loaded = loadPaletteFile(options.palette);
+        if (!loaded.ok()) {
+            std::fprintf(stderr, "vtt: %s\n", loaded.error().c_str());
+            return 1;
+        }
+        palette = loaded.value();
+    }
     if (!options.outputDir.empty())
         if (auto problem = makeFolders(options.outputDir)) {
             std::fprintf(stderr, "vtt: cannot create the folder %s: %s\n", options.outputDir.c_str(), problem->c_str());
@@ -254,7 +272,7 @@ int runConvert(const ConvertOptions& options)
         if (!job.refused.empty())
             fail(job, job.refused, progress);
     InterruptGuard guard;
-    convertAll(options, jobs, progress);
+    convertAll(options, palette, jobs, progress);
     if (interrupted) {
         jobs.clear(); // removes every staged temporary file
         progress.finish({});

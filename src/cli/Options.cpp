@@ -31,8 +31,8 @@ const char* const InfoHelp = "Shows what each file holds, one line per file.\n"
 const char* const ConvertUsage = "usage: vtt convert [--to tex|tga] (-o OUT | --out-dir DIR) [options] FILE...\n";
 
 const char* const ConvertHelp =
-    "Converts each file as the window's Save writes it, after the optional flip, mirror and channel\n"
-    "switch (applied in that order).\n"
+    "Converts each file as the window's Save writes it, after the optional palette, flip, mirror and\n"
+    "channel switch (applied in that order).\n"
     "\n"
     "  --to tex|tga       output format; may be left out with -o OUT when OUT ends in .tex or .tga\n"
     "  -o OUT             the output file (one input only)\n"
@@ -42,6 +42,7 @@ const char* const ConvertHelp =
     "  --mips N           TEX mip count (default: the source's for TEX, 1 for Targa)\n"
     "  --unknown N        TEX unknown field (default: the source's for TEX, 0 for Targa)\n"
     "  --bits N           TEX bits field (default: the source's for TEX, 0 for Targa)\n"
+    "  --palette FILE     take the colours of a .pal, .gpl or .act palette file; palette images only\n"
     "  --flip             turn the image upside down\n"
     "  --mirror           turn the image left to right\n"
     "  --channels R,G,B,A for red, green, blue and alpha in turn, the channel it takes its value\n"
@@ -273,6 +274,8 @@ std::optional<ConvertOptions> parseConvert(const std::vector<std::string>& args)
             if (!options.channels)
                 throw UsageError("convert", "--channels needs four channels among R, G, B and A, such as B,G,R,A; "
                                             "not \"" + text + "\"");
+        } else if (o == "--palette") {
+            options.palette = reader.value(o);
         } else if (o == "-j" || o == "--jobs") {
             const std::string text = reader.value(o);
             unsigned jobs = 0;

@@ -43,6 +43,7 @@ struct ConvertOptions {
     bool flip = false;
     bool mirror = false;
     std::optional<ChannelMapping> channels;
+    std::string palette; // --palette: a palette file for palette images
     bool force = false;
     unsigned jobs = 0; // 0: one per core
     std::vector<std::string> inputs;

@@ -122,9 +122,11 @@ FileBytes readOpenedFile(int fd, std::uint64_t sizeWhenOpened)
     return bytes;
 }
 
-FileBytes readWholeFile(const std::string& path)
+FileBytes readWholeFile(const std::string& path, std::uint64_t largest)
 {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK, opening a named pipe would wait for a writer that
+    // may never come; a regular file reads the same either way.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0)
         return errno == ENOENT ? std::string("the file does not exist")
                                : "it could not be opened (" + systemError(errno) + ")";
@@ -135,6 +137,9 @@ FileBytes readWholeFile(const std::string& path)
         return std::string("it is a folder, not a file");
     if (!S_ISREG(st.st_mode))
         return std::string("it is not a regular file");
+    if (static_cast<std::uint64_t>(st.st_size) > largest)
+        return "it has " + std::to_string(st.st_size) + " bytes, more than the " + std::to_string(largest)
+            + " such a file can have";
     return readOpenedFile(fd.get(), static_cast<std::uint64_t>(st.st_size));
 }
 

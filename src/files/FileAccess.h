@@ -16,8 +16,9 @@ namespace vtt {
 using FileBytes = Result<PixelArray, std::string>;
 
 // The whole file, read with ordinary reads. A file that changes size while
-// it is read (another program still writing it) is refused, never half read.
-FileBytes readWholeFile(const std::string& path);
+// it is read (another program still writing it) is refused, never half read,
+// and so is one larger than `largest` bytes.
+FileBytes readWholeFile(const std::string& path, std::uint64_t largest = UINT64_MAX);
 
 // The rest of an open file that had `sizeWhenOpened` bytes when it was
 // looked at.

@@ -1,9 +1,11 @@
 #include "palette/frmPallet.h"
 
+#include "files/PaletteFileCommands.h"
 #include "palette/SwatchLabel.h"
 #include "widgets/Twips.h"
 #include "widgets/ColourValue.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
@@ -80,7 +82,8 @@ frmPallet::frmPallet(ImageDocument& doc, Platform& platform, std::function<void(
     cmdLoad = findChild<QPushButton*>(QStringLiteral("cmdLoad"));
     cmdOK = findChild<QPushButton*>(QStringLiteral("cmdOK"));
     cmdCancel = findChild<QPushButton*>(QStringLiteral("cmdCancel"));
-    // Load and Save have no action: there is no palette file format.
+    connect(cmdLoad, &QPushButton::clicked, this, &frmPallet::cmdLoad_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmPallet::cmdSave_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmPallet::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPallet::cmdCancel_Click);
 
@@ -166,5 +169,59 @@ void frmPallet::cmdOK_Click()
 }
 
 void frmPallet::cmdCancel_Click() { close(); }
+
+// Fills the swatches only: OK applies them, Cancel forgets them. Entries the
+// file does not define keep their swatch colours.
+void frmPallet::cmdLoad_Click()
+{
+    if (picking_)
+        return;
+    const QPointer<frmPallet> alive(this);
+    picking_ = true;
+    const std::optional<QString> path = platform_.choosePaletteFile(this, false);
+    if (!alive)
+        return;
+    if (path) {
+        const auto loaded = loadPaletteFile(QFile::encodeName(*path).toStdString());
+        if (!loaded.ok()) {
+            platform_.messageBox(this, QString::fromStdString(loaded.error()), MessageStyle::Stop);
+            if (!alive)
+                return;
+        } else {
+            const PaletteColours& colours = loaded.value();
+            for (std::size_t k = 0; k < static_cast<std::size_t>(colours.count); ++k)
+                lblPallet[k]->setColour(colourValue(colours.rgb[3 * k], colours.rgb[3 * k + 1], colours.rgb[3 * k + 2]));
+        }
+    }
+    picking_ = false;
+}
+
+// Writes the 256 colours the swatches show, picks not yet applied included.
+void frmPallet::cmdSave_Click()
+{
+    if (picking_)
+        return;
+    const QPointer<frmPallet> alive(this);
+    picking_ = true;
+    const std::optional<QString> path = platform_.choosePaletteFile(this, true);
+    if (!alive)
+        return;
+    if (path) {
+        PaletteColours colours;
+        colours.count = PaletteEntries;
+        for (std::size_t k = 0; k < PaletteEntries; ++k) {
+            const std::int32_t c = lblPallet[k]->colour();
+            colours.rgb[3 * k] = redOf(c);
+            colours.rgb[3 * k + 1] = greenOf(c);
+            colours.rgb[3 * k + 2] = blueOf(c);
+        }
+        if (auto problem = savePaletteFile(QFile::encodeName(*path).toStdString(), colours)) {
+            platform_.messageBox(this, QString::fromStdString(*problem), MessageStyle::Stop);
+            if (!alive)
+                return;
+        }
+    }
+    picking_ = false;
+}
 
 } // namespace vtt

@@ -19,6 +19,7 @@ class SwatchLabel;
 // picker per swatch and OK to write the colours back. Deletes itself when
 // closed (Cancel or the close box); the palette is only ever written by OK,
 // which then has the main picture redrawn so that the new colours show.
+// Load and Save move the swatches' colours from and to palette files.
 class frmPallet : public QWidget {
     Q_OBJECT
 public:
@@ -33,6 +34,8 @@ private:
     void lblPallet_Click(int Index);
     void cmdOK_Click();
     void cmdCancel_Click();
+    void cmdLoad_Click();
+    void cmdSave_Click();
 
     void otherWindowFocused(QWindow* window);
 
@@ -46,10 +49,11 @@ private:
     QPushButton* cmdLoad = nullptr;
     QPushButton* cmdSave = nullptr;
 
-    // The picker takes the activation and hands it back when it closes; that
-    // return must not refill the swatches and lose the colour just picked.
-    bool picking_ = false;        // inside the picker
-    bool pickerWasActive_ = false; // the picker took the activation and this window has not had it back
+    // The picker and the palette file dialogs take the activation and hand it
+    // back when they close; that return must not refill the swatches and
+    // lose the colour just picked or the palette just loaded.
+    bool picking_ = false;        // inside the picker or a file dialog
+    bool pickerWasActive_ = false; // that dialog took the activation and this window has not had it back
 };
 
 } // namespace vtt

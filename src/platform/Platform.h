@@ -42,6 +42,11 @@ public:
     std::optional<FileChoice> showSave(QWidget* parent) { return showFile(parent, true); }
     const FileChoice& dialogState() const { return dialogState_; }
 
+    // The palette window's own file dialog for .pal, .gpl and .act files,
+    // apart from the image dialog and its remembered choice. A save name
+    // typed without an extension gets the chosen filter's. nullopt on cancel.
+    virtual std::optional<QString> choosePaletteFile(QWidget* parent, bool save) = 0;
+
     // Opens at `start` (a colour value); nullopt when the user cancels.
     virtual std::optional<std::int32_t> pickColour(QWidget* parent, std::int32_t start) = 0;
 

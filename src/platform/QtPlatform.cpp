@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSettings>
 
@@ -28,6 +29,30 @@ std::optional<FileChoice> QtPlatform::runFileDialog(QWidget* parent, bool save, 
         return std::nullopt;
     const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
     return FileChoice{dialog.selectedFiles().constFirst(), chosen >= 0 ? chosen + 1 : index};
+}
+
+std::optional<QString> QtPlatform::choosePaletteFile(QWidget* parent, bool save)
+{
+    static QString last; // the folder and name chosen last, for the next use
+    const QStringList filters = {QStringLiteral("Pal Files (*.pal)"), QStringLiteral("Gpl Files (*.gpl)"),
+                                 QStringLiteral("Act Files (*.act)")};
+    const QStringList suffixes = {QStringLiteral("pal"), QStringLiteral("gpl"), QStringLiteral("act")};
+    QFileDialog dialog(parent, save ? QStringLiteral("Save Pallet") : QStringLiteral("Load Pallet"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(save ? filters
+                               : QStringList{QStringLiteral("Palette Files (*.pal *.gpl *.act)") } + filters
+                                     + QStringList{QStringLiteral("All Files (*)")});
+    if (!last.isEmpty())
+        dialog.selectFile(last);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    QString path = dialog.selectedFiles().constFirst();
+    const auto chosen = filters.indexOf(dialog.selectedNameFilter());
+    if (save && chosen >= 0 && QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + suffixes.at(chosen);
+    last = path;
+    return path;
 }
 
 std::optional<std::int32_t> QtPlatform::pickColour(QWidget* parent, std::int32_t start)
@@ -75,7 +100,7 @@ bool QtPlatform::askYesNo(QWidget* parent, const QString& text)
            == QMessageBox::Yes;
 }
 
-// One store per user and program: ~/.config/Vellicor/Vellicor Texture Tool.conf
+// One store per user and program: ~/.config/Vellicor/Vellicor Texture Tool.ini
 // on Linux (XDG_CONFIG_HOME is honoured, which keeps scripted runs away from
 // the user's own).
 static QSettings& store()

@@ -7,6 +7,7 @@ namespace vtt {
 // The desktop's own dialogs through Qt.
 class QtPlatform : public Platform {
 public:
+    std::optional<QString> choosePaletteFile(QWidget* parent, bool save) override;
     std::optional<std::int32_t> pickColour(QWidget* parent, std::int32_t start) override;
     void messageBox(QWidget* parent, const QString& text, MessageStyle style, const QString& title = {}) override;
     SaveAnswer askSaveChanges(QWidget* parent, const QString& text) override;

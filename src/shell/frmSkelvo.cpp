@@ -26,6 +26,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScrollBar>
@@ -96,7 +97,7 @@ W* placed(W* widget, const char* name, QRect geometry)
 frmSkelvo::frmSkelvo(ImageDocument& doc, Platform& platform, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                               | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      doc_(doc), platform_(platform)
+      doc_(doc), platform_(platform), recent_(platform)
 {
     setObjectName(QStringLiteral("frmSkelvo"));
     setWindowTitle(ProgramTitle);
@@ -166,6 +167,32 @@ void frmSkelvo::buildMenus()
                 connect(action, &QAction::triggered, this, item.handler);
         }
     }
+
+    // File > Recent Files, just above Exit; filled afresh each time it opens
+    // (never while one of its items runs).
+    QMenu* fileMenu = menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
+    mnuRecent_ = new QMenu(QStringLiteral("&Recent Files"), fileMenu);
+    mnuRecent_->setObjectName(QStringLiteral("mnuRecent"));
+    mnuRecent_->menuAction()->setObjectName(QStringLiteral("mnuRecent"));
+    fileMenu->insertMenu(menuAction(QStringLiteral("mnuExit")), mnuRecent_);
+    connect(mnuRecent_, &QMenu::aboutToShow, this, &frmSkelvo::showRecentFiles);
+    showRecentFiles();
+}
+
+void frmSkelvo::showRecentFiles()
+{
+    mnuRecent_->clear();
+    const QStringList files = recent_.files();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files.at(i);
+        QString caption = path;
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = mnuRecent_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(caption));
+        action->setObjectName(QStringLiteral("mnuRecent_%1").arg(i));
+        connect(action, &QAction::triggered, this, [this, path] { openRecent(path); });
+    }
+    if (files.isEmpty())
+        mnuRecent_->addAction(QStringLiteral("(none)"))->setEnabled(false);
 }
 
 void frmSkelvo::buildToolbar()
@@ -377,25 +404,108 @@ void frmSkelvo::openNamed(const QString& path)
     openPath(path, formatForPath(QFile::encodeName(path).toStdString()));
 }
 
-void frmSkelvo::openPath(const QString& path, FileFormat format)
+void frmSkelvo::openPath(const QString& path, FileFormat format, bool reload)
 {
+    // Watched from before the read: a change while it is read shows as one
+    // at the next activation.
+    const std::string name = QFile::encodeName(path).toStdString();
+    FileWatch watch;
+    watch.watch(name);
     // Decoded into a new document first: a file that cannot be read leaves
     // the open document, the header panel and the picture as they were.
     FileSnapshot bytes;
-    auto opened = openImage(QFile::encodeName(path).toStdString(), format, doc_, &bytes);
+    auto opened = openImage(name, format, doc_, &bytes);
     if (!opened.ok()) {
-        if (opened.error().kind == FileFailure::UnsupportedTexType)
+        if (reload)
+            platform_.messageBox(this,
+                                 QStringLiteral("%1 changed on disk but could not be read again: %2. The document "
+                                                "stays as it was.")
+                                     .arg(path, QString::fromStdString(opened.error().detail)),
+                                 MessageStyle::Stop);
+        else if (opened.error().kind == FileFailure::UnsupportedTexType)
             platform_.messageBox(this, UnsupportedTexMessage, MessageStyle::Stop, QStringLiteral("Error"));
         else
             platform_.messageBox(this, QString::fromStdString(opened.error().message), MessageStyle::Stop);
         return;
     }
+    const bool sameSize = doc_.ImageWidth == opened.value().ImageWidth && doc_.ImageHeight == opened.value().ImageHeight;
     doc_ = std::move(opened.value());
+    watch_ = std::move(watch);
+    watchedFormat_ = format;
     if (format == FileFormat::Tex)
         showHeader();
     fileChanged(std::move(bytes));
-    picImage_->documentOpened(doc_);
+    if (reload && sameSize)
+        picImage_->drawDocument(doc_);
+    else
+        picImage_->documentOpened(doc_);
     documentChanged();
+    if (!reload)
+        recent_.add(path);
+}
+
+bool frmSkelvo::isModified() const { return modified_; }
+
+bool frmSkelvo::maybeSaveChanges()
+{
+    if (!isModified())
+        return true;
+    const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(doc_.FileName))).fileName();
+    switch (platform_.askSaveChanges(this, QStringLiteral("Save changes to %1?").arg(name))) {
+    case SaveAnswer::Save: mnuSave_Click(); return !isModified();
+    case SaveAnswer::Discard: return true;
+    case SaveAnswer::Cancel: break;
+    }
+    return false;
+}
+
+void frmSkelvo::checkFileOnDisk()
+{
+    if (checkingDisk_ || !watch_.watching())
+        return;
+    checkingDisk_ = true;
+    const QString path = QFile::decodeName(QByteArray::fromStdString(watch_.path()));
+    switch (watch_.check()) {
+    case DiskChange::Unchanged: break;
+    case DiskChange::Vanished:
+        platform_.messageBox(this,
+                             QStringLiteral("%1 is no longer on disk; the document stays open as it is.").arg(path),
+                             MessageStyle::Information);
+        break;
+    case DiskChange::Changed:
+        if (!isModified()
+            || platform_.askYesNo(this, QStringLiteral("%1 changed on disk. Reload it and lose your changes?")
+                                            .arg(QFileInfo(path).fileName())))
+            openPath(path, watchedFormat_, true);
+        break;
+    }
+    checkingDisk_ = false;
+}
+
+void frmSkelvo::openRecent(QString path)
+{
+    if (!QFileInfo::exists(path)) {
+        platform_.messageBox(this, QStringLiteral("%1 no longer exists; it is taken off the recent files.").arg(path),
+                             MessageStyle::Stop);
+        recent_.remove(path);
+        return;
+    }
+    if (maybeSaveChanges())
+        openNamed(path);
+}
+
+void frmSkelvo::fileSaved(const QString& path, FileFormat format)
+{
+    watch_.watch(QFile::encodeName(path).toStdString());
+    watchedFormat_ = format;
+    recent_.add(path);
+}
+
+bool frmSkelvo::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        checkFileOnDisk();
+    return QMainWindow::event(event);
 }
 
 void frmSkelvo::mnuSave_Click()
@@ -410,6 +520,8 @@ void frmSkelvo::mnuSave_Click()
     fileChanged(std::move(written));
     picImage_->drawDocument(doc_);
     documentChanged();
+    const FileChoice& saved = platform_.dialogState();
+    fileSaved(saved.path, saved.filterIndex == TexFilterIndex ? FileFormat::Tex : FileFormat::Tga);
 }
 
 void frmSkelvo::mnuExit_Click()

@@ -3,8 +3,10 @@
 #include "document/ImageDocument.h"
 #include "files/FileCommands.h"
 #include "files/HexDump.h"
+#include "files/FileWatch.h"
 #include "platform/Platform.h"
 #include "shell/Pictures.h"
+#include "shell/RecentFiles.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -16,6 +18,7 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QScrollBar;
 class QToolBar;
 
@@ -51,6 +54,19 @@ public:
     // as the format its name suggests; otherwise as File > Open.
     void openNamed(const QString& path);
 
+    // Whether the document differs from its file.
+    bool isModified() const;
+    // Asks to save a modified document first; false when the user cancels
+    // or the save fails, and the command asking must then stop.
+    bool maybeSaveChanges();
+
+    // Reloads the open file when another program changed it since it was
+    // opened or saved here; run whenever the window becomes active.
+    void checkFileOnDisk();
+    // File > Recent Files: opens `path` as a dropped file is opened; one that
+    // no longer exists is said so and leaves the list.
+    void openRecent(QString path);
+
 public slots:
     void mnuNew_Click();
     void mnuOpen_Click();
@@ -72,6 +88,7 @@ public slots:
     void cmdSave();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -94,8 +111,11 @@ private:
     void documentChanged();
     void showMipLevel(int level);
     void showHeader();
-    // The open itself: a message on a bad file, which changes nothing.
-    void openPath(const QString& path, FileFormat format);
+    // The open itself: a message on a bad file, which changes nothing. A
+    // reload keeps the view when the size stays.
+    void openPath(const QString& path, FileFormat format, bool reload = false);
+    void fileSaved(const QString& path, FileFormat format);
+    void showRecentFiles();
 
     ImageDocument& doc_;
     Platform& platform_;
@@ -122,6 +142,13 @@ private:
     ImageDocument levelDoc_; // the mip level shown, when it is not level 0
     QAction* mnuNextMip_ = nullptr;
     QAction* mnuPreviousMip_ = nullptr;
+
+    bool modified_ = false; // nothing marks the document modified yet
+    FileWatch watch_;             // the file the document was last opened from or saved to
+    FileFormat watchedFormat_ = FileFormat::Tga;
+    bool checkingDisk_ = false;   // inside checkFileOnDisk, whose messages re-activate the window
+    RecentFiles recent_;
+    QMenu* mnuRecent_ = nullptr;
 
     QPointer<frmPallet> pallet_;
     QPointer<frmSwitchRGBA> switcher_;

@@ -141,6 +141,32 @@ private slots:
         QCOMPARE(read("a.tex").size(), 14 + 16);
     }
 
+    // A bad palette file converts nothing; an image without a palette fails
+    // on its own; a palette image takes the file's colours, alpha kept.
+    void appliesPaletteFiles()
+    {
+        writeTestFile(dir, "p.tga", tgaFile(2, 2, 8, 0));
+        writeTestFile(dir, "rgb.tga", tgaFile(2, 2, 32, 0));
+        const auto text = [](std::string_view t) { return std::vector<std::uint8_t>(t.begin(), t.end()); };
+        writeTestFile(dir, "two.gpl", text("GIMP Palette\n1 2 3\n4 5 6\n"));
+        writeTestFile(dir, "bad.gpl", text("GIMP Palette\n1 2\n"));
+        const QStringList args{"convert", "--to", "tga", "--out-dir", "o", "p.tga", "rgb.tga", "--palette"};
+        const Run refused = vtt(args + QStringList{"bad.gpl"});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains("\"bad.gpl\": line 2 is not a colour"), qPrintable(refused.err));
+        QVERIFY(!QDir(path("o")).exists());
+
+        const Run run = vtt(args + QStringList{"two.gpl"});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.err, "vtt: rgb.tga: --palette needs a palette image, and this one has 32 bits\n");
+        QCOMPARE(QDir(path("o")).entryList(QDir::Files), QStringList{"p.tga"});
+        auto before = openImage(path("p.tga").toStdString(), FileFormat::Tga, ImageDocument{});
+        auto after = openImage(path("o/p.tga").toStdString(), FileFormat::Tga, ImageDocument{});
+        for (std::size_t i = 0; i < 6; ++i)
+            before.value().Palette[i + i / 3] = std::uint8_t(i + 1);
+        QVERIFY(after.value().Palette == before.value().Palette && after.value().PixelIndices == before.value().PixelIndices);
+    }
+
     void usageErrorsDoNothing_data()
     {
         QTest::addColumn<QStringList>("args");

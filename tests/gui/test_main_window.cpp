@@ -190,7 +190,7 @@ private slots:
             shown << entry;
         }
         QCOMPARE(shown, (QStringList{
-                            "mnuFile=&File: mnuNew=New mnuOpen=Open mnuSave=Save mnuLine=- mnuExit=E&xit",
+                            "mnuFile=&File: mnuNew=New mnuOpen=Open mnuSave=Save mnuLine=- mnuRecent=&Recent Files mnuExit=E&xit",
                             "mnuView=&View: mnuZoomIn=Zoom &In mnuZoomOut=Zoom &Out mnuFit=&Fit mnuActualSize=&Actual Size "
                             "mnuViewLine=- mnuColour=&Colour mnuCheckerboard=Colour over C&heckerboard mnuRed=&Red "
                             "mnuGreen=&Green mnuBlue=&Blue mnuAlpha=A&lpha mnuViewLine2=- mnuNextMip=&Next Mip Level "

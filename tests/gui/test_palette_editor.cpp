@@ -4,6 +4,7 @@
 #include "widgets/ColourValue.h"
 
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QtTest>
 
@@ -338,7 +339,8 @@ private slots:
         QCOMPARE(firstMismatch(patterned()), -1);
     }
 
-    void loadAndSaveDoNothing()
+    // Load and Save with their file dialogs cancelled.
+    void cancelledLoadAndSaveChangeNothing()
     {
         doc.Palette = patterned();
         open();
@@ -351,7 +353,37 @@ private slots:
         QCOMPARE(platform.colourStarts.size(), std::size_t(1));
         QVERIFY(platform.messages.empty());
         QVERIFY(platform.fileDialogStarts.empty());
+        QCOMPARE(platform.paletteDialogWasSave, (std::vector<bool>{false, true}));
         QVERIFY(window->isVisible());
+    }
+
+    // Load fills the swatches the file defines, and only OK applies them; a
+    // malformed file is named in a message and changes nothing. Save writes
+    // what the swatches show.
+    void loadAndSave()
+    {
+        QTemporaryDir dir;
+        QFile bad(dir.filePath("bad.pal")), good(dir.filePath("good.gpl")), saved(dir.filePath("p.act"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("JASC-PAL\n0100\n2\n10 20 30\n") > 0);
+        QVERIFY(good.open(QIODevice::WriteOnly) && good.write("GIMP Palette\n10 20 30\n") > 0);
+        bad.close(), good.close();
+        doc.Palette = patterned();
+        open();
+        platform.answerColour(0x030201);
+        clickSwatch(1);
+        for (QFile* file : {&bad, &good, &saved}) {
+            platform.answerPaletteFile(file->fileName());
+            clickButton(file == &saved ? "cmdSave" : "cmdLoad");
+        }
+        QVERIFY(doc.Palette == patterned());
+        QCOMPARE(platform.messages.size(), std::size_t(1));
+        QVERIFY(platform.messages.front().text.contains(bad.fileName()));
+        clickButton("cmdOK");
+        PaletteArray expected = patterned();
+        expected[0] = 10, expected[1] = 20, expected[2] = 30, expected[4] = 1, expected[5] = 2, expected[6] = 3;
+        QVERIFY(doc.Palette == expected);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll().left(6), QByteArray("\x0a\x14\x1e\1\2\3"));
     }
 
     void frame()

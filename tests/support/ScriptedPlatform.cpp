@@ -16,6 +16,16 @@ std::optional<FileChoice> ScriptedPlatform::runFileDialog(QWidget*, bool save, c
     return choice;
 }
 
+std::optional<QString> ScriptedPlatform::choosePaletteFile(QWidget*, bool save)
+{
+    paletteDialogWasSave.push_back(save);
+    if (paletteFileAnswers.empty())
+        return std::nullopt;
+    auto answer = paletteFileAnswers.front();
+    paletteFileAnswers.pop_front();
+    return answer;
+}
+
 std::optional<std::int32_t> ScriptedPlatform::pickColour(QWidget*, std::int32_t start)
 {
     colourStarts.push_back(start);

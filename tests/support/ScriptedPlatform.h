@@ -21,9 +21,11 @@ class ScriptedPlatform : public Platform {
 public:
     void answerFile(const QString& path, int filterIndex) { fileAnswers.push_back(FileChoice{path, filterIndex}); }
     void cancelFile() { fileAnswers.push_back(std::nullopt); }
+    void answerPaletteFile(const QString& path) { paletteFileAnswers.push_back(path); }
     void answerColour(std::int32_t colour) { colourAnswers.push_back(colour); }
     void cancelColour() { colourAnswers.push_back(std::nullopt); }
 
+    std::optional<QString> choosePaletteFile(QWidget* parent, bool save) override;
     std::optional<std::int32_t> pickColour(QWidget* parent, std::int32_t start) override;
     void messageBox(QWidget* parent, const QString& text, MessageStyle style, const QString& title = {}) override;
     void endProgram() override { ++endRequests; }
@@ -36,6 +38,8 @@ public:
 
     std::deque<std::optional<FileChoice>> fileAnswers;
     std::deque<std::optional<std::int32_t>> colourAnswers;
+    std::deque<std::optional<QString>> paletteFileAnswers;
+    std::vector<bool> paletteDialogWasSave;
 
     std::deque<SaveAnswer> saveAnswers;
     std::deque<bool> yesNoAnswers;
