@@ -207,17 +207,20 @@ private slots:
             process.closeReadChannel(QProcess::StandardError);
         // Interrupted once the first staged output exists (and so the
         // handler is in place), while the batch is still under way.
-        const QString fds = QString("/proc/%1/fd/").arg(process.processId());
-        const QByteArray stagedPrefix = QFile::encodeName(path("out")) + "/#";
-        for (bool staged = !interrupt; !staged && !process.waitForFinished(1);)
+        const qint64 pid = process.processId();
+        const QString fds = QString("/proc/%1/fd/").arg(pid);
+        const QByteArray stagedPrefix = QFile::encodeName(path("out")) + "/";
+        for (bool staged = !interrupt; !staged && pid > 0 && !process.waitForFinished(1);)
             for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
                 char target[4096];
                 const ssize_t length = ::readlink(qPrintable(fds + fd), target, sizeof target);
                 if ((staged = length > 0 && QByteArray(target, length).startsWith(stagedPrefix)))
                     break;
             }
-        if (interrupt)
-            ::kill(pid_t(process.processId()), SIGINT);
+        if (interrupt) {
+            QVERIFY2(process.state() == QProcess::Running, "the batch ended before an output was staged");
+            ::kill(pid_t(pid), SIGINT);
+        }
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), interrupt ? 130 : 1);
