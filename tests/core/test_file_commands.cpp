@@ -202,16 +202,6 @@ private slots:
         QCOMPARE(WEXITSTATUS(status), 0);
     }
 
-    void specialFileIsRefusedAtOnce()
-    {
-        QTemporaryDir dir;
-        const std::string path = dir.filePath("pipe.tga").toStdString();
-        QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
-        const auto opened = openImage(path, FileFormat::Tga, ImageDocument{});
-        QVERIFY(!opened.ok());
-        QCOMPARE(opened.error().message, "Could not open \"" + path + "\": it is not a regular file.");
-    }
-
     void fileThatChangesWhileReadIsRefused_data()
     {
         QTest::addColumn<int>("sizeWhenOpened");
