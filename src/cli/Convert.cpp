@@ -11,11 +11,12 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <set>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,8 +28,9 @@ std::atomic<bool> interrupted{false};
 
 extern "C" void onInterrupt(int) { interrupted = true; }
 
-// Ctrl-C stops the workers between files, so that the staged temporary
-// files are removed and no output is left half done.
+// Ctrl-C, SIGTERM and SIGHUP stop the workers between files and the commits
+// before the next one, so that staged files are discarded and no output is
+// left half done.
 class InterruptGuard {
 public:
     InterruptGuard()
@@ -52,7 +54,8 @@ private:
 
 struct Job {
     std::string input;
-    std::string output;
+    std::string output; // as the user named it
+    std::string name;   // its name in the output folder
     FileFormat from = FileFormat::Tga;
     std::uint64_t size = 0;
     std::string refused; // why it is not even read
@@ -85,10 +88,21 @@ std::optional<std::string> makeFolders(const std::string& path)
     return std::nullopt;
 }
 
+// Each staged output holds a descriptor until its commit: as many as the
+// system allows.
+void allowManyStagedFiles()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 // Names and checks every output before anything is read: an existing output
 // without --force, or an output another input already writes, is that
 // input's failure.
-std::vector<Job> planJobs(const ConvertOptions& options)
+std::vector<Job> planJobs(const ConvertOptions& options, const Result<FolderRef, std::string>& folder)
 {
     std::vector<Job> jobs(options.inputs.size());
     std::unordered_map<std::string, std::string> writers; // output -> the input that writes it
@@ -97,39 +111,27 @@ std::vector<Job> planJobs(const ConvertOptions& options)
         job.input = options.inputs[i];
         job.from = options.as ? *options.as : formatForPath(job.input);
         job.output = options.output.empty() ? outputNameFor(job.input, options.outputDir, options.to) : options.output;
+        job.name = nameOf(job.output);
         struct stat st {};
         if (::stat(job.input.c_str(), &st) == 0)
             job.size = static_cast<std::uint64_t>(st.st_size);
 
         const auto [writer, first] = writers.emplace(job.output, job.input);
-        if (!first)
+        if (!folder.ok())
+            job.refused = "cannot write " + job.output + ": " + folder.error();
+        else if (!first)
             job.refused = job.output + " is also the output of " + writer->second + "; only the first is converted";
-        else if (!options.force && ::lstat(job.output.c_str(), &st) == 0)
+        else if (!options.force
+                 && ::fstatat(folder.value()->fd(), job.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
             job.refused = job.output + " already exists (add --force to replace it)";
     }
     return jobs;
 }
 
-// Starts writing a staged file to disk while the next files are converted,
-// so that the one flush at the end has little left to wait for. Only a
-// hint: the flush is what makes the files durable.
-void startWriteBack(const std::string& path)
-{
-#ifdef __linux__
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-        ::close(fd);
-    }
-#else
-    (void)path;
-#endif
-}
-
 // Everything the window does from File > Open to File > Save, up to an
 // output staged beside its target; the problem otherwise.
 std::optional<std::string> convertOne(const ConvertOptions& options, const std::optional<PaletteColours>& palette,
-                                      Job& job)
+                                      const FolderRef& folder, Job& job)
 {
     auto opened = openAsWindowWould(job.input, job.from);
     if (!opened.ok())
@@ -155,11 +157,10 @@ std::optional<std::string> convertOne(const ConvertOptions& options, const std::
             return cannotWrite + " as TEX type " + std::to_string(doc.Tex.Type) + ": \"" + error.detail + "\"";
         return cannotWrite + ": " + error.detail;
     }
-    auto staged = StagedFile::stage(job.output, encoded.value().bytes, false);
+    auto staged = StagedFile::stage(folder, job.name, encoded.value().bytes, options.force, false);
     if (!staged.ok())
         return cannotWrite + ": " + staged.error();
     job.staged.emplace(std::move(staged.value()));
-    startWriteBack(job.staged->temporary());
     return std::nullopt;
 }
 
@@ -170,8 +171,8 @@ void fail(Job& job, const std::string& problem, Progress& progress)
     progress.problem("vtt: " + job.input + ": " + problem);
 }
 
-void convertAll(const ConvertOptions& options, const std::optional<PaletteColours>& palette, std::vector<Job>& jobs,
-                Progress& progress)
+void convertAll(const ConvertOptions& options, const std::optional<PaletteColours>& palette, const FolderRef& folder,
+                std::vector<Job>& jobs, Progress& progress)
 {
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
@@ -182,7 +183,7 @@ void convertAll(const ConvertOptions& options, const std::optional<PaletteColour
             std::optional<std::string> problem;
             try {
                 if (!job.failed)
-                    problem = convertOne(options, palette, job);
+                    problem = convertOne(options, palette, folder, job);
             } catch (const std::exception& error) {
                 problem = error.what();
             }
@@ -194,42 +195,70 @@ void convertAll(const ConvertOptions& options, const std::optional<PaletteColour
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t count = std::min<std::size_t>(options.jobs ? options.jobs : cores, jobs.size());
     std::vector<std::thread> workers;
-    for (std::size_t i = 1; i < count; ++i)
-        workers.emplace_back(work);
+    // Threads that cannot be started leave the work to those that did, at
+    // least this one.
+    for (std::size_t i = 1; i < count; ++i) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
     work();
     for (std::thread& worker : workers)
         worker.join();
 }
 
+struct Committed {
+    std::vector<std::string> written;
+    bool flushed = true; // false when a file system or folder flush failed
+};
+
 // One flush per file system holding staged files makes them all durable at
-// the cost of one; only then does each take its target's place, and one
-// flush per folder makes those renames durable.
-void commitAll(std::vector<Job>& jobs, Progress& progress, bool force)
+// the cost of one, through the first folder opened there (opened before any
+// output was written, so that write-back errors are reported); only then
+// does each take its target's place, and one flush per folder makes those
+// entries durable. An interrupt stops before the next commit.
+Committed commitAll(std::vector<Job>& jobs, Progress& progress)
 {
-    std::map<dev_t, std::vector<Job*>> byFileSystem;
-    for (Job& job : jobs) {
+    std::map<dev_t, const OpenFolder*> flushers;
+    for (const Job& job : jobs) {
         if (!job.staged)
             continue;
-        struct stat st {};
-        ::stat(folderOf(job.staged->target()).c_str(), &st);
-        byFileSystem[st.st_dev].push_back(&job);
+        const OpenFolder*& first = flushers[job.staged->folder()->device()];
+        if (!first || job.staged->folder()->serial() < first->serial())
+            first = job.staged->folder().get();
     }
     progress.stage("flushing to disk");
-    std::set<std::string> folders;
-    for (auto& [device, staged] : byFileSystem) {
-        const auto problem = flushFileSystemOf(staged.front()->staged->target());
-        for (Job* job : staged) {
-            if (problem) {
-                fail(*job, "cannot write " + job->output + ": " + *problem, progress);
-            } else if (auto notReplaced = job->staged->commit(force)) {
-                fail(*job, "cannot write " + job->output + ": " + *notReplaced, progress);
-            } else {
-                folders.insert(folderOf(job->staged->target()));
-            }
+    std::map<dev_t, std::optional<std::string>> problems;
+    for (const auto& [device, folder] : flushers)
+        problems[device] = folder->flushFileSystem();
+
+    Committed done;
+    std::map<const OpenFolder*, FolderRef> folders;
+    for (Job& job : jobs) {
+        if (interrupted)
+            break;
+        if (!job.staged)
+            continue;
+        const FolderRef folder = job.staged->folder();
+        if (const auto& problem = problems[folder->device()]) {
+            fail(job, "cannot write " + job.output + ": " + *problem, progress);
+            done.flushed = false;
+        } else if (auto notReplaced = job.staged->commit()) {
+            fail(job, "cannot write " + job.output + ": " + *notReplaced, progress);
+        } else {
+            done.written.push_back(job.output);
+            folders.emplace(folder.get(), folder);
         }
+        job.staged.reset();
     }
-    for (const std::string& folder : folders)
-        flushFolder(folder);
+    for (const auto& [key, folder] : folders)
+        if (auto problem = folder->flush()) {
+            progress.problem("vtt: " + *problem);
+            done.flushed = false;
+        }
+    return done;
 }
 
 } // namespace
@@ -247,6 +276,7 @@ Result<ImageDocument, std::string> openAsWindowWould(const std::string& path, Fi
 
 int runConvert(const ConvertOptions& options)
 {
+    InterruptGuard guard;
     // Read once for all inputs; a bad palette file converts nothing.
     std::optional<PaletteColours> palette;
     if (!options.palette.empty()) {
@@ -262,7 +292,12 @@ int runConvert(const ConvertOptions& options)
             std::fprintf(stderr, "vtt: cannot create the folder %s: %s\n", options.outputDir.c_str(), problem->c_str());
             return 1;
         }
-    std::vector<Job> jobs = planJobs(options);
+    // Every output is written relative to its folder, opened once here.
+    const auto folder = OpenFolder::open(options.output.empty() ? options.outputDir : folderOf(options.output));
+    if (folder.ok())
+        folder.value()->removeStaleTemporaries();
+    allowManyStagedFiles();
+    std::vector<Job> jobs = planJobs(options, folder);
     std::uint64_t totalBytes = 0;
     for (const Job& job : jobs)
         totalBytes += job.size;
@@ -271,15 +306,22 @@ int runConvert(const ConvertOptions& options)
     for (Job& job : jobs)
         if (!job.refused.empty())
             fail(job, job.refused, progress);
-    InterruptGuard guard;
-    convertAll(options, palette, jobs, progress);
+    if (folder.ok())
+        convertAll(options, palette, folder.value(), jobs, progress);
+    Committed committed;
+    if (!interrupted)
+        committed = commitAll(jobs, progress);
     if (interrupted) {
-        jobs.clear(); // removes every staged temporary file
+        jobs.clear(); // discards every staged file not yet in place
         progress.finish({});
-        std::fputs("vtt: interrupted; no file was written\n", stderr);
+        if (committed.written.empty())
+            std::fputs("vtt: interrupted; no file was written\n", stderr);
+        else
+            std::fprintf(stderr, "vtt: interrupted; %zu outputs were written before it:\n", committed.written.size());
+        for (const std::string& output : committed.written)
+            std::fprintf(stderr, "vtt: written: %s\n", output.c_str());
         return 130;
     }
-    commitAll(jobs, progress, options.force);
 
     const auto failed = static_cast<std::size_t>(
         std::count_if(jobs.begin(), jobs.end(), [](const Job& job) { return job.failed; }));
@@ -288,7 +330,7 @@ int runConvert(const ConvertOptions& options)
     std::snprintf(summary, sizeof summary, "converted %zu of %zu files (%.1f MiB) in %.2f s", jobs.size() - failed,
                   jobs.size(), static_cast<double>(totalBytes) / (1024.0 * 1024.0), seconds);
     progress.finish(summary);
-    return failed ? 1 : 0;
+    return failed || !committed.flushed ? 1 : 0;
 }
 
 } // namespace vtt::cli

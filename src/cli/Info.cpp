@@ -121,6 +121,10 @@ int runInfo(const InfoOptions& options)
         auto opened = openAsWindowWould(path, options.as ? *options.as : formatForPath(path));
         if (opened.ok()) {
             printInfo(path, opened.value(), options.json);
+            // With SIGPIPE ignored, a reader that went away (`| head`) shows
+            // as a failed write: nobody is left to show the rest to.
+            if (std::ferror(stdout))
+                return 1;
             continue;
         }
         status = 1;

@@ -1,6 +1,7 @@
 #include "cli/Progress.h"
 
 #include <cstdio>
+#include <system_error>
 
 namespace vtt::cli {
 
@@ -26,8 +27,12 @@ std::string clock(double seconds)
 Progress::Progress(std::size_t totalFiles, std::uint64_t totalBytes, bool show)
     : totalFiles_(totalFiles), totalBytes_(totalBytes), show_(show)
 {
+    // Without a thread to draw it, the run goes on without a progress line.
     if (show_)
-        painter_ = std::thread([this] { run(); });
+        try {
+            painter_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+        }
 }
 
 Progress::~Progress() { finish({}); }

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 
@@ -13,6 +14,9 @@ int main(int argc, char** argv)
     // for the next file spares the kernel zeroing fresh pages each time.
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
+    // A closed standard error (a pipe into `head`) is no reason to stop half
+    // way: writes to it fail quietly instead.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
     try {
         if (args.empty())

@@ -36,35 +36,46 @@ std::uint64_t bodySize(std::int16_t type, std::uint64_t pixels)
     return 4 * pixels;
 }
 
+ReadError shortFile(const tex::Header& h, std::uint64_t needed, std::uint64_t fileSize)
+{
+    return malformed("a " + std::to_string(h.width) + " x " + std::to_string(h.height) + " texture of type "
+                     + std::to_string(h.type) + " needs " + sizeText(needed) + ", but the file has only "
+                     + sizeText(fileSize));
+}
+
 } // namespace
 
-ReadResult readTex(Bytes file, const ImageDocument& previous)
+std::optional<ReadError> judgeTexClaim(Bytes head, std::uint64_t fileSize)
 {
-    ByteReader in(file);
-    const auto headerBytes = in.takeFixed<tex::HeaderSize>();
-    if (!headerBytes)
-        return malformed("the file is " + sizeText(file.size()) + " long, shorter than the "
+    if (head.size() < tex::HeaderSize)
+        return malformed("the file is " + sizeText(fileSize) + " long, shorter than the "
                          + std::to_string(tex::HeaderSize) + "-byte TEX header");
-
-    const tex::Header h = parseHeader(*headerBytes);
+    const tex::Header h = parseHeader(head.first<tex::HeaderSize>());
     if (h.width < 0 || h.height < 0)
         return malformed("its header gives a negative size (" + std::to_string(h.width) + " x "
                          + std::to_string(h.height) + ")");
     if (!tex::isReadable(h.type))
         return ReadError{ReadFailure::UnsupportedTexType, "type " + std::to_string(h.type)};
-
-    // Checked before anything is allocated, so that a short file claiming a
-    // huge image is refused at the cost of its header. Every read below is
-    // checked again by the reader itself.
+    // Checked before anything is allocated or read, so that a short file
+    // claiming a huge image is refused at the cost of its header.
     const std::uint64_t pixels = static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height);
     const std::uint64_t needed = tex::HeaderSize + bodySize(h.type, pixels);
+    if (fileSize < needed)
+        return shortFile(h, needed, fileSize);
+    return std::nullopt;
+}
+
+ReadResult readTex(Bytes file, const ImageDocument& previous)
+{
+    if (auto refused = judgeTexClaim(file.first(std::min(file.size(), tex::HeaderSize)), file.size()))
+        return *refused;
+    ByteReader in(file);
+    const tex::Header h = parseHeader(*in.takeFixed<tex::HeaderSize>());
+    const std::uint64_t pixels = static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height);
+    // Every read below is checked again by the reader itself.
     const auto shortFile = [&] {
-        return malformed("a " + std::to_string(h.width) + " x " + std::to_string(h.height) + " texture of type "
-                         + std::to_string(h.type) + " needs " + sizeText(needed) + ", but the file has only "
-                         + sizeText(file.size()));
+        return vtt::shortFile(h, tex::HeaderSize + bodySize(h.type, pixels), file.size());
     };
-    if (file.size() < needed)
-        return shortFile();
 
     ImageDocument doc = carriedFieldsOf(previous);
     doc.FileKind = DocumentKind::Tex;

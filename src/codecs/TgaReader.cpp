@@ -406,52 +406,68 @@ void fillGreyRamp(ImageDocument& doc)
     }
 }
 
-} // namespace
-
-ReadResult readTga(Bytes file, const ImageDocument& previous)
+// Every length is checked against the file's size before anything is read
+// or allocated, so a short file claiming a huge image costs only its header.
+std::optional<ReadError> judgeClaim(Bytes head, std::uint64_t fileSize, tga::Header& h, Layout& layout)
 {
-    ByteReader in(file);
-    const auto headerBytes = in.takeFixed<tga::HeaderSize>();
-    if (!headerBytes)
-        return malformed("the file is " + bytesText(file.size()) + " long, shorter than the "
+    if (head.size() < tga::HeaderSize)
+        return malformed("the file is " + bytesText(fileSize) + " long, shorter than the "
                          + to_string(tga::HeaderSize) + "-byte Targa header");
-    const tga::Header h = parseHeader(*headerBytes);
-
-    Layout layout;
-    if (auto refused = planLayout(file, h, layout))
-        return *refused;
+    h = parseHeader(head.first<tga::HeaderSize>());
+    if (auto refused = planLayout(head, h, layout))
+        return refused;
     // The document holds its dimensions as signed 16-bit numbers.
     if (h.imageWidth > 32767 || h.imageHeight > 32767)
         return malformed("its size " + to_string(h.imageWidth) + " x " + to_string(h.imageHeight)
                          + " is larger than the 32767 x 32767 a texture can hold");
-
-    // Every length is checked against the bytes present before anything is
-    // allocated, so a short file claiming a huge image costs only its header.
-    if (!in.skip(h.idLength))
-        return malformed("its " + bytesText(h.idLength) + " ID field needs a file of "
-                         + bytesText(tga::HeaderSize + h.idLength) + ", but the file has only "
-                         + bytesText(file.size()));
-    const auto map = in.take(layout.mapBytes);
-    if (!map)
+    const std::uint64_t idEnd = tga::HeaderSize + h.idLength;
+    if (fileSize < idEnd)
+        return malformed("its " + bytesText(h.idLength) + " ID field needs a file of " + bytesText(idEnd)
+                         + ", but the file has only " + bytesText(fileSize));
+    const std::uint64_t mapEnd = idEnd + layout.mapBytes;
+    if (fileSize < mapEnd)
         return malformed("its colour map of " + to_string(h.colorMapLength) + " entries needs a file of "
-                         + bytesText(in.position() + layout.mapBytes) + ", but the file has only "
-                         + bytesText(file.size()));
+                         + bytesText(mapEnd) + ", but the file has only " + bytesText(fileSize));
 
-    const std::size_t pixels = std::size_t(h.imageWidth) * h.imageHeight;
+    const std::uint64_t remaining = fileSize - mapEnd;
+    const std::uint64_t pixels = std::uint64_t(h.imageWidth) * h.imageHeight;
     if (layout.rle) {
         // A packet of 1 + bpp bytes yields at most 128 pixels, which bounds
         // what the remaining bytes can expand to.
-        const std::size_t packets = (in.remaining() + layout.pixelBytes) / (1 + layout.pixelBytes);
+        const std::uint64_t packets = (remaining + layout.pixelBytes) / (1 + layout.pixelBytes);
         if (pixels > packets * tga::packet::MaxPixels)
-            return malformed("its run-length data (" + bytesText(in.remaining()) + ") cannot hold the "
+            return malformed("its run-length data (" + bytesText(remaining) + ") cannot hold the "
                              + to_string(pixels) + " pixels of a " + to_string(h.imageWidth) + " x "
                              + to_string(h.imageHeight) + " image");
-    } else if (!in.has(pixels * layout.pixelBytes)) {
+    } else if (remaining < pixels * layout.pixelBytes) {
         return malformed("a " + to_string(h.imageWidth) + " x " + to_string(h.imageHeight) + " image of "
                          + to_string(h.pixelDepth) + "-bit pixels needs "
-                         + bytesText(in.position() + pixels * layout.pixelBytes) + ", but the file has only "
-                         + bytesText(file.size()));
+                         + bytesText(mapEnd + pixels * layout.pixelBytes) + ", but the file has only "
+                         + bytesText(fileSize));
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ReadError> judgeTgaClaim(Bytes head, std::uint64_t fileSize)
+{
+    tga::Header h;
+    Layout layout;
+    return judgeClaim(head, fileSize, h, layout);
+}
+
+ReadResult readTga(Bytes file, const ImageDocument& previous)
+{
+    tga::Header h;
+    Layout layout;
+    if (auto refused = judgeClaim(file.first(std::min(file.size(), tga::HeaderSize)), file.size(), h, layout))
+        return *refused;
+    ByteReader in(file);
+    const auto map = in.skip(tga::HeaderSize + h.idLength) ? in.take(layout.mapBytes) : std::nullopt;
+    if (!map)
+        return malformed("its colour map is shorter than its header says"); // judged above; never reached
+    const std::size_t pixels = std::size_t(h.imageWidth) * h.imageHeight;
 
     ImageDocument doc = carriedFieldsOf(previous);
     doc.FileKind = DocumentKind::Tga;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "codecs/ByteIo.h"
+#include "codecs/ClaimJudge.h"
+#include "codecs/TgaFormat.h"
 #include "codecs/ReadResult.h"
 
 namespace vtt {
@@ -9,5 +11,10 @@ namespace vtt {
 // TEX header fields, palette entries when the file has no map); the file name
 // is left for the caller to set.
 ReadResult readTga(Bytes file, const ImageDocument& previous);
+
+// The refusal readTga would give before decoding, from the header and the
+// file's size alone.
+std::optional<ReadError> judgeTgaClaim(Bytes head, std::uint64_t fileSize);
+inline constexpr ClaimJudge TgaClaimJudge{tga::HeaderSize, judgeTgaClaim};
 
 } // namespace vtt

@@ -2,12 +2,14 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <climits>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
-#include <new>
+#include <string_view>
 
-#include <fcntl.h>
+#include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,35 +29,16 @@ public:
             ::close(fd_);
     }
     int get() const { return fd_; }
-    // Closing reports late write errors, so writers close explicitly.
-    int close()
+    int release()
     {
-        const int result = ::close(fd_);
+        const int fd = fd_;
         fd_ = -1;
-        return result;
+        return fd;
     }
 
 private:
     int fd_;
 };
-
-// The file a path finally names, following symbolic links (also dangling
-// ones, whose target is then created).
-std::string resolveLinks(std::string path)
-{
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return path;
-        char target[PATH_MAX];
-        const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
-        if (length < 0)
-            return path;
-        const std::string link(target, static_cast<std::size_t>(length));
-        path = link.starts_with('/') ? link : folderOf(path) + "/" + link;
-    }
-    return path;
-}
 
 bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error)
 {
@@ -75,6 +58,43 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error)
     return true;
 }
 
+// Short, so that a target name up to the file system's limit still works,
+// and recognisable (temporaryOwner) once its process is gone.
+std::string temporaryName()
+{
+    static std::atomic<unsigned> counter{0};
+    return ".vtt." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+}
+
+// Unnamed staged files hold a descriptor each until their commit; past half
+// the descriptor limit, a staged file gets a temporary name instead.
+std::atomic<long> openUnnamed{0};
+
+long unnamedBudget()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 512;
+    return static_cast<long>(limit.rlim_cur / 2);
+}
+
+// Gives the unnamed file `fd` the name `name` in `dir`; the entry must not
+// exist yet.
+int linkUnnamed(int fd, int dir, const std::string& name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0)
+        return -1;
+    return ::linkat(fd, "", dir, name.c_str(), AT_EMPTY_PATH); // without /proc
+}
+
+std::string describeKind(const struct stat& st)
+{
+    return S_ISDIR(st.st_mode) ? "it is a folder, not a regular file" : "it is not a regular file";
+}
+
 } // namespace
 
 std::string folderOf(const std::string& path)
@@ -85,12 +105,50 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-void flushFolder(const std::string& folder)
+std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// ---- Reading
+
+Result<InputFile, std::string> InputFile::open(const std::string& path)
 {
-    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0)
-        ::fsync(fd.get());
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return errno == ENOENT ? std::string("the file does not exist")
+                               : "it could not be opened (" + systemError(errno) + ")";
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return "it could not be opened (" + systemError(errno) + ")";
+    if (!S_ISREG(st.st_mode))
+        return describeKind(st);
+    return InputFile(fd.release(), static_cast<std::uint64_t>(st.st_size));
 }
+
+InputFile::~InputFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+FileBytes InputFile::head(std::size_t count) const
+{
+    PixelArray bytes;
+    bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(count, size_)));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return "it could not be read (" + systemError(errno) + ")";
+        if (got == 0)
+            return "it changed while it was read: it had " + std::to_string(size_) + " bytes when opened, but only "
+                + std::to_string(done) + " could be read";
+        done += static_cast<std::size_t>(got);
+    }
+    return bytes;
+}
+
+FileBytes InputFile::readAll() const { return readOpenedFile(fd_, size_); }
 
 FileBytes readOpenedFile(int fd, std::uint64_t sizeWhenOpened)
 {
@@ -124,110 +182,295 @@ FileBytes readOpenedFile(int fd, std::uint64_t sizeWhenOpened)
 
 FileBytes readWholeFile(const std::string& path, std::uint64_t largest)
 {
-    // Without O_NONBLOCK, opening a named pipe would wait for a writer that
-    // may never come; a regular file reads the same either way.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0)
-        return errno == ENOENT ? std::string("the file does not exist")
-                               : "it could not be opened (" + systemError(errno) + ")";
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        return "it could not be opened (" + systemError(errno) + ")";
-    if (S_ISDIR(st.st_mode))
-        return std::string("it is a folder, not a file");
-    if (!S_ISREG(st.st_mode))
-        return std::string("it is not a regular file");
-    if (static_cast<std::uint64_t>(st.st_size) > largest)
-        return "it has " + std::to_string(st.st_size) + " bytes, more than the " + std::to_string(largest)
+    auto input = InputFile::open(path);
+    if (!input.ok())
+        return input.error();
+    if (input.value().size() > largest)
+        return "it has " + std::to_string(input.value().size()) + " bytes, more than the " + std::to_string(largest)
             + " such a file can have";
-    return readOpenedFile(fd.get(), static_cast<std::uint64_t>(st.st_size));
+    return input.value().readAll();
 }
 
-Result<StagedFile, std::string> StagedFile::stage(const std::string& path, std::span<const std::uint8_t> bytes,
-                                                  bool flush)
+// ---- Output folders
+
+OpenFolder::OpenFolder(int fd, std::string path, dev_t device) : fd_(fd), path_(std::move(path)), device_(device)
 {
-    const std::string target = resolveLinks(path);
-    const auto slash = target.rfind('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    const std::string prefix = (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + "." + base + ".";
+    static std::atomic<std::uint64_t> opened{0};
+    serial_ = opened++;
+}
 
-    // A name no one else uses, created with the default permissions (the
-    // umask applies), in the target's folder so that the rename stays on one
-    // file system.
-    static std::atomic<unsigned> counter{0};
-    std::string temporary;
-    int raw = -1;
-    for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
-        temporary = prefix + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
-        raw = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (raw < 0 && errno != EEXIST)
-            break;
+OpenFolder::~OpenFolder() { ::close(fd_); }
+
+Result<FolderRef, std::string> OpenFolder::open(const std::string& path, int at)
+{
+    Descriptor fd(::openat(at, path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
+        return "the folder " + path + " could not be opened (" + systemError(errno) + ")";
+    return FolderRef(new OpenFolder(fd.release(), path, st.st_dev));
+}
+
+std::string OpenFolder::pathOf(const std::string& name) const
+{
+    if (path_ == "." || path_.empty())
+        return name;
+    return path_ + (path_.ends_with('/') ? "" : "/") + name;
+}
+
+std::optional<std::string> OpenFolder::flush() const
+{
+    // A file system that cannot flush folders at all has nothing to flush.
+    if (::fsync(fd_) != 0 && errno != EINVAL)
+        return "the folder " + path_ + " could not be flushed to disk (" + systemError(errno) + ")";
+    return std::nullopt;
+}
+
+std::optional<std::string> OpenFolder::flushFileSystem() const
+{
+    if (::syncfs(fd_) != 0)
+        return "the file system of " + path_ + " could not be flushed to disk (" + systemError(errno) + ")";
+    return std::nullopt;
+}
+
+std::optional<pid_t> temporaryOwner(const std::string& name)
+{
+    std::string_view core(name);
+    if (!core.starts_with('.') || !core.ends_with(".tmp"))
+        return std::nullopt;
+    core.remove_suffix(4);
+    const auto dot = core.rfind('.');
+    if (dot == 0 || dot == std::string_view::npos)
+        return std::nullopt;
+    core.remove_prefix(dot + 1); // "PID-N"
+    const auto dash = core.find('-');
+    const auto digits = [](std::string_view s) {
+        return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (dash == std::string_view::npos || !digits(core.substr(0, dash)) || !digits(core.substr(dash + 1)))
+        return std::nullopt;
+    return static_cast<pid_t>(std::stol(std::string(core.substr(0, dash))));
+}
+
+void OpenFolder::removeStaleTemporaries() const
+{
+    const int listing = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0)
+        return;
+    DIR* dir = ::fdopendir(listing);
+    if (!dir) {
+        ::close(listing);
+        return;
     }
-    if (raw < 0)
-        return "it could not be created (" + systemError(errno) + ")";
-    Descriptor fd(raw);
-    StagedFile staged(target, temporary); // removes the temporary file on every early return
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const auto owner = temporaryOwner(name);
+        // Only our own regular files, and only once their process is gone.
+        if (!owner || *owner == ::getpid() || *owner <= 0 || ::kill(*owner, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
+            && st.st_uid == ::geteuid())
+            ::unlinkat(fd_, name.c_str(), 0);
+    }
+    ::closedir(dir);
+}
 
+bool mayFollowLink(uid_t linkOwner, mode_t folderMode, uid_t folderOwner, uid_t user)
+{
+    const bool shared = (folderMode & S_ISVTX) && (folderMode & S_IWOTH);
+    return !shared || linkOwner == user || linkOwner == folderOwner;
+}
+
+// ---- Staging and committing
+
+Result<StagedFile, std::string> StagedFile::stage(FolderRef folder, const std::string& name,
+                                                  std::span<const std::uint8_t> bytes, bool replace, bool flush)
+{
+    if (name.empty() || name == "." || name == "..")
+        return std::string("it names a folder, not a file");
+    std::string target = name;
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        ::fchmod(fd.get(), existing.st_mode & 07777);
+    bool exists = false;
+    // Where the save would go: a symbolic link is followed, one step at a
+    // time relative to the folder it is in, only where the kernel itself
+    // would follow it for this user.
+    for (int hops = 0; replace; ++hops) {
+        if (::fstatat(folder->fd(), target.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                break;
+            return "it could not be looked at (" + systemError(errno) + ")";
+        }
+        if (!S_ISLNK(existing.st_mode)) {
+            if (!S_ISREG(existing.st_mode))
+                return describeKind(existing);
+            exists = true;
+            break;
+        }
+        if (hops == 40)
+            return std::string("it is a chain of too many symbolic links");
+        struct stat dir {};
+        if (::fstat(folder->fd(), &dir) != 0)
+            return "it could not be looked at (" + systemError(errno) + ")";
+        if (!mayFollowLink(existing.st_uid, dir.st_mode, dir.st_uid, ::geteuid()))
+            return "the symbolic link " + folder->pathOf(target)
+                + " belongs to another user in a shared folder and is not followed";
+        char link[PATH_MAX];
+        const ssize_t length = ::readlinkat(folder->fd(), target.c_str(), link, sizeof link - 1);
+        if (length < 0)
+            return "its symbolic link could not be read (" + systemError(errno) + ")";
+        const std::string to(link, static_cast<std::size_t>(length));
+        auto next = OpenFolder::open(folderOf(to), folder->fd());
+        if (!next.ok())
+            return "its symbolic link cannot be followed: " + next.error();
+        folder = next.value();
+        target = nameOf(to);
+        if (target.empty())
+            return std::string("its symbolic link points to a folder");
+    }
+
+    StagedFile staged(folder, target, replace); // discards the staged file on every early return
+    staged.fd_ = ::openat(folder->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (staged.fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        // A file system without unnamed files: a short named one.
+        for (int attempt = 0; attempt < 100 && staged.fd_ < 0; ++attempt) {
+            staged.temporary_ = temporaryName();
+            staged.fd_ = ::openat(folder->fd(), staged.temporary_.c_str(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (staged.fd_ < 0 && errno != EEXIST)
+                break;
+        }
+        if (staged.fd_ < 0)
+            staged.temporary_.clear();
+    }
+    if (staged.fd_ < 0)
+        return "it could not be created (" + systemError(errno) + ")";
+    if (staged.temporary_.empty())
+        ++openUnnamed;
+
+    if (exists) {
+        ::fchmod(staged.fd_, existing.st_mode & 07777);
         // Keeps the owner when allowed to; otherwise the file becomes ours.
-        [[maybe_unused]] const int owned = ::fchown(fd.get(), existing.st_uid, existing.st_gid);
+        [[maybe_unused]] const int owned = ::fchown(staged.fd_, existing.st_uid, existing.st_gid);
     }
     int error = 0;
-    if (!writeAll(fd.get(), bytes, error) || (flush && ::fsync(fd.get()) != 0 && (error = errno))
-        || (fd.close() != 0 && (error = errno)))
+    if (!writeAll(staged.fd_, bytes, error) || (flush && ::fsync(staged.fd_) != 0 && (error = errno)))
         return "it could not be written (" + systemError(error) + ")";
+#ifdef __linux__
+    // Starts the disk write while other work goes on, so that one flush at
+    // the end has little left to wait for. Only a hint.
+    if (!flush)
+        ::sync_file_range(staged.fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    if (!staged.temporary_.empty() || openUnnamed > unnamedBudget()) {
+        if (auto problem = staged.giveName())
+            return *problem;
+    }
     return staged;
 }
 
-StagedFile::StagedFile(StagedFile&& other) noexcept
-    : target_(std::move(other.target_)), temporary_(std::move(other.temporary_))
+// Links an unnamed staged file under a temporary name and closes it;
+// closing reports late write errors.
+std::optional<std::string> StagedFile::giveName()
 {
+    if (temporary_.empty()) {
+        for (int attempt = 0; attempt < 100 && temporary_.empty(); ++attempt) {
+            const std::string name = temporaryName();
+            if (linkUnnamed(fd_, folder_->fd(), name) == 0)
+                temporary_ = name;
+            else if (errno != EEXIST)
+                break;
+        }
+        if (temporary_.empty())
+            return "it could not be created (" + systemError(errno) + ")";
+        --openUnnamed;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        return "it could not be written (" + systemError(errno) + ")";
+    return std::nullopt;
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : folder_(std::move(other.folder_)), name_(std::move(other.name_)), replace_(other.replace_), fd_(other.fd_),
+      temporary_(std::move(other.temporary_))
+{
+    other.fd_ = -1;
     other.temporary_.clear();
 }
 
-StagedFile::~StagedFile()
+void StagedFile::discard()
 {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        if (temporary_.empty())
+            --openUnnamed;
+        fd_ = -1;
+    }
     if (!temporary_.empty())
-        ::unlink(temporary_.c_str());
+        ::unlinkat(folder_->fd(), temporary_.c_str(), 0);
+    temporary_.clear();
 }
 
-std::optional<std::string> StagedFile::commit(bool replaceExisting)
+StagedFile::~StagedFile() { discard(); }
+
+std::optional<std::string> StagedFile::commit()
 {
-    int result = replaceExisting ? ::rename(temporary_.c_str(), target_.c_str())
-                                 : ::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE);
-    if (result != 0 && !replaceExisting && errno == EINVAL) {
-        // A file system without the exclusive rename: a hard link refuses an
-        // existing name just as well.
-        result = ::link(temporary_.c_str(), target_.c_str());
-        if (result == 0)
-            ::unlink(temporary_.c_str());
+    const int dir = folder_->fd();
+    if (!replace_) {
+        // Any entry at the name, a symbolic link included, means it exists.
+        int result;
+        if (temporary_.empty()) {
+            result = linkUnnamed(fd_, dir, name_);
+        } else {
+            result = ::renameat2(dir, temporary_.c_str(), dir, name_.c_str(), RENAME_NOREPLACE);
+            if (result != 0 && errno == EINVAL) {
+                // A file system without the exclusive rename: a hard link
+                // refuses an existing name just as well.
+                result = ::linkat(dir, temporary_.c_str(), dir, name_.c_str(), 0);
+                if (result == 0)
+                    ::unlinkat(dir, temporary_.c_str(), 0);
+            }
+            if (result == 0)
+                temporary_.clear();
+        }
+        if (result != 0)
+            return errno == EEXIST ? std::string("it already exists")
+                                   : "it could not be put in place (" + systemError(errno) + ")";
+        discard();
+        return std::nullopt;
     }
-    if (result != 0)
-        return errno == EEXIST && !replaceExisting ? std::string("it already exists")
-                                                   : "it could not be replaced (" + systemError(errno) + ")";
+
+    // The name was judged when the file was staged; what has appeared there
+    // since is not followed or replaced unless it is a regular file.
+    struct stat st {};
+    if (::fstatat(dir, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(st.st_mode))
+            return "it became a symbolic link while it was written, and the link is not followed";
+        if (!S_ISREG(st.st_mode))
+            return describeKind(st);
+    }
+    if (fd_ >= 0)
+        if (auto problem = giveName())
+            return problem;
+    if (::renameat(dir, temporary_.c_str(), dir, name_.c_str()) != 0)
+        return "it could not be replaced (" + systemError(errno) + ")";
     temporary_.clear();
     return std::nullopt;
 }
 
 std::optional<std::string> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    auto staged = StagedFile::stage(path, bytes, true);
+    auto folder = OpenFolder::open(folderOf(path));
+    if (!folder.ok())
+        return "it could not be created (" + folder.error() + ")";
+    folder.value()->removeStaleTemporaries();
+    auto staged = StagedFile::stage(folder.value(), nameOf(path), bytes, true, true);
     if (!staged.ok())
         return staged.error();
     if (auto problem = staged.value().commit())
         return problem;
-    flushFolder(folderOf(staged.value().target())); // the rename itself is made durable with its folder
-    return std::nullopt;
-}
-
-std::optional<std::string> flushFileSystemOf(const std::string& path)
-{
-    Descriptor fd(::open(folderOf(resolveLinks(path)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() < 0 || ::syncfs(fd.get()) != 0)
-        return "its folder could not be flushed to disk (" + systemError(errno) + ")";
-    return std::nullopt;
+    return staged.value().folder()->flush(); // the new entry is made durable with its folder
 }
 
 } // namespace vtt

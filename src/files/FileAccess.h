@@ -4,16 +4,43 @@
 #include "document/ImageDocument.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/types.h>
 
 namespace vtt {
 
 // A file's bytes, held like pixels (a large file is as large as an image);
 // problems are said without the file name, for the caller to name it.
 using FileBytes = Result<PixelArray, std::string>;
+
+// An input file, opened without blocking and without becoming the
+// controlling terminal, and only when it is a regular file: a FIFO, device
+// or socket is refused at once instead of hanging the reader.
+class InputFile {
+public:
+    static Result<InputFile, std::string> open(const std::string& path);
+    InputFile(InputFile&& other) noexcept : fd_(other.fd_), size_(other.size_) { other.fd_ = -1; }
+    InputFile& operator=(InputFile&&) = delete;
+    ~InputFile();
+
+    std::uint64_t size() const { return size_; }
+    // The first min(count, size) bytes, read without moving the position,
+    // for judging the header before the body is read.
+    FileBytes head(std::size_t count) const;
+    // The whole file.
+    FileBytes readAll() const;
+
+private:
+    InputFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    int fd_;
+    std::uint64_t size_;
+};
 
 // The whole file, read with ordinary reads. A file that changes size while
 // it is read (another program still writing it) is refused, never half read,
@@ -24,49 +51,100 @@ FileBytes readWholeFile(const std::string& path, std::uint64_t largest = UINT64_
 // looked at.
 FileBytes readOpenedFile(int fd, std::uint64_t sizeWhenOpened);
 
-// A complete new version of a file, written to a temporary file beside it
-// and not yet in its place. The file a symbolic link points to is the one
-// replaced, so the link stays; an existing file's permission bits are kept.
+// A folder held open while files are written into it: every output is
+// created, checked and put in place relative to it, so the kernel checks
+// each name at the moment it is used and no path is resolved by hand.
+class OpenFolder {
+public:
+    static Result<std::shared_ptr<const OpenFolder>, std::string> open(const std::string& path, int at = AT_FDCWD);
+    OpenFolder(const OpenFolder&) = delete;
+    ~OpenFolder();
+
+    int fd() const { return fd_; }
+    const std::string& path() const { return path_; }
+    dev_t device() const { return device_; }
+    // Folders opened earlier have smaller numbers.
+    std::uint64_t serial() const { return serial_; }
+    // `name` in this folder, for messages.
+    std::string pathOf(const std::string& name) const;
+
+    // Makes the entries made in this folder durable.
+    std::optional<std::string> flush() const;
+    // Flushes everything written to this folder's file system; write-back
+    // errors since the folder was opened are reported.
+    std::optional<std::string> flushFileSystem() const;
+    // Removes temporary files of ours that runs since ended left here.
+    void removeStaleTemporaries() const;
+
+private:
+    OpenFolder(int fd, std::string path, dev_t device);
+    int fd_;
+    std::string path_;
+    dev_t device_;
+    std::uint64_t serial_;
+};
+
+using FolderRef = std::shared_ptr<const OpenFolder>;
+
+// Whether the kernel follows, for `user`, a symbolic link owned by
+// `linkOwner` in a folder of `folderMode` owned by `folderOwner`: not in a
+// sticky, world-writable folder when the link belongs to someone else.
+bool mayFollowLink(uid_t linkOwner, mode_t folderMode, uid_t folderOwner, uid_t user);
+
+// Whether `name` is the name of a temporary file this tool makes, and the
+// process that made it.
+std::optional<pid_t> temporaryOwner(const std::string& name);
+
+// A complete new version of a file, written to a file of its own in the
+// target's folder and not yet in its place. Where the file system allows,
+// the staged file has no name at all until it is committed, so a process
+// killed at any moment leaves nothing behind; elsewhere it has a short
+// name that a later run recognises as stale.
 class StagedFile {
 public:
-    // Writes `bytes` to the temporary file, and flushes it to disk when
-    // `flush` is set.
-    static Result<StagedFile, std::string> stage(const std::string& path, std::span<const std::uint8_t> bytes,
-                                                 bool flush);
+    // Writes `bytes` for `name` in `folder`, flushed to disk when `flush` is
+    // set. With `replace`, a symbolic link at the name is followed where
+    // the kernel would follow it for this user, and an existing file's
+    // permission bits and owner are kept; what is not a regular file is
+    // refused. Without it, any entry at the name fails the commit.
+    static Result<StagedFile, std::string> stage(FolderRef folder, const std::string& name,
+                                                 std::span<const std::uint8_t> bytes, bool replace, bool flush);
 
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&&) = delete;
     StagedFile(const StagedFile&) = delete;
-    ~StagedFile(); // removes the temporary file unless it was committed
+    ~StagedFile(); // discards the staged file unless it was committed
 
-    // Puts the temporary file in the target's place in one step. Without
-    // `replaceExisting`, a file that appeared there meanwhile is kept and the
-    // commit fails.
-    std::optional<std::string> commit(bool replaceExisting = true);
-    const std::string& target() const { return target_; }
-    const std::string& temporary() const { return temporary_; }
+    // Puts the staged file in the target's place in one step.
+    std::optional<std::string> commit();
+    // Starts writing the file to disk while other work goes on; only a hint.
+    void startWriteBack() const;
+    const FolderRef& folder() const { return folder_; }
+    const std::string& name() const { return name_; }
 
 private:
-    StagedFile(std::string target, std::string temporary) : target_(std::move(target)), temporary_(std::move(temporary)) {}
-    std::string target_;
-    std::string temporary_;
+    StagedFile(FolderRef folder, std::string name, bool replace)
+        : folder_(std::move(folder)), name_(std::move(name)), replace_(replace)
+    {
+    }
+    std::optional<std::string> giveName();
+    void discard();
+    FolderRef folder_;
+    std::string name_;      // the target's name in folder_
+    bool replace_ = true;
+    int fd_ = -1;           // the unnamed file, until committed
+    std::string temporary_; // or its temporary name in folder_
 };
 
 // Replaces the file at `path` with exactly `bytes`, durably: written whole to
-// a temporary file, flushed, renamed over the target. On any failure (full
-// disk, no permission, missing folder) an existing file keeps its old
-// contents and no temporary file is left. Returns the problem, if any.
+// a staged file, flushed, put in the target's place, the folder flushed. On
+// any failure (full disk, no permission, missing folder, not a regular file)
+// an existing file keeps its old contents and no temporary file is left.
+// Returns the problem, if any.
 std::optional<std::string> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
-// The folder a path names its file in ("." for a bare name).
+// The folder a path names its file in ("." for a bare name), and the name.
 std::string folderOf(const std::string& path);
-
-// Makes the renames in `folder` durable; best effort, as a folder that
-// cannot be opened has nothing of ours to flush.
-void flushFolder(const std::string& folder);
-
-// Flushes everything written to the file system that holds `path`, for
-// committing many staged files after one flush.
-std::optional<std::string> flushFileSystemOf(const std::string& path);
+std::string nameOf(const std::string& path);
 
 } // namespace vtt

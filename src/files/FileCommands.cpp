@@ -82,22 +82,52 @@ std::optional<std::string> parseTexPanel(const std::string& mips, const std::str
     return parseBox(bits, "Bits", values.bits);
 }
 
+namespace {
+
+FileError readProblem(const std::string& path, const ReadError& error)
+{
+    if (error.kind == ReadFailure::UnsupportedTexType)
+        return FileError{FileFailure::UnsupportedTexType, cannotOpen(path, "its TEX " + error.detail + " is not supported"),
+                         error.detail};
+    return openProblem(path, error.detail);
+}
+
+// The judge of a format's header; a format without one is judged by its
+// reader alone.
+ClaimJudge judgeFor(FileFormat format)
+{
+    switch (format) {
+    case FileFormat::Tex: return TexClaimJudge;
+    case FileFormat::Tga: return TgaClaimJudge;
+    }
+    return {};
+}
+
+} // namespace
+
 Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat format, const ImageDocument& previous,
                                            FileSnapshot* keep)
 {
-    FileBytes file = readWholeFile(path);
+    auto input = InputFile::open(path);
+    if (!input.ok())
+        return openProblem(path, input.error());
+    // What the header claims is judged against the file's size before the
+    // body is read, so a huge claim costs only its header.
+    if (const ClaimJudge judge = judgeFor(format); judge.judge) {
+        const FileBytes head = input.value().head(judge.headerBytes);
+        if (!head.ok())
+            return openProblem(path, head.error());
+        if (auto refused = judge.judge(Bytes(head.value().data(), head.value().size()), input.value().size()))
+            return readProblem(path, *refused);
+    }
+    FileBytes file = input.value().readAll();
     if (!file.ok())
         return openProblem(path, file.error());
     const Bytes bytes(file.value().data(), file.value().size());
     try {
         ReadResult read = format == FileFormat::Tex ? readTex(bytes, previous) : readTga(bytes, previous);
-        if (!read.ok()) {
-            const ReadError& error = read.error();
-            if (error.kind == ReadFailure::UnsupportedTexType)
-                return FileError{FileFailure::UnsupportedTexType,
-                                 cannotOpen(path, "its TEX " + error.detail + " is not supported"), error.detail};
-            return openProblem(path, error.detail);
-        }
+        if (!read.ok())
+            return readProblem(path, read.error());
         read.value().FileName = path;
         if (keep)
             *keep = FileSnapshot{std::move(file.value()), format};

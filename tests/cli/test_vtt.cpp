@@ -11,6 +11,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace vtt;
 using namespace vtt::testing;
 
@@ -25,12 +29,12 @@ class VttTest : public QObject {
 
     QTemporaryDir dir;
 
-    Run vtt(const QStringList& args)
+    Run vtt(const QStringList& args, int waitMs = 60000)
     {
         QProcess process;
         process.setWorkingDirectory(dir.path());
         process.start(QStringLiteral(VTT_PROGRAM), args);
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        if (!process.waitForFinished(waitMs) || process.exitStatus() != QProcess::NormalExit)
             qFatal("vtt did not finish");
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardError()), process.readAllStandardOutput()};
     }
@@ -74,6 +78,8 @@ private slots:
                                                                 << "out.tex" << false << 3 << 5 << -9;
         QTest::newRow("tga24 to tga") << "d.tga" << tgaFile(2, 7, 24, 0) << QStringList{}
                                                                << "d2.tga" << false << 0 << 0 << 0;
+        QTest::newRow("250-byte output name") << "e.tga" << tgaFile(2, 2, 32, 0) << QStringList{}
+                                              << QString(246, 'n') + ".tex" << false << 1 << 0 << 0;
     }
 
     void convertsAsTheWindowSaves()
@@ -165,6 +171,89 @@ private slots:
         for (std::size_t i = 0; i < 6; ++i)
             before.value().Palette[i + i / 3] = std::uint8_t(i + 1);
         QVERIFY(after.value().Palette == before.value().Palette && after.value().PixelIndices == before.value().PixelIndices);
+    }
+
+    void specialFilesAreRefusedAtOnce_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("info of a FIFO") << QStringList{"info", "p.tga"} << "vtt: p.tga: it is not a regular file";
+        QTest::newRow("convert of a FIFO") << QStringList{"convert", "--to", "tex", "--out-dir", "o", "a.tga", "p.tga"}
+                                           << "vtt: p.tga: it is not a regular file";
+        QTest::newRow("FIFO output with --force") << QStringList{"convert", "-f", "-o", "p.tga", "a.tga"}
+                                                  << "cannot write p.tga: it is not a regular file";
+    }
+    void specialFilesAreRefusedAtOnce()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, says);
+        writeTestFile(dir, "a.tga", tgaFile(2, 2, 32, 0));
+        QCOMPARE(::mkfifo(qPrintable(path("p.tga")), 0600), 0);
+        const Run run = vtt(args, 5000);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(says), qPrintable(run.err));
+        QVERIFY(QFileInfo(path("p.tga")).isFile() == false);
+    }
+
+    void otherUsersLinkInASharedFolderIsRefusedWithForce()
+    {
+        if (::geteuid() != 0)
+            QSKIP("giving a link to another user needs root");
+        writeTestFile(dir, "a.tga", tgaFile(2, 2, 32, 0));
+        QVERIFY(QDir(dir.path()).mkdir("shared") && ::chmod(qPrintable(path("shared")), 01777) == 0);
+        QCOMPARE(::symlink(qPrintable(path("victim.tex")), qPrintable(path("shared/x.tex"))), 0);
+        QCOMPARE(::lchown(qPrintable(path("shared/x.tex")), 65534, 65534), 0);
+        const Run run = vtt({"convert", "--force", "-o", "shared/x.tex", "a.tga"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("the symbolic link shared/x.tex belongs to another user"), qPrintable(run.err));
+        QVERIFY(!QFile::exists(path("victim.tex")));
+    }
+
+    void cutShortRunsLeaveNoTemporaryFile_data()
+    {
+        QTest::addColumn<bool>("interrupt"); // else standard error is closed before vtt writes to it
+        QTest::newRow("stderr closed") << false;
+        QTest::newRow("interrupted") << true;
+    }
+    void cutShortRunsLeaveNoTemporaryFile()
+    {
+        QFETCH(bool, interrupt);
+        writeTestFile(dir, "a.tga", tgaFile(64, 64, 32, 0));
+        QStringList args{"convert", "--to", "tex", "--out-dir", "out", "-j", "2", "missing.tga"};
+        for (int i = 0; i < 300; ++i) {
+            const QString name = QString("in%1.tga").arg(i);
+            QVERIFY(QFile::link(path("a.tga"), path(name)));
+            args << name;
+        }
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(VTT_PROGRAM), args);
+        QVERIFY(process.waitForStarted());
+        if (!interrupt)
+            process.closeReadChannel(QProcess::StandardError);
+        // Interrupted once the first staged output exists (and so the
+        // handler is in place), while the batch is still under way.
+        const qint64 pid = process.processId();
+        const QString fds = QString("/proc/%1/fd/").arg(pid);
+        const QByteArray stagedPrefix = QFile::encodeName(path("out")) + "/";
+        for (bool staged = !interrupt; !staged && pid > 0 && !process.waitForFinished(1);)
+            for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+                char target[4096];
+                const ssize_t length = ::readlink(qPrintable(fds + fd), target, sizeof target);
+                if ((staged = length > 0 && QByteArray(target, length).startsWith(stagedPrefix)))
+                    break;
+            }
+        if (interrupt) {
+            QVERIFY2(process.state() == QProcess::Running, "the batch ended before an output was staged");
+            ::kill(pid_t(pid), SIGINT);
+        }
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), interrupt ? 130 : 1);
+        const QStringList left = QDir(path("out")).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(left.filter(QRegularExpression("^\\.")).isEmpty(), qPrintable(left.join(' ')));
+        if (!interrupt)
+            QCOMPARE(left.size(), 300);
     }
 
     void usageErrorsDoNothing_data()

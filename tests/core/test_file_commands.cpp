@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -82,17 +83,123 @@ private slots:
         QCOMPARE(WEXITSTATUS(status), 0);
     }
 
-    void commitWithoutReplacingKeepsAFileThatAppeared()
+    void entryThatAppearsAfterStagingIsNeitherFollowedNorReplaced_data()
     {
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("file") << "file" << false << "it already exists";
+        QTest::newRow("link") << "link" << false << "it already exists";
+        QTest::newRow("link, replacing") << "link" << true << "became a symbolic link";
+        QTest::newRow("FIFO, replacing") << "fifo" << true << "not a regular file";
+    }
+    void entryThatAppearsAfterStagingIsNeitherFollowedNorReplaced()
+    {
+        QFETCH(QString, planted);
+        QFETCH(bool, replace);
+        QFETCH(QString, says);
         QTemporaryDir dir;
+        const auto folder = OpenFolder::open(dir.path().toStdString());
+        QVERIFY(folder.ok());
+        const std::string victim = dir.filePath("victim").toStdString();
         const std::string path = dir.filePath("out.tex").toStdString();
-        auto staged = StagedFile::stage(path, std::vector<std::uint8_t>(10, 1), false);
-        QVERIFY(staged.ok());
-        writeBytes(path, {9});
-        QCOMPARE(staged.value().commit(false).value_or(""), std::string("it already exists"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // until the staged file goes
-        QVERIFY(!staged.value().commit(true));
-        QCOMPARE(QFile(QString::fromStdString(path)).size(), 10);
+        {
+            auto staged = StagedFile::stage(folder.value(), "out.tex", std::vector<std::uint8_t>(10, 1), replace, false);
+            QVERIFY(staged.ok());
+            if (planted == "file")
+                writeBytes(path, {9});
+            else if (planted == "link")
+                QCOMPARE(::symlink(victim.c_str(), path.c_str()), 0);
+            else
+                QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+            const auto problem = staged.value().commit();
+            QVERIFY(problem && QString::fromStdString(*problem).contains(says));
+        }
+        QVERIFY(!QFile::exists(QString::fromStdString(victim)));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{"out.tex"});
+    }
+
+    void linksAreFollowedWhereTheKernelWould_data()
+    {
+        QTest::addColumn<uid_t>("linkOwner");
+        QTest::addColumn<mode_t>("folderMode");
+        QTest::addColumn<bool>("follows");
+        QTest::newRow("own link in a shared folder") << uid_t(1000) << mode_t(01777) << true;
+        QTest::newRow("other's link in a shared folder") << uid_t(1001) << mode_t(01777) << false;
+        QTest::newRow("folder owner's link in a shared folder") << uid_t(0) << mode_t(01777) << true;
+        QTest::newRow("other's link, not sticky") << uid_t(1001) << mode_t(0777) << true;
+        QTest::newRow("other's link, sticky, not world-writable") << uid_t(1001) << mode_t(01775) << true;
+    }
+    void linksAreFollowedWhereTheKernelWould()
+    {
+        QFETCH(uid_t, linkOwner);
+        QFETCH(mode_t, folderMode);
+        QFETCH(bool, follows);
+        QCOMPARE(mayFollowLink(linkOwner, folderMode, 0, 1000), follows);
+    }
+
+    void staleTemporariesAreRemoved()
+    {
+        // Named temporaries of a process that is gone go; a live process's,
+        // and names that only look alike, stay.
+        const pid_t gone = fork();
+        if (gone == 0)
+            _exit(0);
+        QCOMPARE(waitpid(gone, nullptr, 0), gone);
+        const std::string dead = std::to_string(gone), live = std::to_string(getppid());
+        QTemporaryDir dir;
+        const QStringList kept{".vtt." + QString::fromStdString(live) + "-0.tmp", "a.1-2.tmp", ".x.1-y.tmp"};
+        for (const QString& name : kept + QStringList{QString::fromStdString(".vtt." + dead + "-0.tmp"),
+                                                      QString::fromStdString(".a.tex." + dead + "-12.tmp")})
+            writeBytes(dir.filePath(name).toStdString(), {1});
+        const auto folder = OpenFolder::open(dir.path().toStdString());
+        QVERIFY(folder.ok());
+        folder.value()->removeStaleTemporaries();
+        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        left.sort();
+        QStringList expected = kept;
+        expected.sort();
+        QCOMPARE(left, expected);
+    }
+
+    void hugeClaimIsJudgedBeforeTheBodyIsRead_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::vector<std::uint8_t>>("header");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("Targa") << "huge.tga"
+                               << std::vector<std::uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0x7F, 0xFF, 0x7F, 32, 8}
+                               << "needs 4294705174 bytes, but the file has only 2147483648 bytes";
+        QTest::newRow("TEX") << "huge.tex" << std::vector<std::uint8_t>{0xFF, 0x7F, 0xFF, 0x7F, 18, 0, 1, 0, 0, 0, 0, 0, 0, 0}
+                             << "needs 4294705170 bytes, but the file has only 2147483648 bytes";
+    }
+    void hugeClaimIsJudgedBeforeTheBodyIsRead()
+    {
+        if (AddressSanitizer)
+            QSKIP("an address-space limit cannot be combined with AddressSanitizer");
+        // A sparse 2 GiB file claiming more than it holds: reading it whole
+        // would need 2 GiB, more than the limit allows, and say so instead.
+        QFETCH(QString, name);
+        QFETCH(std::vector<std::uint8_t>, header);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(name).toStdString();
+        writeBytes(path, header);
+        QCOMPARE(::truncate(path.c_str(), off_t(1) << 31), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            const rlim_t limit = rlim_t(1) << 30;
+            const rlimit lowered{limit, limit};
+            if (setrlimit(RLIMIT_AS, &lowered) != 0)
+                _exit(3);
+            const auto opened = openImage(path, formatForPath(path), ImageDocument{});
+            _exit(!opened.ok() && opened.error().detail.ends_with(says.toStdString()) ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     void fileThatChangesWhileReadIsRefused_data()

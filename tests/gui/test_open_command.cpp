@@ -17,6 +17,8 @@
 #include <QToolTip>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace vtt;
 using namespace vtt::testing;
 
@@ -283,6 +285,7 @@ private slots:
         QTest::addRow("short body") << "body.tex" << shortType1 << "1046 bytes";
         QTest::addRow("huge claim") << "huge.tex" << huge << "only 20 bytes";
         QTest::addRow("negative width") << "neg.tex" << texHeader(-4, 2, 18) << "negative";
+        QTest::addRow("FIFO") << "|pipe.tga" << std::vector<std::uint8_t>{} << "it is not a regular file";
     }
     void badFilesAreNamedAndChangeNothing()
     {
@@ -293,7 +296,11 @@ private slots:
         open(good);
         const PanelTexts before = panel();
 
-        const QString path = name.isEmpty() ? dir.filePath("no-such-file.tex") : write(name, bytes);
+        QString path = name.isEmpty() ? dir.filePath("no-such-file.tex") : dir.filePath(name.mid(1));
+        if (name.startsWith('|')) // a FIFO with no writer: opening it for reading must not wait
+            QCOMPARE(::mkfifo(qPrintable(path), 0600), 0);
+        else if (!name.isEmpty())
+            path = write(name, bytes);
         open(path);
         QCOMPARE(platform.messages.size(), std::size_t(1));
         const RecordedMessage& m = platform.messages.front();
