@@ -249,7 +249,7 @@ void frmSkelvo::mnuOpen_Click()
     const auto choice = platform_.showOpen(this);
     if (!choice)
         return;
-    openPath(choice->path, choice->filterIndex == TexFilterIndex ? FileFormat::Tex : FileFormat::Tga);
+    openPath(choice->path, formatForFilter(choice->filterIndex));
 }
 
 void frmSkelvo::openNamed(const QString& path)
