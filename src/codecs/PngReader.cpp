@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace vtt {
 
@@ -139,6 +140,33 @@ void setEntry(ImageDocument& doc, int c, std::uint8_t r, std::uint8_t g, std::ui
     doc.Palette[4 * c + 3] = a;
 }
 
+// Decodes row by row into one reused row of `fmt` (pixelBytes each) and
+// hands each to store(row, y, firstColumn, step) with the columns it filled:
+// every column, or those of the interlace pass. Needs no image-sized buffer
+// besides the document's own.
+template <class Store>
+std::optional<ReadError> decodeRows(spng_ctx* ctx, const png::Header& h, int fmt, int flags, std::size_t pixelBytes,
+                                    Store store)
+{
+    static constexpr std::uint32_t passStart[7] = {0, 4, 0, 2, 0, 1, 0};
+    static constexpr std::uint32_t passStep[7] = {8, 8, 4, 4, 2, 2, 1};
+    if (int error = spng_decode_image(ctx, nullptr, 0, fmt, flags | SPNG_DECODE_PROGRESSIVE))
+        return libraryError(error);
+    std::vector<std::uint8_t> row(std::size_t(h.width) * pixelBytes);
+    while (true) {
+        spng_row_info info{};
+        int error = spng_get_row_info(ctx, &info);
+        if (!error)
+            error = spng_decode_row(ctx, row.data(), row.size());
+        if (error && error != SPNG_EOI)
+            return libraryError(error);
+        const int pass = h.interlace ? info.pass : 6;
+        store(row.data(), info.row_num, passStart[pass], passStep[pass]);
+        if (error == SPNG_EOI)
+            return std::nullopt;
+    }
+}
+
 // The library places packed indices of interlaced images wrongly (and their
 // RGB output too); its RGBA output is right, so these decode to RGBA through
 // a stand-in palette whose red is the index itself.
@@ -150,16 +178,15 @@ std::optional<ReadError> readInterlacedIndices(spng_ctx* ctx, const png::Header&
         ramp.entries[i].red = static_cast<std::uint8_t>(i);
     if (int error = spng_set_plte(ctx, &ramp))
         return libraryError(error);
-    PixelArray rgba;
-    if (auto error = decodeInto(ctx, rgba, SPNG_FMT_RGBA8, 0, h))
-        return error;
     ReadError error;
-    const std::size_t n = std::size_t(h.width) * h.height;
-    if (!allocatePixels(doc.PixelIndices, n, h.width, h.height, error))
+    if (!allocatePixels(doc.PixelIndices, std::size_t(h.width) * h.height, h.width, h.height, error))
         return error;
-    for (std::size_t i = 0; i < n; ++i)
-        doc.PixelIndices[i] = rgba[4 * i];
-    return std::nullopt;
+    std::uint8_t* indices = doc.PixelIndices.data();
+    return decodeRows(ctx, h, SPNG_FMT_RGBA8, 0, 4, [&](const std::uint8_t* row, std::uint32_t y, std::uint32_t x0,
+                                                         std::uint32_t step) {
+        for (std::uint32_t x = x0; x < h.width; x += step)
+            indices[std::size_t(y) * h.width + x] = row[4 * x];
+    });
 }
 
 std::optional<ReadError> readPaletteImage(spng_ctx* ctx, const png::Header& h, ImageDocument& doc)
@@ -204,23 +231,23 @@ std::optional<ReadError> readGreyImage(spng_ctx* ctx, const png::Header& h, Imag
     return decodeInto(ctx, doc.PixelIndices, SPNG_FMT_G8, 0, h);
 }
 
+// 16-bit samples, rounded to the nearest 8-bit level.
 std::optional<ReadError> readWideImage(spng_ctx* ctx, const png::Header& h, ImageDocument& doc)
 {
-    PixelArray wide;
-    if (auto error = decodeInto(ctx, wide, SPNG_FMT_RGBA16, SPNG_DECODE_TRNS, h))
-        return error;
     ReadError error;
-    const std::size_t samples = std::size_t(h.width) * h.height * 4;
-    if (!allocatePixels(doc.PixelBytes, samples, h.width, h.height, error))
+    if (!allocatePixels(doc.PixelBytes, std::size_t(h.width) * h.height * 4, h.width, h.height, error))
         return error;
-    const std::uint8_t* from = wide.data();
-    std::uint8_t* to = doc.PixelBytes.data();
-    for (std::size_t i = 0; i < samples; ++i) {
-        std::uint16_t v;
-        std::memcpy(&v, from + 2 * i, 2);
-        to[i] = round16(v);
-    }
-    return std::nullopt;
+    std::uint8_t* pixels = doc.PixelBytes.data();
+    return decodeRows(ctx, h, SPNG_FMT_RGBA16, SPNG_DECODE_TRNS, 8,
+                      [&](const std::uint8_t* row, std::uint32_t y, std::uint32_t x0, std::uint32_t step) {
+                          std::uint8_t* out = pixels + std::size_t(y) * h.width * 4;
+                          for (std::uint32_t x = x0; x < h.width; x += step)
+                              for (int c = 0; c < 4; ++c) {
+                                  std::uint16_t v;
+                                  std::memcpy(&v, row + 8 * x + 2 * c, 2);
+                                  out[4 * x + c] = round16(v);
+                              }
+                      });
 }
 
 } // namespace
