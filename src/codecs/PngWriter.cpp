@@ -56,6 +56,11 @@ WriteResult writePng(const ImageDocument& doc, std::uint8_t depth)
         return unwritable(notEnoughMemoryText("save", width, height, n * 4));
     spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
     spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, PngCompressionLevel);
+    // zlib's default strategy rather than the filtered one PNG encoders
+    // usually take: on textures it finds more matches, so files come out a
+    // little smaller and no slower.
+    constexpr int DefaultStrategy = 0;
+    spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_STRATEGY, DefaultStrategy);
 
     spng_ihdr ihdr{};
     ihdr.width = static_cast<std::uint32_t>(width);

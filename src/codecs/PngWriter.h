@@ -5,7 +5,8 @@
 
 namespace vtt {
 
-// How hard the written files are compressed (zlib's scale 0..9).
+// How hard the written files are compressed (zlib's scale 0..9). Below 6
+// files grow by 5 to 10 %; above, they take far longer for a percent or two.
 constexpr int PngCompressionLevel = 6;
 
 // Encodes the document's pixels as a whole PNG of `depth` bits (the depth a

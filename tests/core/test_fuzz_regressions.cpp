@@ -80,26 +80,6 @@ private slots:
             QVERIFY(!r.error().detail.empty());
         }
     }
-
-    // The PNG test files and every kept hostile input, read as PNG; every
-    // prefix of a PNG file is refused.
-    void pngReaderStaysSound()
-    {
-        const fs::path root(VTT_TEST_DATA_DIR);
-        for (const char* folder : {"png", "fuzz-regressions"})
-            for (const auto& entry : fs::directory_iterator(root / folder)) {
-                std::ifstream in(entry.path(), std::ios::binary);
-                const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-                const std::string problem = checks::pngReaderProblem(Bytes(bytes.data(), bytes.size()), true);
-                QVERIFY2(problem.empty(), (entry.path().string() + ": " + problem).c_str());
-                if (entry.path().filename() != "palette2-interlaced-magick.png")
-                    continue;
-                for (std::size_t length = 0; length < bytes.size(); ++length) {
-                    const std::vector<std::uint8_t> part(bytes.begin(), bytes.begin() + std::ptrdiff_t(length));
-                    QVERIFY(!readPng(Bytes(part.data(), part.size()), ImageDocument{}).ok());
-                }
-            }
-    }
 };
 
 QTEST_APPLESS_MAIN(FuzzRegressionsTest)
