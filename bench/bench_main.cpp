@@ -7,6 +7,7 @@
 // Qt's own plugin on the same file.
 
 #include "BenchFiles.h"
+#include "BenchPng.h"
 #include "BenchWriters.h"
 
 #include "codecs/TexReader.h"
@@ -312,6 +313,7 @@ void registerAll()
         add("redraw/rgba-32x" + s, redrawView, FileLayout::Tex18, side, View::Zoom32);
         add("redraw/indexed-fit" + s, redrawView, FileLayout::Tex1, side, View::Fit);
     }
+    registerPngBenchmarks(Sides, static_cast<int>(std::size(Sides)));
     add("open/tex18/4096", openCommand, FileLayout::Tex18, 4096);
     add("open-baseline/tex18/4096", openBaseline, FileLayout::Tex18, 4096);
 

@@ -4,6 +4,7 @@
 // targets and the regression test that replays their findings. Each check
 // returns an empty string when all is well, else what is wrong.
 
+#include "codecs/PngReader.h"
 #include "codecs/SaveConversion.h"
 #include "codecs/TexReader.h"
 #include "codecs/TgaReader.h"
@@ -77,23 +78,25 @@ inline bool samePixels(const ImageDocument& a, const ImageDocument& b, bool with
 // compared only where both formats carry it the same way.
 inline std::string roundTripProblem(const ImageDocument& doc)
 {
-    for (SaveFormat format : {SaveFormat::Tex, SaveFormat::Tga}) {
+    for (SaveFormat format : {SaveFormat::Tex, SaveFormat::Tga, SaveFormat::Png}) {
         ImageDocument copy = doc;
         const auto written = encodeForSave(copy, format, TexPanelValues{copy.Tex.MipCount, 0, 0});
         if (!written.ok())
             continue;
         const Bytes file(written.value().bytes.data(), written.value().bytes.size());
         const ImageDocument empty;
-        const ReadResult back = format == SaveFormat::Tex ? readTex(file, empty) : readTga(file, empty);
-        const char* name = format == SaveFormat::Tex ? "TEX" : "TGA";
+        const ReadResult back = format == SaveFormat::Tex ? readTex(file, empty)
+            : format == SaveFormat::Tga                   ? readTga(file, empty)
+                                                          : readPng(file, empty);
+        const char* name = format == SaveFormat::Tex ? "TEX" : format == SaveFormat::Tga ? "TGA" : "PNG";
         if (!back.ok())
             return std::string("a written ") + name + " file does not read back: " + back.error().detail;
         if (std::string p = documentProblem(back.value()); !p.empty())
             return std::string("a written ") + name + " file reads back wrongly: " + p;
         // Every reader fills an alpha the file lacks with 255, so alpha
         // survives all but one way: a palette's alpha has no place in the
-        // 24-bit colour map a Targa is written with.
-        const bool withAlpha = !(copy.isPaletted() && format == SaveFormat::Tga);
+        // 24-bit colour map a Targa is written with, nor in a PNG's PLTE.
+        const bool withAlpha = !(copy.isPaletted() && format != SaveFormat::Tex);
         if (!samePixels(copy, back.value(), withAlpha))
             return std::string("a written ") + name + " file reads back as a different picture";
     }
@@ -116,6 +119,23 @@ inline ImageDocument previousDocument()
     doc.Tga.Descriptor = 8;
     doc.FileKind = DocumentKind::Tex;
     return doc;
+}
+
+// Everything above for one input read as PNG; empty when sound.
+inline std::string pngReaderProblem(Bytes input, bool withRoundTrip)
+{
+    static const ImageDocument previous = previousDocument();
+    ReadResult result = readPng(input, previous);
+    if (!result.ok())
+        return result.error().detail.empty() ? "refusal without a reason" : std::string();
+    const ImageDocument& doc = result.value();
+    if (doc.FileKind != DocumentKind::Png || doc.Tex != previous.Tex || doc.Tga != previous.Tga)
+        return "a PNG load did not keep the TEX and Targa headers, or named another format";
+    if (std::string p = documentProblem(doc); !p.empty())
+        return p;
+    if (std::string p = operationsProblem(doc); !p.empty())
+        return p;
+    return withRoundTrip ? roundTripProblem(doc) : std::string();
 }
 
 // Everything above for one input read as `asTex` says; empty when sound.

@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-scripts/setup.sh clang libclang-rt-14-dev libbenchmark-dev libstb-dev python3 time
+scripts/setup.sh clang libclang-rt-14-dev libbenchmark-dev libstb-dev libpng-dev python3 time
 
 echo "== sanitized test suite"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVTT_SANITIZE=ON >/dev/null

@@ -71,7 +71,7 @@ std::string outputNameFor(const std::string& input, const std::string& folder, F
     const auto dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0)
         name.resize(dot);
-    return folder + (folder.ends_with('/') ? "" : "/") + name + (to == FileFormat::Tex ? ".tex" : ".tga");
+    return folder + (folder.ends_with('/') ? "" : "/") + name + (to == FileFormat::Tex ? ".tex" : to == FileFormat::Png ? ".png" : ".tga");
 }
 
 std::optional<std::string> makeFolders(const std::string& path)

@@ -75,6 +75,10 @@ std::vector<Field> headerFields(const ImageDocument& doc)
         return {{"type", "type", doc.Tex.Type},
                 {"unknown", "unknown", doc.Tex.Unknown},
                 {"bits", "bits", doc.Tex.Bits}};
+    if (doc.FileKind == DocumentKind::Png)
+        return {{"colorType", "colour type", doc.Png.ColorType},
+                {"bitDepth", "bits per sample", doc.Png.BitDepth},
+                {"interlace", "interlace", doc.Png.Interlace}};
     const TgaHeader& h = doc.Tga;
     return {{"idLength", "ID length", h.IdLength},
             {"colorMapType", "colour map type", h.ColorMapType},
@@ -88,14 +92,16 @@ std::vector<Field> headerFields(const ImageDocument& doc)
 void printInfo(const std::string& path, const ImageDocument& doc, bool json)
 {
     const bool tex = doc.FileKind == DocumentKind::Tex;
-    // A Targa holds one level; a TEX file as many as its header says.
+    const bool png = doc.FileKind == DocumentKind::Png;
+    const char* format = tex ? "tex" : png ? "png" : "tga";
+    // A Targa or PNG holds one level; a TEX file as many as its header says.
     const int mips = tex ? doc.Tex.MipCount : 1;
     std::string line;
     if (json) {
-        line = "{\"file\":" + jsonString(path) + ",\"format\":\"" + (tex ? "tex" : "tga") + "\",\"width\":"
+        line = "{\"file\":" + jsonString(path) + ",\"format\":\"" + format + "\",\"width\":"
             + std::to_string(doc.ImageWidth) + ",\"height\":" + std::to_string(doc.ImageHeight)
             + ",\"depth\":" + std::to_string(doc.BitDepth) + ",\"mips\":" + std::to_string(mips) + ",\""
-            + (tex ? "tex" : "tga") + "\":{";
+            + format + "\":{";
         const char* separator = "";
         for (const Field& field : headerFields(doc)) {
             line += separator + std::string("\"") + field.key + "\":" + std::to_string(field.value);
@@ -103,7 +109,7 @@ void printInfo(const std::string& path, const ImageDocument& doc, bool json)
         }
         line += "}}";
     } else {
-        line = path + ": " + (tex ? "TEX" : "Targa") + ", " + std::to_string(doc.ImageWidth) + " x "
+        line = path + ": " + (tex ? "TEX" : png ? "PNG" : "Targa") + ", " + std::to_string(doc.ImageWidth) + " x "
             + std::to_string(doc.ImageHeight) + ", " + std::to_string(doc.BitDepth) + " bits, mips "
             + std::to_string(mips);
         for (const Field& field : headerFields(doc))

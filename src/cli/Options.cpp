@@ -8,40 +8,40 @@ namespace vtt::cli {
 
 namespace {
 
-const char* const ProgramUsage = "usage: vtt info [--json] [--as tex|tga] FILE...\n"
-                                 "       vtt convert [--to tex|tga] (-o OUT | --out-dir DIR) [options] FILE...\n";
+const char* const ProgramUsage = "usage: vtt info [--json] [--as tex|tga|png] FILE...\n"
+                                 "       vtt convert [--to tex|tga|png] (-o OUT | --out-dir DIR) [options] FILE...\n";
 
 const char* const ProgramHelp =
-    "Reads and converts TEX and Targa textures with the same rules as the Vellicor Texture Tool window.\n"
+    "Reads and converts TEX, Targa and PNG textures with the same rules as the Vellicor Texture Tool window.\n"
     "\n"
     "Commands:\n"
     "  info      show format, size, bit depth, header fields and mip count of each file\n"
-    "  convert   convert files between TEX and Targa, as the window's Save writes them\n"
+    "  convert   convert files between TEX, Targa and PNG, as the window's Save writes them\n"
     "\n"
-    "A name ending in .tex (any letter case) is read as TEX, anything else as Targa.\n"
+    "A name ending in .tex (any letter case) is read as TEX, in .png as PNG, anything else as Targa.\n"
     "Run 'vtt COMMAND --help' for a command's options; 'man vtt' for the whole manual.\n";
 
-const char* const InfoUsage = "usage: vtt info [--json] [--as tex|tga] FILE...\n";
+const char* const InfoUsage = "usage: vtt info [--json] [--as tex|tga|png] FILE...\n";
 
 const char* const InfoHelp = "Shows what each file holds, one line per file.\n"
                              "\n"
-                             "  --json          one JSON object per line per file, for scripts\n"
-                             "  --as tex|tga    read every file as this format, whatever its name\n";
+                             "  --json            one JSON object per line per file, for scripts\n"
+                             "  --as tex|tga|png  read every file as this format, whatever its name\n";
 
-const char* const ConvertUsage = "usage: vtt convert [--to tex|tga] (-o OUT | --out-dir DIR) [options] FILE...\n";
+const char* const ConvertUsage = "usage: vtt convert [--to tex|tga|png] (-o OUT | --out-dir DIR) [options] FILE...\n";
 
 const char* const ConvertHelp =
     "Converts each file as the window's Save writes it, after the optional palette, flip, mirror and\n"
     "channel switch (applied in that order).\n"
     "\n"
-    "  --to tex|tga       output format; may be left out with -o OUT when OUT ends in .tex or .tga\n"
+    "  --to tex|tga|png   output format; may be left out when -o OUT ends in .tex, .tga or .png\n"
     "  -o OUT             the output file (one input only)\n"
     "  --out-dir DIR      one output per input in DIR (created if missing), named after the input\n"
-    "                     with the extension .tex or .tga\n"
-    "  --as tex|tga       read every input as this format, whatever its name\n"
-    "  --mips N           TEX mip count (default: the source's for TEX, 1 for Targa)\n"
-    "  --unknown N        TEX unknown field (default: the source's for TEX, 0 for Targa)\n"
-    "  --bits N           TEX bits field (default: the source's for TEX, 0 for Targa)\n"
+    "                     with the extension .tex, .tga or .png\n"
+    "  --as tex|tga|png   read every input as this format, whatever its name\n"
+    "  --mips N           TEX mip count (default: the source's for TEX, 1 for Targa or PNG)\n"
+    "  --unknown N        TEX unknown field (default: the source's for TEX, 0 for Targa or PNG)\n"
+    "  --bits N           TEX bits field (default: the source's for TEX, 0 for Targa or PNG)\n"
     "  --palette FILE     take the colours of a .pal, .gpl or .act palette file; palette images only\n"
     "  --flip             turn the image upside down\n"
     "  --mirror           turn the image left to right\n"
@@ -59,7 +59,7 @@ std::string lowered(std::string text)
     return text;
 }
 
-// "tex" or "tga", in any case.
+// "tex", "tga" or "png", in any case.
 std::optional<FileFormat> formatNamed(const std::string& text)
 {
     const std::string name = lowered(text);
@@ -67,6 +67,8 @@ std::optional<FileFormat> formatNamed(const std::string& text)
         return FileFormat::Tex;
     if (name == "tga")
         return FileFormat::Tga;
+    if (name == "png")
+        return FileFormat::Png;
     return std::nullopt;
 }
 
@@ -133,7 +135,7 @@ public:
         const std::string text = value(option);
         if (auto format = formatNamed(text))
             return *format;
-        throw UsageError(command_, option + " must be tex or tga, not \"" + text + "\"");
+        throw UsageError(command_, option + " must be tex, tga or png, not \"" + text + "\"");
     }
 
     [[noreturn]] void unknown(const std::string& option) const
@@ -305,9 +307,9 @@ std::optional<ConvertOptions> parseConvert(const std::vector<std::string>& args)
         to = formatOfExtension(options.output);
     if (!to)
         throw UsageError("convert", options.output.empty()
-                                        ? "say which format to write with --to tex or --to tga"
-                                        : "say which format to write with --to tex or --to tga (the name \""
-                                              + options.output + "\" does not end in .tex or .tga)");
+                                        ? "say which format to write with --to tex, --to tga or --to png"
+                                        : "say which format to write with --to tex, --to tga or --to png (the name \""
+                                              + options.output + "\" does not end in .tex, .tga or .png)");
     options.to = *to;
     return options;
 }

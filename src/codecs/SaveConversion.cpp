@@ -1,6 +1,7 @@
 #include "codecs/SaveConversion.h"
 
 #include "codecs/TexFormat.h"
+#include "codecs/PngWriter.h"
 #include "codecs/TexWriter.h"
 #include "codecs/TgaWriter.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 std::int16_t texTypeOf(const ImageDocument& doc)
 {
-    if (doc.FileKind == DocumentKind::Tga) {
+    if (doc.FileKind == DocumentKind::Tga || doc.FileKind == DocumentKind::Png) {
         if (doc.BitDepth == PaletteDepth)
             return static_cast<std::int16_t>(tex::Type::Palette256);
         if (doc.BitDepth == 24)
@@ -42,9 +43,10 @@ SaveChanges saveChangesFor(const ImageDocument& doc, SaveFormat format, const Te
     SaveChanges changes{doc.BitDepth, doc.Tex, doc.Tga};
     if (format == SaveFormat::Tex) {
         changes.Tex = TexHeader{texTypeOf(doc), panel.mipCount, panel.unknown, panel.bits};
-    } else if (doc.FileKind == DocumentKind::Tex) {
+    } else {
         changes.BitDepth = tgaDepthOf(doc);
-        changes.Tga = tgaHeaderWritten(changes.BitDepth);
+        if (format == SaveFormat::Tga && doc.FileKind != DocumentKind::Tga)
+            changes.Tga = tgaHeaderWritten(changes.BitDepth);
     }
     return changes;
 }
@@ -60,7 +62,9 @@ Result<EncodedFile, WriteError> encodeForSave(const ImageDocument& doc, SaveForm
                                               const TexPanelValues& panel)
 {
     const SaveChanges changes = saveChangesFor(doc, format, panel);
-    WriteResult written = format == SaveFormat::Tex ? writeTex(doc, changes.Tex) : writeTga(doc, changes.BitDepth);
+    WriteResult written = format == SaveFormat::Tex ? writeTex(doc, changes.Tex)
+        : format == SaveFormat::Tga                 ? writeTga(doc, changes.BitDepth)
+                                                    : writePng(doc, changes.BitDepth);
     if (!written.ok())
         return written.error();
     return EncodedFile{std::move(written.value()), changes};

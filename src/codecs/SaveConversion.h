@@ -8,7 +8,7 @@
 
 namespace vtt {
 
-enum class SaveFormat { Tex, Tga };
+enum class SaveFormat { Tex, Tga, Png };
 
 // The header panel's boxes as numbers, read on every TEX save.
 struct TexPanelValues {
@@ -26,10 +26,14 @@ struct TexPanelValues {
 // 17, 32 -> 18; any other depth keeps the type, which the writer then
 // refuses).
 //
+// A document opened as PNG converts as one opened as TGA.
+//
 // TGA, for a document opened as TEX: the depth follows the type (1 and 14 ->
 // 8, 17 -> 24, 18 -> 32, any other type keeps the depth) and the TGA header
 // fields become those of the Targa that is written. A document opened as TGA
-// keeps the fields of its file.
+// keeps the fields of its file; one opened as PNG gets those written.
+//
+// PNG: the depth follows the type as for TGA; no header field changes.
 struct SaveChanges {
     std::uint8_t BitDepth = 0;
     TexHeader Tex;

@@ -11,13 +11,14 @@ namespace vtt {
 
 // Which format the document was opened from. Saving never changes it, so a
 // second save converts again from the same starting point.
-enum class DocumentKind { None, Tex, Tga };
+enum class DocumentKind { None, Tex, Tga, Png };
 
 inline const char* kindName(DocumentKind kind)
 {
     switch (kind) {
     case DocumentKind::Tex: return "TEX";
     case DocumentKind::Tga: return "TGA";
+    case DocumentKind::Png: return "PNG";
     case DocumentKind::None: break;
     }
     return "";
@@ -53,6 +54,15 @@ struct TgaHeader {
     bool operator==(const TgaHeader&) const = default;
 };
 
+// What the header of the PNG file the document was opened from said, for
+// `vtt info`; nothing reads it back when saving.
+struct PngHeader {
+    std::uint8_t ColorType = 0;
+    std::uint8_t BitDepth = 0; // bits per sample in the file
+    std::uint8_t Interlace = 0;
+    bool operator==(const PngHeader&) const = default;
+};
+
 // The one loaded image. Arrays are zero-based: pixel n (0-based, top row
 // first, rows left to right) is PixelIndices[n] or PixelBytes[4n .. 4n+3]
 // (red, green, blue, alpha); palette entry c is Palette[4c .. 4c+3] in the
@@ -72,6 +82,7 @@ struct ImageDocument {
 
     TexHeader Tex;
     TgaHeader Tga;
+    PngHeader Png;
 
     bool isPaletted() const { return BitDepth == PaletteDepth; }
     bool empty() const { return PixelCount == 0; }

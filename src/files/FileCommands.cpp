@@ -1,5 +1,6 @@
 #include "files/FileCommands.h"
 
+#include "codecs/PngReader.h"
 #include "codecs/TexReader.h"
 #include "codecs/TgaReader.h"
 #include "files/FileAccess.h"
@@ -13,17 +14,32 @@
 
 namespace vtt {
 
-FileFormat formatForPath(const std::string& path)
+namespace {
+
+bool endsInLowered(std::string_view name, std::string_view extension)
 {
-    constexpr std::string_view extension = ".tex";
-    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
     if (name.size() < extension.size())
-        return FileFormat::Tga;
+        return false;
     const std::string_view end = name.substr(name.size() - extension.size());
     for (std::size_t i = 0; i < extension.size(); ++i)
         if (std::tolower(static_cast<unsigned char>(end[i])) != extension[i])
-            return FileFormat::Tga;
-    return FileFormat::Tex;
+            return false;
+    return true;
+}
+
+} // namespace
+
+FileFormat formatForPath(const std::string& path)
+{
+    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
+    if (endsInLowered(name, ".tex"))
+        return FileFormat::Tex;
+    return endsInLowered(name, ".png") ? FileFormat::Png : FileFormat::Tga;
+}
+
+FileFormat formatForFilter(int index)
+{
+    return index == 1 ? FileFormat::Tex : index == 3 ? FileFormat::Png : FileFormat::Tga;
 }
 
 std::string cannotOpen(const std::string& path, const std::string& problem)
@@ -99,6 +115,7 @@ ClaimJudge judgeFor(FileFormat format)
     switch (format) {
     case FileFormat::Tex: return TexClaimJudge;
     case FileFormat::Tga: return TgaClaimJudge;
+    case FileFormat::Png: return PngClaimJudge;
     }
     return {};
 }
@@ -125,7 +142,9 @@ Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat f
         return openProblem(path, file.error());
     const Bytes bytes(file.value().data(), file.value().size());
     try {
-        ReadResult read = format == FileFormat::Tex ? readTex(bytes, previous) : readTga(bytes, previous);
+        ReadResult read = format == FileFormat::Tex ? readTex(bytes, previous)
+            : format == FileFormat::Png             ? readPng(bytes, previous)
+                                                    : readTga(bytes, previous);
         if (!read.ok())
             return readProblem(path, read.error());
         read.value().FileName = path;
@@ -142,7 +161,10 @@ Result<EncodedFile, FileError> encodeImage(const ImageDocument& doc, const std::
                                            const TexPanelValues& panel)
 {
     try {
-        auto encoded = encodeForSave(doc, format == FileFormat::Tex ? SaveFormat::Tex : SaveFormat::Tga, panel);
+        const SaveFormat as = format == FileFormat::Tex ? SaveFormat::Tex
+            : format == FileFormat::Png                 ? SaveFormat::Png
+                                                        : SaveFormat::Tga;
+        auto encoded = encodeForSave(doc, as, panel);
         if (!encoded.ok()) {
             const WriteError& error = encoded.error();
             if (error.kind == WriteFailure::TexTypeMessage)

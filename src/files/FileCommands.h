@@ -10,12 +10,16 @@
 
 namespace vtt {
 
-enum class FileFormat { Tex, Tga };
+enum class FileFormat { Tex, Tga, Png };
 
 // The format a file's name suggests, for files named rather than chosen
-// with a dialog filter: ".tex" in any letter case is TEX, anything else is
-// read as Targa.
+// with a dialog filter: ".tex" in any letter case is TEX, ".png" PNG,
+// anything else is read as Targa.
 FileFormat formatForPath(const std::string& path);
+
+// The format of the file dialog's filter `index` (one-based: TEX, Targa,
+// PNG); the filter, not the name, decides.
+FileFormat formatForFilter(int index);
 
 enum class FileFailure {
     // The TEX type cannot be read; the window shows its historical message.

@@ -19,7 +19,8 @@ enum class MessageStyle : int { Plain = 0, Stop = 16, Information = 64 };
 // Entries of the shared file dialog; filter indices are one-based, 1 = TEX.
 inline QStringList fileFilters()
 {
-    return {QStringLiteral("Tex Files (*.tex)"), QStringLiteral("Tga Files (*.tga)")};
+    return {QStringLiteral("Tex Files (*.tex)"), QStringLiteral("Tga Files (*.tga)"),
+            QStringLiteral("Png Files (*.png)")};
 }
 constexpr int TexFilterIndex = 1;
 

@@ -13,7 +13,7 @@ bool saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const
     if (!choice)
         return false;
     const std::string path = QFile::encodeName(choice->path).toStdString();
-    const FileFormat format = choice->filterIndex == TexFilterIndex ? FileFormat::Tex : FileFormat::Tga;
+    const FileFormat format = formatForFilter(choice->filterIndex);
     const auto fail = [&](const std::string& message, MessageStyle style) {
         platform.messageBox(parent, QString::fromStdString(message), style);
         return false;

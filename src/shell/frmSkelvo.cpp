@@ -396,7 +396,7 @@ void frmSkelvo::mnuOpen_Click()
     const auto choice = platform_.showOpen(this);
     if (!choice)
         return;
-    openPath(choice->path, choice->filterIndex == TexFilterIndex ? FileFormat::Tex : FileFormat::Tga);
+    openPath(choice->path, formatForFilter(choice->filterIndex));
 }
 
 void frmSkelvo::openNamed(const QString& path)
@@ -521,7 +521,7 @@ void frmSkelvo::mnuSave_Click()
     picImage_->drawDocument(doc_);
     documentChanged();
     const FileChoice& saved = platform_.dialogState();
-    fileSaved(saved.path, saved.filterIndex == TexFilterIndex ? FileFormat::Tex : FileFormat::Tga);
+    fileSaved(saved.path, formatForFilter(saved.filterIndex));
 }
 
 void frmSkelvo::mnuExit_Click()

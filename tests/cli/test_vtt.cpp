@@ -51,6 +51,7 @@ class VttTest : public QObject {
             f.push_back(patternByte(static_cast<std::size_t>(i)));
         return f;
     }
+    static std::vector<std::uint8_t> pngFile() { return testDataFile("png/rgba16-magick.png"); }
 
 private slots:
     void init() { QVERIFY(QDir(dir.path()).removeRecursively() && QDir().mkpath(dir.path())); }
@@ -80,6 +81,10 @@ private slots:
                                                                << "d2.tga" << false << 0 << 0 << 0;
         QTest::newRow("250-byte output name") << "e.tga" << tgaFile(2, 2, 32, 0) << QStringList{}
                                               << QString(246, 'n') + ".tex" << false << 1 << 0 << 0;
+        QTest::newRow("tga8 to png by -o's name") << "e.tga" << tgaFile(3, 2, 8, 0) << QStringList{} << "e.PNG"
+                                                  << false << 0 << 0 << 0;
+        QTest::newRow("png to tex") << "f.png" << pngFile() << QStringList{"--to", "tex"}
+                                             << "f.tex" << false << 1 << 0 << 0;
     }
 
     void convertsAsTheWindowSaves()
@@ -118,18 +123,20 @@ private slots:
         const auto good = tgaFile(4, 4, 24, 0);
         writeTestFile(dir, "bad.tga", std::vector<std::uint8_t>(good.begin(), good.begin() + 30));
         writeTestFile(dir, "good2.tga", good);
+        const auto png = pngFile();
+        writeTestFile(dir, "bad.png", std::vector<std::uint8_t>(png.begin(), png.end() - 20));
         auto type15 = texHeader(1, 1, 15);
         appendRepeated(type15, 65, 0);
         writeTestFile(dir, "type15.tex", type15);
         QVERIFY(QDir(dir.path()).mkdir("sub"));
         writeTestFile(dir, "sub/good1.tga", good);
         const Run run = vtt({"convert", "--to", "tex", "--out-dir", "out", "-j", "3", "good1.tga", "bad.tga",
-                             "missing.tga", "good2.tga", "type15.tex", "sub/good1.tga"});
+                             "missing.tga", "good2.tga", "type15.tex", "sub/good1.tga", "bad.png"});
         QCOMPARE(run.status, 1);
         QCOMPARE(QDir(path("out")).entryList(QDir::Files | QDir::Hidden), (QStringList{"good1.tex", "good2.tex"}));
         const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 4);
-        for (const char* named : {"vtt: bad.tga: ", "vtt: missing.tga: ", "vtt: sub/good1.tga: out/good1.tex",
+        QCOMPARE(lines.size(), 5);
+        for (const char* named : {"vtt: bad.tga: ", "vtt: bad.png: ", "vtt: missing.tga: ", "vtt: sub/good1.tga: out/good1.tex",
                                   "vtt: type15.tex: cannot write out/type15.tex as TEX type 15: \"Samma sak här\""})
             QVERIFY2(run.err.contains(QString::fromUtf8(named)), qPrintable(run.err));
         QCOMPARE(read("out/good2.tex").size(), 14 + 48); // type 17, one level
@@ -264,7 +271,7 @@ private slots:
         QTest::newRow("no output") << QStringList{"convert", "--to", "tex", "a.tga"};
         QTest::newRow("-o with two inputs") << QStringList{"convert", "-o", "x.tex", "a.tga", "a.tga"};
         QTest::newRow("format not decided") << QStringList{"convert", "--out-dir", "x", "a.tga"};
-        QTest::newRow("bad --to") << QStringList{"convert", "--to", "png", "--out-dir", "x", "a.tga"};
+        QTest::newRow("bad --to") << QStringList{"convert", "--to", "gif", "--out-dir", "x", "a.tga"};
         QTest::newRow("mips out of range") << QStringList{"convert", "--mips", "40000", "-o", "x.tex", "a.tga"};
         QTest::newRow("three channels") << QStringList{"convert", "--channels", "B,G,R", "-o", "x.tex", "a.tga"};
         QTest::newRow("no threads") << QStringList{"convert", "-j", "0", "-o", "x.tex", "a.tga"};

@@ -323,6 +323,8 @@ private slots:
         tga[16] = 24;
         tga[17] = 0x20;
         append(tga, {1, 2, 3, 4, 5, 6});
+        open(write("really-a-png.tga", testDataFile("png/rgb8-pil.png")), 3);
+        QCOMPARE(doc.FileKind, DocumentKind::Png);
         open(write("really-a-targa.tex", tga), 2);
         QVERIFY2(platform.messages.empty(), platform.messages.empty() ? "" : qPrintable(platform.messages[0].text));
         QCOMPARE(doc.FileKind, DocumentKind::Tga);
@@ -344,6 +346,10 @@ private slots:
         QTest::addRow("named, no extension") << "c" << tgaFile(2, 2, 32, 0) << false << int(DocumentKind::Tga);
         QTest::addRow("dropped tga") << "d.tga" << tgaFile(2, 2, 8, 0) << true << int(DocumentKind::Tga);
         QTest::addRow("named, short") << "e.tga" << std::vector<std::uint8_t>(9, 1) << false << int(DocumentKind::None);
+        const auto png = testDataFile("png/palette4-pil.png");
+        QTest::addRow("dropped, upper-case PNG") << "f.PNG" << png << true << int(DocumentKind::Png);
+        QTest::addRow("named png, cut short") << "g.png" << std::vector<std::uint8_t>(png.begin(), png.end() - 1)
+                                              << false << int(DocumentKind::None);
     }
     void namedOrDroppedFileIsReadAsItsNameSays()
     {

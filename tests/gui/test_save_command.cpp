@@ -145,6 +145,11 @@ private slots:
         QCOMPARE(bytesOf(asTex).size(), std::size_t(14 + 16));
         QCOMPARE(loadTex(bytesOf(asTex)).PixelBytes, rgbaTex().PixelBytes);
         QCOMPARE(doc.FileName, asTex.toStdString());
+
+        const QString asPng = pathOf("really-a-png.tga");
+        save(doc, asPng, 3);
+        QCOMPARE(bytesOf(asPng)[1], std::uint8_t('P'));
+        QCOMPARE(bytesOf(asPng)[25], std::uint8_t(6)); // RGBA, from type 18
     }
 
     void panelBoxesOnATexSave_data()

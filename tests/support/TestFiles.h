@@ -20,4 +20,16 @@ inline QString writeTestFile(const QTemporaryDir& dir, const QString& name, cons
     return path;
 }
 
+#ifdef VTT_TEST_DATA_DIR
+// A file of tests/data, by its path there.
+inline std::vector<std::uint8_t> testDataFile(const QString& relative)
+{
+    QFile f(QStringLiteral(VTT_TEST_DATA_DIR "/") + relative);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("missing test file %s", qPrintable(relative));
+    const QByteArray bytes = f.readAll();
+    return {bytes.begin(), bytes.end()};
+}
+#endif
+
 } // namespace vtt::testing
