@@ -9,6 +9,7 @@ packages=(
     qt6-image-formats-plugins imagemagick   # independent TGA decoders for the interoperability tests
     xvfb xauth                  # a virtual display for the screenshot and headless runs
     fonts-urw-base35            # the narrow face that fits the header panel's labels and boxes
+    libfontconfig-dev           # start-up loads the font configuration on a thread of its own
     "$@"
 )
 

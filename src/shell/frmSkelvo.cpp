@@ -261,7 +261,11 @@ void frmSkelvo::openPath(const QString& path, FileFormat format)
 {
     // Decoded into a new document first: a file that cannot be read leaves
     // the open document, the header panel and the picture as they were.
-    auto opened = openImage(QFile::encodeName(path).toStdString(), format, doc_);
+    showOpened(format, openImage(QFile::encodeName(path).toStdString(), format, doc_));
+}
+
+void frmSkelvo::showOpened(FileFormat format, Result<ImageDocument, FileError> opened)
+{
     if (!opened.ok()) {
         if (opened.error().kind == FileFailure::UnsupportedTexType)
             platform_.messageBox(this, UnsupportedTexMessage, MessageStyle::Stop, QStringLiteral("Error"));
