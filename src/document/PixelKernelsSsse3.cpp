@@ -1,7 +1,8 @@
 // The SSSE3 versions (built with -mssse3): byte shuffles within 16 bytes.
-// The set keeps no version of Mirror's row reversal, the run-length packets
-// or the palette mips, which take the scalar reference: it runs only on
-// processors without AVX2, and none of those would win clearly there.
+// Kept where they beat the scalar reference clearly: the shuffles and the
+// direct-colour mip rows. Fills (the scalar loop is as fast), Mirror's row
+// reversal, run-length packets and palette mips take the reference on
+// processors without AVX2.
 #if defined(__x86_64__)
 
 #include "document/PixelKernelsX86.h"
@@ -39,17 +40,6 @@ void shuffleSsse3(const uint8_t* src, uint8_t* dst, std::size_t n, const PixelSh
 }
 
 // --- fills ------------------------------------------------------------------
-
-void fill4Ssse3(uint8_t* dst, const uint8_t* pixel, std::size_t n)
-{
-    std::int32_t value;
-    std::memcpy(&value, pixel, 4);
-    const __m128i v = _mm_set1_epi32(value);
-    std::size_t i = 0;
-    for (; i + 4 <= n; i += 4)
-        store16(dst + 4 * i, v);
-    detail::Scalar.fill4(dst + 4 * i, pixel, n - i);
-}
 
 // --- direct-colour mip rows -------------------------------------------------
 
@@ -95,7 +85,7 @@ void halveRowSsse3(const uint8_t* top, const uint8_t* bottom, std::size_t right,
 } // namespace
 
 namespace detail {
-const KernelSet Ssse3{"ssse3",      shuffleSsse3, shuffleSsse3, shuffleSsse3, fill4Ssse3, nullptr, nullptr, nullptr,
+const KernelSet Ssse3{"ssse3", shuffleSsse3, shuffleSsse3, shuffleSsse3, nullptr, nullptr, nullptr, nullptr,
                       halveRowSsse3, nullptr};
 } // namespace detail
 
