@@ -294,9 +294,10 @@ void halveIndexedAvx2(const uint8_t* src, std::size_t width, std::size_t height,
 } // namespace
 
 namespace detail {
-// No 3 to 4 byte shuffle (SSSE3's is as fast) and no fill (the scalar loop
-// is as fast); both stay inside the run-length versions.
-const KernelSet Avx2{"avx2",         nullptr,        shuffleAvx2,  shuffleAvx2,     nullptr, reverseAvx2,
+// No 3 to 4 or 4 to 3 byte shuffle (SSSE3's are as fast) and no fill (the
+// scalar loop is as fast); the first and the fill stay inside the run-length
+// versions.
+const KernelSet Avx2{"avx2",         nullptr,        shuffleAvx2,  nullptr,         nullptr, reverseAvx2,
                      expandRunsAvx2, expandRunsAvx2, halveRowAvx2, halveIndexedAvx2};
 } // namespace detail
 
