@@ -1,11 +1,19 @@
 #include "document/ImageDocument.h"
+#include "files/FileCommands.h"
 #include "platform/QtPlatform.h"
 #include "shell/frmSkelvo.h"
 
 #include <QApplication>
+#include <QFile>
+
+#include <fontconfig/fontconfig.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <future>
+#include <optional>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -31,16 +39,42 @@ int main(int argc, char** argv)
                    stderr);
         return 2;
     }
+    // Most of the time to the first picture is the toolkit starting, and
+    // reading the file needs none of it: "vellicor-texture-tool FILE", as a
+    // desktop starts it for a chosen file, is read and decoded on its own
+    // thread meanwhile, and the font configuration, which the window's first
+    // text needs, is loaded on another. Only a lone argument that is no
+    // option is read early: toolkit options would change which one is FILE.
+    const std::string named = argc == 2 && argv[1][0] != '-' ? argv[1] : "";
+    std::optional<std::future<vtt::ReadFile>> early;
+    if (!named.empty())
+        early = std::async(std::launch::async, [named] {
+            const vtt::ImageDocument fresh; // as the window's own, still empty
+            return vtt::readForWindow(named, vtt::formatForPath(named), fresh);
+        });
+    std::thread fonts([] { FcInit(); });
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellicor Texture Tool"));
 
     vtt::ImageDocument document;
     vtt::QtPlatform platform;
+    fonts.join();
+    // The window's pictures are PNG files in its resources, which the
+    // toolkit decodes itself; but first it asks every image plugin installed
+    // whether it reads PNG, loading each with its libraries (TIFF, WebP,
+    // MNG, JPEG...) before the first paint, for nothing. Without plugin
+    // folders while the window is built it does not ask; they come back for
+    // the dialogs.
+    const QStringList pluginFolders = QCoreApplication::libraryPaths();
+    QCoreApplication::setLibraryPaths({});
     vtt::frmSkelvo window(document, platform);
+    QCoreApplication::setLibraryPaths(pluginFolders);
     window.show();
-    // "vellicor-texture-tool FILE", as a desktop starts it for a chosen file.
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1)
+    if (early && arguments.size() == 2 && QFile::encodeName(arguments.at(1)).toStdString() == named)
+        window.showOpened(arguments.at(1), vtt::formatForPath(named), early->get());
+    else if (arguments.size() > 1)
         window.openNamed(arguments.at(1));
     return QApplication::exec();
 }

@@ -1,160 +1,131 @@
+// Which version of each kernel runs: per kernel, the widest set the
+// processor offers (or VTT_KERNELS allows) that keeps a version of it.
+
 #include "document/PixelKernels.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <utility>
 
 namespace vtt::kernels {
 
-namespace detail {
-extern const KernelSet Scalar;
-#if defined(__x86_64__) || defined(__i386__)
-extern const KernelSet Ssse3;
-extern const KernelSet Avx2;
-extern const KernelSet Avx512;
-#endif
-} // namespace detail
-
 namespace {
 
-void shuffleScalar(const std::uint8_t* src, std::uint8_t* dst, std::size_t n, const PixelShuffle& s)
+constexpr int SetCount = 4;
+
+// Each set's own table, null where this build or processor has none.
+const KernelSet* ownTable(SetId id)
 {
-    const std::size_t in = s.inSize, out = s.outSize;
-    for (std::size_t i = 0; i < n; ++i, src += in, dst += out) {
-        std::uint8_t pixel[4]; // a copy first: src may be dst
-        std::memcpy(pixel, src, in);
-        for (std::size_t k = 0; k < out; ++k)
-            dst[k] = s.from[k] == PixelShuffle::Opaque ? 255 : pixel[s.from[k]];
+    switch (id) {
+    case SetId::Scalar:
+        return &detail::Scalar;
+#if defined(__x86_64__)
+    case SetId::Ssse3:
+        return &detail::Ssse3;
+    case SetId::Avx2:
+        return &detail::Avx2;
+    case SetId::Avx512:
+        return &detail::Avx512;
+#endif
+    default:
+        return nullptr;
     }
 }
 
-void fill4Scalar(std::uint8_t* dst, const std::uint8_t* pixel, std::size_t n)
+SetId widestSupported()
 {
-    for (std::size_t i = 0; i < n; ++i, dst += 4)
-        std::memcpy(dst, pixel, 4);
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("avx512bw")
+        && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")
+        && __builtin_cpu_supports("avx512vnni"))
+        return SetId::Avx512;
+    if (__builtin_cpu_supports("avx2"))
+        return SetId::Avx2;
+    if (__builtin_cpu_supports("ssse3"))
+        return SetId::Ssse3;
+#endif
+    return SetId::Scalar;
 }
 
-void reverseScalar(std::uint8_t* row, std::size_t n, int pixelSize)
+// Set `id`'s table with each kernel it lacks taken from the nearest narrower
+// set that has one.
+KernelSet filledIn(SetId id)
 {
-    const std::size_t size = static_cast<std::size_t>(pixelSize);
-    for (std::size_t i = 0, j = n; i + 1 < j--; ++i)
-        for (std::size_t k = 0; k < size; ++k)
-            std::swap(row[i * size + k], row[j * size + k]);
-}
-
-std::size_t expandRunsScalar(const std::uint8_t* src, std::size_t size, std::uint8_t* dst, std::size_t n,
-                             const PixelShuffle& s, std::size_t& done)
-{
-    std::size_t pos = 0;
-    done = 0;
-    while (done < n && pos < size) {
-        const std::uint8_t head = src[pos];
-        std::size_t count = (head & 0x7Fu) + 1u;
-        if (count > n - done)
-            count = n - done;
-        const bool run = head & 0x80u;
-        const std::size_t stored = run ? s.inSize : count * s.inSize;
-        if (size - pos - 1 < stored)
-            break;
-        std::uint8_t* out = dst + 4 * done;
-        if (run) {
-            std::uint8_t pixel[4];
-            shuffleScalar(src + pos + 1, pixel, 1, s);
-            fill4Scalar(out, pixel, count);
-        } else {
-            shuffleScalar(src + pos + 1, out, count, s);
-        }
-        pos += 1 + stored;
-        done += count;
+    KernelSet out{};
+    out.name = SetNames[static_cast<int>(id)];
+    for (int s = static_cast<int>(id); s >= 0; --s) {
+        const KernelSet& own = *ownTable(static_cast<SetId>(s));
+        int k = 0;
+        const auto take = [&](auto& slot, auto from) {
+            if (!slot && from) {
+                slot = from;
+                out.from[k] = static_cast<SetId>(s);
+            }
+            ++k;
+        };
+        take(out.shuffle34, own.shuffle34);
+        take(out.shuffle44, own.shuffle44);
+        take(out.shuffle43, own.shuffle43);
+        take(out.fill4, own.fill4);
+        take(out.reverse, own.reverse);
+        take(out.expandRuns3, own.expandRuns3);
+        take(out.expandRuns4, own.expandRuns4);
+        take(out.halveRow, own.halveRow);
+        take(out.halveIndexed, own.halveIndexed);
     }
-    return pos;
+    return out;
 }
 
-void halveRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right, std::uint8_t* dst,
-                    std::size_t n, int channels)
-{
-    const std::size_t size = static_cast<std::size_t>(channels);
-    for (std::size_t x = 0; x < n; ++x, top += 2 * size, bottom += 2 * size, dst += size) {
-        for (std::size_t c = 0; c < size; ++c) {
-            const unsigned sum = top[c] + top[c + right] + bottom[c] + bottom[c + right];
-            // +2 before the quarter: exact halves round up.
-            dst[c] = static_cast<std::uint8_t>((sum + 2) >> 2);
-        }
+struct Tables {
+    SetId widest = widestSupported();
+    KernelSet filled[SetCount]{};
+    Tables()
+    {
+        for (int s = 0; s <= static_cast<int>(widest); ++s)
+            filled[s] = filledIn(static_cast<SetId>(s));
     }
-}
+};
 
-// Squared distance of a palette colour, times four, from the block average
-// given as channel sums: comparing 4 * colour with the sum keeps it exact.
-inline int distance(const std::uint8_t* colour, const int* sum)
+const Tables& tables()
 {
-    int d = 0;
-    for (int c = 0; c < 4; ++c) {
-        const int diff = 4 * colour[c] - sum[c];
-        d += diff * diff;
-    }
-    return d;
-}
-
-void halveIndexedScalar(const std::uint8_t* src, std::size_t width, std::size_t height, const std::uint8_t* palette,
-                        std::uint8_t* dst)
-{
-    detail::forEachBlockRow(src, width, height, dst,
-                            [palette](const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right,
-                                      std::uint8_t* out, std::size_t n) {
-                                detail::halveIndexedRowScalar(top, bottom, right, palette, out, n);
-                            });
+    static const Tables t;
+    return t;
 }
 
 } // namespace
 
-namespace detail {
-void halveIndexedRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right,
-                           const std::uint8_t* palette, std::uint8_t* dst, std::size_t n)
+SetId chooseSet(const char* value, SetId widest, std::string& problem)
 {
-    for (std::size_t x = 0; x < n; ++x, top += 2, bottom += 2) {
-        const std::uint8_t entry[4] = {top[0], top[right], bottom[0], bottom[right]};
-        const std::uint8_t* colour[4];
-        int sum[4] = {0, 0, 0, 0};
-        for (int k = 0; k < 4; ++k) {
-            colour[k] = palette + 4 * entry[k];
-            for (int c = 0; c < 4; ++c)
-                sum[c] += colour[k][c];
-        }
-        // Strictly nearer only, so a tie keeps the earlier pixel.
-        std::uint8_t best = entry[0];
-        int bestDistance = distance(colour[0], sum);
-        for (int k = 1; k < 4; ++k) {
-            const int d = distance(colour[k], sum);
-            best = d < bestDistance ? entry[k] : best;
-            bestDistance = d < bestDistance ? d : bestDistance;
-        }
-        dst[x] = best;
-    }
+    problem.clear();
+    if (!value || !*value)
+        return widest;
+    for (int s = 0; s < SetCount; ++s)
+        if (std::strcmp(value, SetNames[s]) == 0)
+            return static_cast<SetId>(s) < widest ? static_cast<SetId>(s) : widest;
+    problem = std::string("VTT_KERNELS=") + value + " is not one of scalar, ssse3, avx2, avx512; using "
+              + SetNames[static_cast<int>(widest)];
+    return widest;
 }
-
-const KernelSet Scalar{"scalar", shuffleScalar, fill4Scalar, reverseScalar, expandRunsScalar, halveRowScalar, halveIndexedScalar};
-} // namespace detail
 
 std::vector<const KernelSet*> available()
 {
-    std::vector<const KernelSet*> sets{&detail::Scalar};
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("ssse3"))
-        sets.push_back(&detail::Ssse3);
-    if (__builtin_cpu_supports("avx2"))
-        sets.push_back(&detail::Avx2);
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("avx512bw")
-        && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")
-        && __builtin_cpu_supports("avx512vnni"))
-        sets.push_back(&detail::Avx512);
-#endif
+    std::vector<const KernelSet*> sets;
+    for (int s = 0; s <= static_cast<int>(tables().widest); ++s)
+        sets.push_back(&tables().filled[s]);
     return sets;
 }
 
 const KernelSet& active()
 {
-    static const KernelSet* const best = available().back();
-    return *best;
+    static const KernelSet* const chosen = [] {
+        std::string problem;
+        const SetId id = chooseSet(std::getenv("VTT_KERNELS"), tables().widest, problem);
+        if (!problem.empty())
+            std::fprintf(stderr, "%s\n", problem.c_str());
+        return &tables().filled[static_cast<int>(id)];
+    }();
+    return *chosen;
 }
 
 } // namespace vtt::kernels

@@ -3,13 +3,18 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The byte work every pixel path runs through: reading and writing the
 // files' pixel orders, the channel switch, Mirror, run-length packets and
 // the mip reductions. Each has a plain scalar version, which is the
-// reference, and vector versions picked once at run time by what the
-// processor offers, since the build targets plain x86-64.
+// reference, and vector versions in one file per instruction set, each
+// built with that set's compiler flags. The version used is picked once per
+// kernel at run time: the widest set the processor offers that keeps one
+// (a set keeps only the versions that beat the narrower sets on this
+// machine's benchmarks). VTT_KERNELS=scalar|ssse3|avx2|avx512 caps the set,
+// for tests and bug reports.
 namespace vtt::kernels {
 
 // Which byte of the stored pixel each output byte takes, or Opaque for 255.
@@ -22,12 +27,13 @@ struct PixelShuffle {
     std::uint8_t inSize = 4;  // stored bytes per pixel: 3 or 4
     std::uint8_t outSize = 4; // produced bytes per pixel: 3 or 4
     // pshufb control for 4 pixels (16 output bytes or 12 of them), and the
-    // bytes to OR in afterwards (255 where Opaque).
-    alignas(16) std::array<std::uint8_t, 16> lanes{};
-    alignas(16) std::array<std::uint8_t, 16> set{};
+    // bytes to OR in afterwards (255 where Opaque). Plain arrays: the vector
+    // files share no inline function with the rest (see PixelKernelsX86.h).
+    alignas(16) std::uint8_t lanes[16]{};
+    alignas(16) std::uint8_t set[16]{};
     // The same for 16 pixels across one 64-byte vector.
-    alignas(64) std::array<std::uint8_t, 64> wide{};
-    alignas(64) std::array<std::uint8_t, 64> wideSet{};
+    alignas(64) std::uint8_t wide[64]{};
+    alignas(64) std::uint8_t wideSet[64]{};
 };
 
 constexpr PixelShuffle makeShuffle(std::uint8_t inSize, std::uint8_t outSize, std::array<std::uint8_t, 4> from)
@@ -62,23 +68,34 @@ inline constexpr PixelShuffle SwapRedBlue = makeShuffle(4, 4, {2, 1, 0, 3});
 inline constexpr PixelShuffle RgbaToRgb = makeShuffle(4, 3, {0, 1, 2, 3});
 inline constexpr PixelShuffle RgbaToBgr = makeShuffle(4, 3, {2, 1, 0, 3});
 
+using ShuffleFn = void (*)(const std::uint8_t* src, std::uint8_t* dst, std::size_t n, const PixelShuffle& shuffle);
+using RunsFn = std::size_t (*)(const std::uint8_t* src, std::size_t size, std::uint8_t* dst, std::size_t n,
+                               const PixelShuffle& shuffle, std::size_t& done);
+
+// The instruction sets, narrowest first.
+enum class SetId { Scalar, Ssse3, Avx2, Avx512 };
+inline constexpr const char* SetNames[] = {"scalar", "ssse3", "avx2", "avx512"};
+
+// One set's kernels. A set's own table leaves out (null) the kernels it
+// keeps no version of; the tables handed out have those filled in from the
+// nearest narrower set that has one, and `from` names the set each came from.
 struct KernelSet {
     const char* name;
-    // n pixels of shuffle.inSize bytes to n pixels of shuffle.outSize bytes.
-    // src and dst either do not overlap or are the same (4 to 4 only).
-    void (*shuffle)(const std::uint8_t* src, std::uint8_t* dst, std::size_t n, const PixelShuffle& shuffle);
+    // n pixels of shuffle.inSize bytes to n pixels of shuffle.outSize bytes,
+    // one entry per shape: 3 to 4, 4 to 4, 4 to 3 bytes. src and dst either
+    // do not overlap or are the same (4 to 4 only).
+    ShuffleFn shuffle34, shuffle44, shuffle43;
     // n copies of the 4-byte pixel.
     void (*fill4)(std::uint8_t* dst, const std::uint8_t* pixel, std::size_t n);
     // Reverses the order of n pixels of 1 or 4 bytes in place (Mirror).
     void (*reverse)(std::uint8_t* row, std::size_t n, int pixelSize);
     // Targa run-length packets (a head byte: top bit set for one stored
     // pixel repeated, clear for stored pixels, low 7 bits the count less
-    // one) of shuffle.inSize-byte pixels into n RGBA pixels. A packet
-    // reaching past pixel n is cut there. Reads only the size bytes of src;
-    // stops at the first packet whose head or pixels are missing. Returns
-    // the bytes consumed; `done` gets the pixels written.
-    std::size_t (*expandRuns)(const std::uint8_t* src, std::size_t size, std::uint8_t* dst, std::size_t n,
-                              const PixelShuffle& shuffle, std::size_t& done);
+    // one) of 3- or 4-byte pixels (one entry each) into n RGBA pixels. A
+    // packet reaching past pixel n is cut there. Reads only the size bytes
+    // of src; stops at the first packet whose head or pixels are missing.
+    // Returns the bytes consumed; `done` gets the pixels written.
+    RunsFn expandRuns3, expandRuns4;
     // One row of 2 x 2 box averages, rounded half up: output pixel x
     // averages top/bottom pixels 2x and 2x + right/size. right is the byte
     // step to the block's second column (0 for an image one pixel wide).
@@ -90,16 +107,42 @@ struct KernelSet {
     // in reading order on a tie. dst holds the halved level.
     void (*halveIndexed)(const std::uint8_t* src, std::size_t width, std::size_t height, const std::uint8_t* palette,
                          std::uint8_t* dst);
+    // Which set each entry above comes from, in the same order.
+    SetId from[9]{};
+
+    void shuffle(const std::uint8_t* src, std::uint8_t* dst, std::size_t n, const PixelShuffle& s) const
+    {
+        (s.inSize == 3 ? shuffle34 : s.outSize == 3 ? shuffle43 : shuffle44)(src, dst, n, s);
+    }
+    std::size_t expandRuns(const std::uint8_t* src, std::size_t size, std::uint8_t* dst, std::size_t n,
+                           const PixelShuffle& s, std::size_t& done) const
+    {
+        return (s.inSize == 3 ? expandRuns3 : expandRuns4)(src, size, dst, n, s, done);
+    }
 };
 
-// The fastest set this processor runs.
+// The kernels in use: the processor's widest set, or the one VTT_KERNELS
+// names if narrower.
 const KernelSet& active();
 
-// Every set this processor runs, the scalar reference first: for the test
-// that holds each vector version to the reference.
+// Every set this processor runs, filled in, the scalar reference first: for
+// the test that holds each vector version to the reference.
 std::vector<const KernelSet*> available();
 
+// The set to use given VTT_KERNELS's value (null or empty: none) and the
+// widest set the processor runs. An unknown name leaves the widest and sets
+// `problem` to a message saying so.
+SetId chooseSet(const char* value, SetId widest, std::string& problem);
+
 namespace detail {
+// Each set's own table, from its own file.
+extern const KernelSet Scalar;
+#if defined(__x86_64__)
+extern const KernelSet Ssse3;
+extern const KernelSet Avx2;
+extern const KernelSet Avx512;
+#endif
+
 // The reference for one row of palette blocks, for the vector versions'
 // remainders.
 void halveIndexedRowScalar(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t right,

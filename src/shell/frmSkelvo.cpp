@@ -406,15 +406,26 @@ void frmSkelvo::openNamed(const QString& path)
 
 void frmSkelvo::openPath(const QString& path, FileFormat format, bool reload)
 {
-    // Watched from before the read: a change while it is read shows as one
-    // at the next activation.
-    const std::string name = QFile::encodeName(path).toStdString();
-    FileWatch watch;
-    watch.watch(name);
     // Decoded into a new document first: a file that cannot be read leaves
     // the open document, the header panel and the picture as they were.
+    const std::string name = QFile::encodeName(path).toStdString();
+    showOpened(path, format, readForWindow(name, format, doc_), reload);
+}
+
+ReadFile readForWindow(const std::string& path, FileFormat format, const ImageDocument& previous)
+{
+    // Watched from before the read: a change while it is read shows as one
+    // at the next activation.
+    FileWatch watch;
+    watch.watch(path);
     FileSnapshot bytes;
-    auto opened = openImage(name, format, doc_, &bytes);
+    auto image = openImage(path, format, previous, &bytes);
+    return ReadFile{std::move(image), std::move(bytes), std::move(watch)};
+}
+
+void frmSkelvo::showOpened(const QString& path, FileFormat format, ReadFile file, bool reload)
+{
+    auto& opened = file.image;
     if (!opened.ok()) {
         if (reload)
             platform_.messageBox(this,
@@ -430,11 +441,11 @@ void frmSkelvo::openPath(const QString& path, FileFormat format, bool reload)
     }
     const bool sameSize = doc_.ImageWidth == opened.value().ImageWidth && doc_.ImageHeight == opened.value().ImageHeight;
     doc_ = std::move(opened.value());
-    watch_ = std::move(watch);
+    watch_ = std::move(file.watch);
     watchedFormat_ = format;
     if (format == FileFormat::Tex)
         showHeader();
-    fileChanged(std::move(bytes));
+    fileChanged(std::move(file.bytes));
     if (reload && sameSize)
         picImage_->drawDocument(doc_);
     else

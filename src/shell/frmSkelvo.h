@@ -33,6 +33,16 @@ class frmSwitchRGBA;
 
 // The main window: menus, toolbar, the picture, the header panel. Every
 // command is one handler that runs to completion; none holds pixel logic.
+// A file read for the window: the image or the problem, the bytes the hex
+// dump and mip levels show, and the identity it had before it was read.
+struct ReadFile {
+    Result<ImageDocument, FileError> image;
+    FileSnapshot bytes;
+    FileWatch watch;
+};
+// Reads like File > Open, on any thread; the window is not touched.
+ReadFile readForWindow(const std::string& path, FileFormat format, const ImageDocument& previous);
+
 class frmSkelvo : public QMainWindow {
     Q_OBJECT
 public:
@@ -53,6 +63,10 @@ public:
     // Opens a file named on the command line or dropped on the window, read
     // as the format its name suggests; otherwise as File > Open.
     void openNamed(const QString& path);
+    // The same with the file already read (at start-up, on another thread
+    // while the window was built): the message on a bad file, or the image.
+    // A reload keeps the view when the size stays.
+    void showOpened(const QString& path, FileFormat format, ReadFile file, bool reload = false);
 
     // Whether the document differs from its file.
     bool isModified() const;

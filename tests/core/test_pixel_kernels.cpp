@@ -1,12 +1,15 @@
 // Every vector kernel this processor runs against the scalar reference, on
-// random data of odd sizes at unaligned starts. Inputs end exactly where
-// their allocation ends, so the sanitized build catches any read past them;
-// outputs carry guard bytes that no kernel may touch.
+// random data of odd sizes at unaligned starts. Inputs end right before an
+// unreadable page, so a read past them fails at once; outputs carry guard
+// bytes that no kernel may touch.
 
 #include "document/PixelArray.h"
 #include "document/PixelKernels.h"
 
 #include <QtTest>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <functional>
 #include <random>
@@ -30,15 +33,26 @@ Buffer randomBytes(std::size_t n, std::mt19937& random, unsigned limit = 256)
     return out;
 }
 
-// Input bytes placed `offset` bytes into a block that ends with them.
+// Input bytes that end where an unreadable page begins; `at` only varies
+// the alignment of their start.
 struct Input {
-    Buffer block;
-    std::size_t offset;
-    Input(const Buffer& bytes, std::size_t at) : block(at + bytes.size()), offset(at)
+    std::size_t mapped;
+    std::uint8_t* block;
+    std::uint8_t* start;
+    Input(const Buffer& bytes, std::size_t at)
     {
-        std::copy(bytes.begin(), bytes.end(), block.begin() + static_cast<std::ptrdiff_t>(at));
+        const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        const std::size_t used = (bytes.size() + at + 64 + page - 1) / page * page;
+        mapped = used + page;
+        block = static_cast<std::uint8_t*>(mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        if (block == MAP_FAILED || mprotect(block + used, page, PROT_NONE) != 0)
+            qFatal("cannot map the test's input");
+        start = block + used - bytes.size();
+        std::copy(bytes.begin(), bytes.end(), start);
     }
-    const std::uint8_t* data() const { return block.data() + offset; }
+    Input(const Input&) = delete;
+    ~Input() { munmap(block, mapped); }
+    const std::uint8_t* data() const { return start; }
 };
 
 // Run-length packets for n pixels: runs and stored stretches of 1 to 40.
@@ -174,6 +188,27 @@ private slots:
             for (std::size_t offset : {0, 1, 3})
                 QVERIFY2(run(*sets[set], kernel, n, offset, variant) == run(*sets[0], kernel, n, offset, variant),
                          qPrintable(QString("%1 pixels at offset %2").arg(n).arg(offset)));
+    }
+
+    // VTT_KERNELS caps the set; a set the processor lacks or an unknown
+    // name never gets chosen.
+    void kernelsVariable()
+    {
+        const struct {
+            const char* value;
+            SetId widest, chosen;
+            bool problem;
+        } cases[] = {
+            {nullptr, SetId::Avx512, SetId::Avx512, false}, {"", SetId::Avx2, SetId::Avx2, false},
+            {"scalar", SetId::Avx512, SetId::Scalar, false}, {"ssse3", SetId::Avx2, SetId::Ssse3, false},
+            {"avx512", SetId::Avx2, SetId::Avx2, false},     {"avx2", SetId::Scalar, SetId::Scalar, false},
+            {"AVX2", SetId::Avx512, SetId::Avx512, true},    {"sse", SetId::Ssse3, SetId::Ssse3, true},
+        };
+        for (const auto& c : cases) {
+            std::string problem;
+            QCOMPARE(chooseSet(c.value, c.widest, problem), c.chosen);
+            QCOMPARE(!problem.empty(), c.problem);
+        }
     }
 
     // Large arrays live in their own mappings: growing one moves its bytes
