@@ -42,6 +42,7 @@ struct ConvertOptions {
     PanelTexts panel;
     bool flip = false;
     bool mirror = false;
+    int rotate = 0; // clockwise degrees: 0, 90, 180 or 270
     std::optional<ChannelMapping> channels;
     bool force = false;
     unsigned jobs = 0; // 0: one per core

@@ -1,0 +1,144 @@
+#include "operations/Rotate.h"
+
+#include "document/PixelKernels.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+#define VTT_ROTATE_SSE2 1
+#endif
+
+namespace vtt {
+
+namespace {
+
+// Where pixel (x, y) of a w x h image lands in the image turned a quarter,
+// which is h wide: clockwise, row y becomes column h-1-y; counter-clockwise,
+// column x becomes row w-1-x.
+struct Turn {
+    std::size_t w = 0;
+    std::size_t h = 0;
+    bool clockwise = true;
+    std::size_t to(std::size_t x, std::size_t y) const { return clockwise ? x * h + (h - 1 - y) : (w - 1 - x) * h + y; }
+};
+
+template <std::size_t Size>
+void turnScalar(const std::uint8_t* src, std::uint8_t* dst, const Turn& t, std::size_t x0, std::size_t x1,
+                std::size_t y0, std::size_t y1)
+{
+    for (std::size_t y = y0; y < y1; ++y)
+        for (std::size_t x = x0; x < x1; ++x)
+            std::memcpy(dst + t.to(x, y) * Size, src + (y * t.w + x) * Size, Size);
+}
+
+#ifdef VTT_ROTATE_SSE2
+
+// An N x N block in N vectors, transposed by log2(N) rounds that interleave
+// row i with row i + N/2: each round rotates the bits of (row, column) by
+// one, so after log2(N) rounds row and column have changed places.
+template <std::size_t N, class Lo, class Hi>
+void transpose(__m128i (&a)[N], Lo lo, Hi hi)
+{
+    for (std::size_t bits = N; bits > 1; bits /= 2) {
+        __m128i b[N];
+        for (std::size_t i = 0; i < N / 2; ++i) {
+            b[2 * i] = lo(a[i], a[i + N / 2]);
+            b[2 * i + 1] = hi(a[i], a[i + N / 2]);
+        }
+        std::copy(b, b + N, a);
+    }
+}
+
+// One block of N x N pixels of Size bytes (N * Size = 16) at (x, y). The
+// rows are loaded bottom up for a clockwise turn, so that each transposed
+// vector is a destination row segment in order.
+template <std::size_t Size>
+void turnBlock(const std::uint8_t* src, std::uint8_t* dst, const Turn& t, std::size_t x, std::size_t y)
+{
+    constexpr std::size_t N = 16 / Size;
+    __m128i a[N];
+    for (std::size_t i = 0; i < N; ++i) {
+        const std::size_t row = t.clockwise ? y + N - 1 - i : y + i;
+        a[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + (row * t.w + x) * Size));
+    }
+    if constexpr (Size == 4)
+        transpose<N>(a, [](__m128i p, __m128i q) { return _mm_unpacklo_epi32(p, q); },
+                     [](__m128i p, __m128i q) { return _mm_unpackhi_epi32(p, q); });
+    else
+        transpose<N>(a, [](__m128i p, __m128i q) { return _mm_unpacklo_epi8(p, q); },
+                     [](__m128i p, __m128i q) { return _mm_unpackhi_epi8(p, q); });
+    for (std::size_t k = 0; k < N; ++k) {
+        const std::size_t first = t.to(x + k, t.clockwise ? y + N - 1 : y);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + first * Size), a[k]);
+    }
+}
+
+#endif
+
+// Blocks are walked a tile at a time, so that the lines a tile reads and
+// writes stay in cache until they are used up; the edges that do not fill
+// a block go pixel by pixel.
+template <std::size_t Size>
+void turnQuarter(const std::uint8_t* src, std::uint8_t* dst, const Turn& t)
+{
+#ifdef VTT_ROTATE_SSE2
+    constexpr std::size_t N = 16 / Size;
+    constexpr std::size_t Tile = 256 / Size;
+    const std::size_t wFull = t.w - t.w % N, hFull = t.h - t.h % N;
+    for (std::size_t ty = 0; ty < hFull; ty += Tile)
+        for (std::size_t tx = 0; tx < wFull; tx += Tile) {
+            const std::size_t yEnd = std::min(ty + Tile, hFull), xEnd = std::min(tx + Tile, wFull);
+            for (std::size_t x = tx; x < xEnd; x += N)
+                for (std::size_t y = ty; y < yEnd; y += N)
+                    turnBlock<Size>(src, dst, t, x, y);
+        }
+    turnScalar<Size>(src, dst, t, wFull, t.w, 0, t.h);
+    turnScalar<Size>(src, dst, t, 0, wFull, hFull, t.h);
+#else
+    turnScalar<Size>(src, dst, t, 0, t.w, 0, t.h);
+#endif
+}
+
+} // namespace
+
+int clockwiseDegrees(int degrees, bool left)
+{
+    if (degrees != 90 && degrees != 180 && degrees != 270)
+        return 0;
+    return left ? 360 - degrees : degrees;
+}
+
+bool rotateImage(ImageDocument& doc, int clockwise)
+{
+    if ((clockwise != 90 && clockwise != 180 && clockwise != 270) || doc.ImageWidth <= 0 || doc.ImageHeight <= 0)
+        return false;
+    const std::size_t w = static_cast<std::size_t>(doc.ImageWidth), h = static_cast<std::size_t>(doc.ImageHeight);
+    if (w * h > usablePixels(doc))
+        return false;
+    PixelArray& pixels = doc.isPaletted() ? doc.PixelIndices : doc.PixelBytes;
+    const int size = doc.isPaletted() ? 1 : 4;
+
+    // A half turn reverses the order of all pixels, in place.
+    if (clockwise == 180) {
+        kernels::active().reverse(pixels.data(), w * h, size);
+        return true;
+    }
+
+    // Pixels past the image (never made by loading) keep their places.
+    PixelArray turned(pixels.size());
+    const Turn t{w, h, clockwise == 90};
+    if (size == 4)
+        turnQuarter<4>(pixels.data(), turned.data(), t);
+    else
+        turnQuarter<1>(pixels.data(), turned.data(), t);
+    const std::size_t used = w * h * static_cast<std::size_t>(size);
+    std::copy(pixels.begin() + static_cast<std::ptrdiff_t>(used), pixels.end(),
+              turned.begin() + static_cast<std::ptrdiff_t>(used));
+    pixels.swap(turned);
+    std::swap(doc.ImageWidth, doc.ImageHeight);
+    return true;
+}
+
+} // namespace vtt
