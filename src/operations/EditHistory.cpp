@@ -84,8 +84,10 @@ bool EditHistory::rotate(ImageDocument& doc, int clockwise)
 
 bool EditHistory::switchChannels(ImageDocument& doc, const ChannelMapping& mapping)
 {
-    if (!directColour(doc) || mapping.isIdentity())
+    if (!directColour(doc))
         return false;
+    if (mapping.isIdentity())
+        return true;
     Step step{EditKind::SwitchChannels, 0, mapping, {}};
     const std::vector<std::size_t> lost = lostChannels(mapping);
     const std::size_t pixels = usablePixels(doc), perPixel = lost.size();

@@ -38,7 +38,9 @@ public:
     // The edits themselves: each changes the document as the operation alone
     // does and records a step; false, recording nothing, when the document
     // does not change (an empty image, a channel switch on a palette image,
-    // the same palette). Making an edit drops the steps that were undone.
+    // the same palette). The identity mapping is the one exception: on a
+    // 24- or 32-bit image it applies, true, and records nothing. Making an
+    // edit drops the steps that were undone.
     // A rotation or a switch that memory cannot hold throws std::bad_alloc
     // with the document and the history as they were.
     bool flip(ImageDocument& doc);

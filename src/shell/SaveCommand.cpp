@@ -6,16 +6,16 @@
 
 namespace vtt {
 
-void saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel)
+bool saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel)
 {
     const std::optional<FileChoice> choice = platform.showSave(parent);
     if (!choice)
-        return;
+        return false;
     const std::string path = QFile::encodeName(choice->path).toStdString();
-    doc.FileName = path;
     const FileFormat format = choice->filterIndex == TexFilterIndex ? FileFormat::Tex : FileFormat::Tga;
     const auto fail = [&](const std::string& message, MessageStyle style) {
         platform.messageBox(parent, QString::fromStdString(message), style);
+        return false;
     };
 
     // Only a TEX file carries these boxes, so only a TEX save is refused
@@ -31,7 +31,10 @@ void saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const
     if (!saved.ok())
         return fail(saved.error().message,
                     saved.error().kind == FileFailure::TexTypeMessage ? MessageStyle::Plain : MessageStyle::Stop);
+    // The document names its file only once there is one.
+    doc.FileName = path;
     applySaveChanges(doc, saved.value());
+    return true;
 }
 
 } // namespace vtt

@@ -17,6 +17,7 @@ struct HeaderPanelTexts {
 };
 
 // The whole Save command: dialog, conversion, whole-file write, messages.
-void saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel);
+// True only when the file was written.
+bool saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel);
 
 } // namespace vtt

@@ -2,6 +2,7 @@
 
 #include "document/ImageDocument.h"
 #include "files/FileCommands.h"
+#include "operations/EditHistory.h"
 #include "platform/Platform.h"
 #include "shell/Pictures.h"
 
@@ -21,6 +22,7 @@ namespace vtt {
 class PictureArea;
 class TabControl;
 class frmPallet;
+class frmRotate;
 class frmSwitchRGBA;
 
 // The main window: menus, toolbar, the picture, the header panel. Every
@@ -40,11 +42,21 @@ public:
     // as the format its name suggests; otherwise as File > Open.
     void openNamed(const QString& path);
 
+    // Whether the document differs from what was last opened or saved.
+    bool isModified() const;
+    // Before the document is replaced or the program ends: when modified,
+    // asks "Save changes to NAME?"; true when it may go on (saved, or the
+    // changes discarded), false when the user cancelled or the save failed.
+    bool maybeSaveChanges();
+    const EditHistory& history() const { return history_; }
+
 public slots:
     void mnuNew_Click();
     void mnuOpen_Click();
     void mnuSave_Click();
     void mnuExit_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
     void mnuInfo_Click();
     void mnuEditPallet_Click();
     void mnuSwitch_Click();
@@ -68,6 +80,17 @@ private:
     void buildToolbar();
     void buildClientArea();
     void showHeader();
+    // After every edit, undo and redo: the picture, the size shown, the
+    // title and the Undo and Redo items.
+    void stepTaken();
+    // Runs one edit of the history; a document too large to edit in the
+    // memory left gets a message and stays as it was.
+    template <class Edit>
+    void takeStep(EditKind kind, Edit edit);
+    void rotateDocument(int clockwise);
+    void updateTitle();
+    void updateEditActions();
+    bool save();
     // The open itself: a message on a bad file, which changes nothing.
     void openPath(const QString& path, FileFormat format);
 
@@ -90,6 +113,11 @@ private:
 
     QPointer<frmPallet> pallet_;
     QPointer<frmSwitchRGBA> switcher_;
+    QPointer<frmRotate> rotator_;
+
+    EditHistory history_;
+    QAction* mnuUndo_ = nullptr;
+    QAction* mnuRedo_ = nullptr;
 };
 
 } // namespace vtt
