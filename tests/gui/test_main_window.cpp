@@ -32,7 +32,9 @@ using namespace vtt::testing;
 namespace {
 
 // What a command can be seen to do.
-enum class Effect { Nothing, ClearPicture, OpenDialog, SaveDialog, Flip, Mirror, EndProgram, Pallet, Switch, About, Rotate };
+enum class Effect {
+    Nothing, ClearPicture, OpenDialog, SaveDialog, Flip, Mirror, EndProgram, Pallet, Switch, About, Rotate
+};
 
 struct Observed {
     PixelArray pixels;
