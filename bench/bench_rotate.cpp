@@ -38,7 +38,8 @@ void rotateBench(benchmark::State& state, FileLayout layout, int side)
 
 [[maybe_unused]] const bool registered = [] {
     for (int side : {256, 1024, 4096})
-        for (const auto& [name, layout] : {std::pair{"rgba", FileLayout::Tex18}, std::pair{"indexed", FileLayout::Tex1}})
+        for (const auto& [name, layout] :
+             {std::pair{"rgba", FileLayout::Tex18}, std::pair{"indexed", FileLayout::Tex1}})
             benchmark::RegisterBenchmark(("rotate/" + std::string(name) + "/" + std::to_string(side)).c_str(),
                                          rotateBench, layout, side)
                 ->UseRealTime()
