@@ -37,18 +37,21 @@ void turnScalar(const std::uint8_t* src, std::uint8_t* dst, const Turn& t, std::
 
 // One block of N x N pixels of Size bytes (N * Size = 16) at (x, y), in N
 // vectors. The rows are loaded bottom up for a clockwise turn, so that each
-// transposed vector is a destination row segment in order. Every loop runs
+// transposed vector is a destination row segment in order; destination rows
+// follow each other downwards for a clockwise turn, upwards otherwise. Every loop runs
 // a fixed count and is unrolled, so the block lives in registers.
-template <std::size_t Size>
+template <std::size_t Size, bool Clockwise>
 void turnBlock(const std::uint8_t* src, std::uint8_t* dst, const Turn& t, std::size_t x, std::size_t y)
 {
     constexpr std::size_t N = 16 / Size;
+    const std::ptrdiff_t srcStep = std::ptrdiff_t(t.w * Size) * (Clockwise ? -1 : 1);
+    const std::ptrdiff_t dstStep = std::ptrdiff_t(t.h * Size) * (Clockwise ? 1 : -1);
+    const std::uint8_t* from = src + ((Clockwise ? y + N - 1 : y) * t.w + x) * Size;
+    std::uint8_t* to = dst + (Clockwise ? x * t.h + (t.h - N - y) : (t.w - 1 - x) * t.h + y) * Size;
     __m128i a[N];
 #pragma GCC unroll 16
-    for (std::size_t i = 0; i < N; ++i) {
-        const std::size_t row = t.clockwise ? y + N - 1 - i : y + i;
-        a[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + (row * t.w + x) * Size));
-    }
+    for (std::size_t i = 0; i < N; ++i)
+        a[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + std::ptrdiff_t(i) * srcStep));
     if constexpr (Size == 4) {
         const __m128i t0 = _mm_unpacklo_epi32(a[0], a[1]), t1 = _mm_unpacklo_epi32(a[2], a[3]);
         const __m128i t2 = _mm_unpackhi_epi32(a[0], a[1]), t3 = _mm_unpackhi_epi32(a[2], a[3]);
@@ -74,10 +77,8 @@ void turnBlock(const std::uint8_t* src, std::uint8_t* dst, const Turn& t, std::s
         }
     }
 #pragma GCC unroll 16
-    for (std::size_t k = 0; k < N; ++k) {
-        const std::size_t first = t.to(x + k, t.clockwise ? y + N - 1 : y);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + first * Size), a[k]);
-    }
+    for (std::size_t k = 0; k < N; ++k)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + std::ptrdiff_t(k) * dstStep), a[k]);
 }
 
 #endif
@@ -87,14 +88,14 @@ void turnBlock(const std::uint8_t* src, std::uint8_t* dst, const Turn& t, std::s
 // a block go pixel by pixel. The tile shapes are the fastest measured at
 // 256, 1024 and 4096 pixels square, where every row starts at the same
 // cache set: RGBA in tiles 8 pixels wide (half a line) and 64 high, a row
-// of blocks at a time; indices in tiles 256 wide and 128 high, a column of
-// blocks at a time.
-template <std::size_t Size>
+// of blocks at a time; indices in tiles of 256 x 256, a column of blocks at
+// a time, so that each destination row gets whole lines.
+template <std::size_t Size, bool Clockwise>
 void turnQuarter(const std::uint8_t* src, std::uint8_t* dst, const Turn& t)
 {
 #ifdef VTT_ROTATE_SSE2
     constexpr std::size_t N = 16 / Size;
-    constexpr std::size_t TileWide = Size == 4 ? 8 : 256, TileHigh = Size == 4 ? 64 : 128;
+    constexpr std::size_t TileWide = Size == 4 ? 8 : 256, TileHigh = Size == 4 ? 64 : 256;
     const std::size_t wFull = t.w - t.w % N, hFull = t.h - t.h % N;
     for (std::size_t ty = 0; ty < hFull; ty += TileHigh)
         for (std::size_t tx = 0; tx < wFull; tx += TileWide) {
@@ -102,11 +103,11 @@ void turnQuarter(const std::uint8_t* src, std::uint8_t* dst, const Turn& t)
             if constexpr (Size == 4) {
                 for (std::size_t y = ty; y < yEnd; y += N)
                     for (std::size_t x = tx; x < xEnd; x += N)
-                        turnBlock<Size>(src, dst, t, x, y);
+                        turnBlock<Size, Clockwise>(src, dst, t, x, y);
             } else {
                 for (std::size_t x = tx; x < xEnd; x += N)
                     for (std::size_t y = ty; y < yEnd; y += N)
-                        turnBlock<Size>(src, dst, t, x, y);
+                        turnBlock<Size, Clockwise>(src, dst, t, x, y);
             }
         }
     turnScalar<Size>(src, dst, t, wFull, t.w, 0, t.h);
@@ -144,10 +145,9 @@ bool rotateImage(ImageDocument& doc, int clockwise)
     // Pixels past the image (never made by loading) keep their places.
     PixelArray turned(pixels.size());
     const Turn t{w, h, clockwise == 90};
-    if (size == 4)
-        turnQuarter<4>(pixels.data(), turned.data(), t);
-    else
-        turnQuarter<1>(pixels.data(), turned.data(), t);
+    const auto turn = size == 4 ? (t.clockwise ? turnQuarter<4, true> : turnQuarter<4, false>)
+                                : (t.clockwise ? turnQuarter<1, true> : turnQuarter<1, false>);
+    turn(pixels.data(), turned.data(), t);
     const std::size_t used = w * h * static_cast<std::size_t>(size);
     std::copy(pixels.begin() + static_cast<std::ptrdiff_t>(used), pixels.end(),
               turned.begin() + static_cast<std::ptrdiff_t>(used));
