@@ -48,7 +48,6 @@ public:
     // asks "Save changes to NAME?"; true when it may go on (saved, or the
     // changes discarded), false when the user cancelled or the save failed.
     bool maybeSaveChanges();
-    const EditHistory& history() const { return history_; }
 
 public slots:
     void mnuNew_Click();
