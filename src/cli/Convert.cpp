@@ -4,6 +4,7 @@
 #include "files/FileAccess.h"
 #include "files/PaletteFileCommands.h"
 #include "operations/FlipMirror.h"
+#include "operations/Rotate.h"
 
 #include <algorithm>
 #include <atomic>
@@ -146,6 +147,8 @@ std::optional<std::string> convertOne(const ConvertOptions& options, const std::
         flipImage(doc);
     if (options.mirror)
         mirrorImage(doc);
+    if (options.rotate)
+        rotateImage(doc, options.rotate);
     if (options.channels && !switchChannels(doc, *options.channels))
         return "--channels needs a 24- or 32-bit image, and this one has " + std::to_string(doc.BitDepth) + " bits";
 

@@ -31,8 +31,8 @@ const char* const InfoHelp = "Shows what each file holds, one line per file.\n"
 const char* const ConvertUsage = "usage: vtt convert [--to tex|tga|png] (-o OUT | --out-dir DIR) [options] FILE...\n";
 
 const char* const ConvertHelp =
-    "Converts each file as the window's Save writes it, after the optional palette, flip, mirror and\n"
-    "channel switch (applied in that order).\n"
+    "Converts each file as the window's Save writes it, after the optional palette, flip, mirror,\n"
+    "rotation and channel switch (applied in that order).\n"
     "\n"
     "  --to tex|tga|png   output format; may be left out when -o OUT ends in .tex, .tga or .png\n"
     "  -o OUT             the output file (one input only)\n"
@@ -45,6 +45,7 @@ const char* const ConvertHelp =
     "  --palette FILE     take the colours of a .pal, .gpl or .act palette file; palette images only\n"
     "  --flip             turn the image upside down\n"
     "  --mirror           turn the image left to right\n"
+    "  --rotate DEGREES   turn the image clockwise by 90, 180 or 270 degrees\n"
     "  --channels R,G,B,A for red, green, blue and alpha in turn, the channel it takes its value\n"
     "                     from (B,G,R,A exchanges red and blue); 24- and 32-bit images only\n"
     "  -f, --force        replace existing output files\n"
@@ -278,6 +279,11 @@ std::optional<ConvertOptions> parseConvert(const std::vector<std::string>& args)
                                             "not \"" + text + "\"");
         } else if (o == "--palette") {
             options.palette = reader.value(o);
+        } else if (o == "--rotate") {
+            const std::string text = reader.value(o);
+            options.rotate = text == "90" ? 90 : text == "180" ? 180 : text == "270" ? 270 : 0;
+            if (!options.rotate)
+                throw UsageError("convert", "--rotate needs 90, 180 or 270 (degrees clockwise), not \"" + text + "\"");
         } else if (o == "-j" || o == "--jobs") {
             const std::string text = reader.value(o);
             unsigned jobs = 0;

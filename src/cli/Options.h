@@ -42,6 +42,7 @@ struct ConvertOptions {
     PanelTexts panel;
     bool flip = false;
     bool mirror = false;
+    int rotate = 0; // clockwise degrees: 0, 90, 180 or 270
     std::optional<ChannelMapping> channels;
     std::string palette; // --palette: a palette file for palette images
     bool force = false;

@@ -48,10 +48,11 @@ QRect swatchRect(int k)
 
 } // namespace
 
-frmPallet::frmPallet(ImageDocument& doc, Platform& platform, std::function<void()> redraw, QWidget* parent)
+frmPallet::frmPallet(ImageDocument& doc, EditHistory& history, Platform& platform, std::function<void()> redraw,
+                     QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
                           | Qt::WindowCloseButtonHint),
-      doc_(doc), platform_(platform), redraw_(std::move(redraw))
+      doc_(doc), history_(history), platform_(platform), redraw_(std::move(redraw))
 {
     setObjectName(QStringLiteral("frmPallet"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -157,13 +158,16 @@ void frmPallet::lblPallet_Click(int Index)
 void frmPallet::cmdOK_Click()
 {
     // Red, green and blue of every entry; the alpha byte stays as it was.
+    // The whole window's edit is one step.
+    PaletteEntries256 colours = doc_.Palette;
     for (int k = 0; k < PaletteEntries; ++k) {
         const std::int32_t c = lblPallet[static_cast<std::size_t>(k)]->colour();
         const std::size_t at = 4 * static_cast<std::size_t>(k);
-        doc_.Palette[at] = redOf(c);
-        doc_.Palette[at + 1] = greenOf(c);
-        doc_.Palette[at + 2] = blueOf(c);
+        colours[at] = redOf(c);
+        colours[at + 1] = greenOf(c);
+        colours[at + 2] = blueOf(c);
     }
+    history_.setPalette(doc_, colours);
     if (redraw_)
         redraw_();
 }

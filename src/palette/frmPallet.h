@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/ImageDocument.h"
+#include "operations/EditHistory.h"
 #include "platform/Platform.h"
 
 #include <QWidget>
@@ -18,12 +19,14 @@ class SwatchLabel;
 // The palette window: 256 swatches over the document's palette, a colour
 // picker per swatch and OK to write the colours back. Deletes itself when
 // closed (Cancel or the close box); the palette is only ever written by OK,
-// which then has the main picture redrawn so that the new colours show.
+// as one step of the edit history, which then has the main picture redrawn
+// so that the new colours show.
 // Load and Save move the swatches' colours from and to palette files.
 class frmPallet : public QWidget {
     Q_OBJECT
 public:
-    frmPallet(ImageDocument& doc, Platform& platform, std::function<void()> redraw, QWidget* parent = nullptr);
+    frmPallet(ImageDocument& doc, EditHistory& history, Platform& platform, std::function<void()> redraw,
+              QWidget* parent = nullptr);
 
 protected:
     bool event(QEvent* event) override;
@@ -40,6 +43,7 @@ private:
     void otherWindowFocused(QWindow* window);
 
     ImageDocument& doc_;
+    EditHistory& history_;
     Platform& platform_;
     std::function<void()> redraw_;
 

@@ -1,5 +1,6 @@
 #include "shell/frmRotate.h"
 
+#include "operations/Rotate.h"
 #include "shell/Pictures.h"
 #include "widgets/Twips.h"
 
@@ -9,6 +10,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace vtt {
@@ -53,9 +55,10 @@ void followSelection(QRadioButton* option, bool selected)
 
 } // namespace
 
-frmRotate::frmRotate(QWidget* parent)
+frmRotate::frmRotate(QWidget* parent, std::function<void(int clockwise)> rotate)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      rotate_(std::move(rotate))
 {
     setObjectName(QStringLiteral("frmRotate"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -119,8 +122,20 @@ frmRotate::frmRotate(QWidget* parent)
     opyLeft = findChild<QRadioButton*>(QStringLiteral("opyLeft"));
     optRight = findChild<QRadioButton*>(QStringLiteral("optRight"));
 
-    // OK and the choices have no action.
+    connect(cmdOK, &QPushButton::clicked, this, &frmRotate::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmRotate::cmdCancel_Click);
+}
+
+void frmRotate::cmdOK_Click()
+{
+    const int degrees = opt180->isChecked() ? 180 : opt270->isChecked() ? 270 : 90;
+    const int clockwise = clockwiseDegrees(degrees, opyLeft->isChecked());
+    // Closed first: the turn redraws the main window, which then shows
+    // without the dialog in front of it.
+    const auto rotate = rotate_;
+    close();
+    if (rotate)
+        rotate(clockwise);
 }
 
 void frmRotate::cmdCancel_Click() { close(); }

@@ -3,6 +3,7 @@
 #include "files/FileCommands.h"
 #include "operations/FlipMirror.h"
 #include "shell/frmImageInfo.h"
+#include "shell/frmRotate.h"
 #include "shell/frmSwitchRGBA.h"
 #include "palette/frmPallet.h"
 #include "shell/Pictures.h"
@@ -32,6 +33,8 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QToolBar>
+
+#include <new>
 
 namespace vtt {
 
@@ -145,6 +148,8 @@ void frmSkelvo::buildMenus()
           {"mnuSave", "Save", &frmSkelvo::mnuSave_Click},
           {"mnuLine", "-", nullptr},
           {"mnuExit", "E&xit", &frmSkelvo::mnuExit_Click}}},
+        {"mnuEdit", "&Edit",
+         {{"mnuUndo", "&Undo", &frmSkelvo::mnuUndo_Click}, {"mnuRedo", "&Redo", &frmSkelvo::mnuRedo_Click}}},
         {"mnuImage", "&Image", {{"mnuInfo", "Im&age Information...", &frmSkelvo::mnuInfo_Click}}},
         {"mnuColors", "&Colors",
          {{"mnuEditPallet", "Edit Pallet", &frmSkelvo::mnuEditPallet_Click},
@@ -167,6 +172,11 @@ void frmSkelvo::buildMenus()
                 connect(action, &QAction::triggered, this, item.handler);
         }
     }
+    mnuUndo_ = menuAction(QStringLiteral("mnuUndo"));
+    mnuRedo_ = menuAction(QStringLiteral("mnuRedo"));
+    mnuUndo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    updateEditActions();
 
     // File > Recent Files, just above Exit; filled afresh each time it opens
     // (never while one of its items runs).
@@ -323,10 +333,12 @@ void frmSkelvo::savePlace()
 
 void frmSkelvo::updateTitle()
 {
+    // "*" while the document differs from its file.
+    const QString star = isModified() ? QStringLiteral("*") : QString();
     if (doc_.FileName.empty())
-        setWindowTitle(ProgramTitle);
+        setWindowTitle(star + ProgramTitle);
     else
-        setWindowTitle(QFileInfo(QFile::decodeName(doc_.FileName.c_str())).fileName() + QStringLiteral(" - ")
+        setWindowTitle(star + QFileInfo(QFile::decodeName(doc_.FileName.c_str())).fileName() + QStringLiteral(" - ")
                        + ProgramTitle);
 }
 
@@ -393,6 +405,8 @@ void frmSkelvo::mnuNew_Click() { picImage_->clearPicture(); }
 
 void frmSkelvo::mnuOpen_Click()
 {
+    if (!maybeSaveChanges())
+        return;
     const auto choice = platform_.showOpen(this);
     if (!choice)
         return;
@@ -401,7 +415,8 @@ void frmSkelvo::mnuOpen_Click()
 
 void frmSkelvo::openNamed(const QString& path)
 {
-    openPath(path, formatForPath(QFile::encodeName(path).toStdString()));
+    if (maybeSaveChanges())
+        openPath(path, formatForPath(QFile::encodeName(path).toStdString()));
 }
 
 void frmSkelvo::openPath(const QString& path, FileFormat format, bool reload)
@@ -443,6 +458,7 @@ void frmSkelvo::showOpened(const QString& path, FileFormat format, ReadFile file
     doc_ = std::move(opened.value());
     watch_ = std::move(file.watch);
     watchedFormat_ = format;
+    history_.clear();
     if (format == FileFormat::Tex)
         showHeader();
     fileChanged(std::move(file.bytes));
@@ -453,21 +469,8 @@ void frmSkelvo::showOpened(const QString& path, FileFormat format, ReadFile file
     documentChanged();
     if (!reload)
         recent_.add(path);
-}
-
-bool frmSkelvo::isModified() const { return modified_; }
-
-bool frmSkelvo::maybeSaveChanges()
-{
-    if (!isModified())
-        return true;
-    const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(doc_.FileName))).fileName();
-    switch (platform_.askSaveChanges(this, QStringLiteral("Save changes to %1?").arg(name))) {
-    case SaveAnswer::Save: mnuSave_Click(); return !isModified();
-    case SaveAnswer::Discard: return true;
-    case SaveAnswer::Cancel: break;
-    }
-    return false;
+    updateTitle();
+    updateEditActions();
 }
 
 void frmSkelvo::checkFileOnDisk()
@@ -501,8 +504,7 @@ void frmSkelvo::openRecent(QString path)
         recent_.remove(path);
         return;
     }
-    if (maybeSaveChanges())
-        openNamed(path);
+    openNamed(path); // which asks about unsaved changes first
 }
 
 void frmSkelvo::fileSaved(const QString& path, FileFormat format)
@@ -519,7 +521,9 @@ bool frmSkelvo::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
-void frmSkelvo::mnuSave_Click()
+void frmSkelvo::mnuSave_Click() { save(); }
+
+bool frmSkelvo::save()
 {
     // A save writes level 0, so that is what is shown.
     if (mipLevel_ != 0)
@@ -527,18 +531,94 @@ void frmSkelvo::mnuSave_Click()
     FileSnapshot written;
     if (!saveDocument(doc_, platform_, this, HeaderPanelTexts{txtMips_->text(), txtUnknown_->text(), txtBits_->text()},
                       &written))
-        return;
+        return false;
     fileChanged(std::move(written));
     picImage_->drawDocument(doc_);
     documentChanged();
     const FileChoice& saved = platform_.dialogState();
     fileSaved(saved.path, formatForFilter(saved.filterIndex));
+    history_.markSaved();
+    updateTitle();
+    return true;
 }
 
 void frmSkelvo::mnuExit_Click()
 {
+    if (!maybeSaveChanges())
+        return;
     savePlace();
     platform_.endProgram();
+}
+
+void frmSkelvo::mnuUndo_Click()
+{
+    if (const auto kind = history_.nextUndo())
+        takeStep(*kind, [this] { return history_.undo(doc_); });
+}
+
+void frmSkelvo::mnuRedo_Click()
+{
+    if (const auto kind = history_.nextRedo())
+        takeStep(*kind, [this] { return history_.redo(doc_); });
+}
+
+bool frmSkelvo::isModified() const { return history_.modified(); }
+
+bool frmSkelvo::maybeSaveChanges()
+{
+    if (!isModified())
+        return true;
+    QString name = QFileInfo(QFile::decodeName(doc_.FileName.c_str())).fileName();
+    if (name.isEmpty())
+        name = QStringLiteral("the image");
+    switch (platform_.askSaveChanges(this, QStringLiteral("Save changes to %1?").arg(name))) {
+    case SaveAnswer::Save: return save();
+    case SaveAnswer::Discard: return true;
+    case SaveAnswer::Cancel: break;
+    }
+    return false;
+}
+
+void frmSkelvo::updateEditActions()
+{
+    const auto undo = history_.nextUndo(), redo = history_.nextRedo();
+    mnuUndo_->setText(undo ? QStringLiteral("&Undo %1").arg(QLatin1String(editName(*undo))) : QStringLiteral("&Undo"));
+    mnuRedo_->setText(redo ? QStringLiteral("&Redo %1").arg(QLatin1String(editName(*redo))) : QStringLiteral("&Redo"));
+    mnuUndo_->setEnabled(undo.has_value());
+    mnuRedo_->setEnabled(redo.has_value());
+}
+
+template <class Edit>
+void frmSkelvo::takeStep(EditKind kind, Edit edit)
+{
+    bool changed = false;
+    try {
+        changed = edit();
+    } catch (const std::bad_alloc&) {
+        platform_.messageBox(this,
+                             QStringLiteral("%1: not enough memory for %2 of a %3 x %4 image; it stays as it was.")
+                                 .arg(QFile::decodeName(doc_.FileName.c_str()), QLatin1String(editName(kind)))
+                                 .arg(doc_.ImageWidth)
+                                 .arg(doc_.ImageHeight),
+                             MessageStyle::Stop);
+    }
+    if (changed)
+        stepTaken();
+    else
+        updateEditActions(); // an undo that found the document changed under it drops the history
+}
+
+void frmSkelvo::stepTaken()
+{
+    cmdSave();
+    // A quarter turn exchanges the sizes the header panel shows for a TEX
+    // file, which a TEX save then writes.
+    if (doc_.FileKind == DocumentKind::Tex) {
+        lblWidth_->setText(QStringLiteral("Width: %1").arg(doc_.ImageWidth));
+        lblHeight_->setText(QStringLiteral("Height: %1").arg(doc_.ImageHeight));
+    }
+    updateTitle();
+    updateEditActions();
 }
 
 void frmSkelvo::mnuInfo_Click()
@@ -554,7 +634,7 @@ void frmSkelvo::mnuInfo_Click()
 void frmSkelvo::mnuEditPallet_Click()
 {
     if (!pallet_) {
-        pallet_ = new frmPallet(doc_, platform_, [this] { cmdSave(); });
+        pallet_ = new frmPallet(doc_, history_, platform_, [this] { stepTaken(); });
         pallet_->setWindowIcon(programIcon());
     }
     pallet_->show();
@@ -565,7 +645,7 @@ void frmSkelvo::mnuEditPallet_Click()
 void frmSkelvo::mnuSwitch_Click()
 {
     if (!switcher_) {
-        switcher_ = new frmSwitchRGBA(doc_, [this] { cmdSave(); });
+        switcher_ = new frmSwitchRGBA(doc_, history_, [this] { stepTaken(); });
         switcher_->setWindowIcon(programIcon());
     }
     switcher_->show();
@@ -575,17 +655,31 @@ void frmSkelvo::mnuSwitch_Click()
 
 void frmSkelvo::mnuFlip_Click()
 {
-    flipImage(doc_);
-    cmdSave();
+    takeStep(EditKind::Flip, [this] { return history_.flip(doc_); });
 }
 
 void frmSkelvo::mnuMirror_Click()
 {
-    mirrorImage(doc_);
-    cmdSave();
+    takeStep(EditKind::Mirror, [this] { return history_.mirror(doc_); });
 }
 
-void frmSkelvo::mnuRotate_Click() {}
+void frmSkelvo::mnuRotate_Click()
+{
+    // Modal to this window: the turn applies to the document it was opened
+    // for. Each opening starts from the design's 90 degrees to the right.
+    if (!rotator_) {
+        rotator_ = new frmRotate(this, [this](int clockwise) { rotateDocument(clockwise); });
+        rotator_->setWindowModality(Qt::WindowModal);
+    }
+    rotator_->show();
+    rotator_->raise();
+    rotator_->activateWindow();
+}
+
+void frmSkelvo::rotateDocument(int clockwise)
+{
+    takeStep(EditKind::Rotate, [this, clockwise] { return history_.rotate(doc_, clockwise); });
+}
 
 void frmSkelvo::mnuOptions_Click() {}
 
@@ -644,6 +738,10 @@ void frmSkelvo::dropEvent(QDropEvent* event)
 
 void frmSkelvo::closeEvent(QCloseEvent* event)
 {
+    if (!maybeSaveChanges()) {
+        event->ignore();
+        return;
+    }
     // Closing the main window ends the program: the tool windows close with
     // it, and a hidden channel dialog cannot keep it alive.
     if (pallet_)

@@ -4,6 +4,7 @@
 #include "files/FileCommands.h"
 #include "files/HexDump.h"
 #include "files/FileWatch.h"
+#include "operations/EditHistory.h"
 #include "platform/Platform.h"
 #include "shell/Pictures.h"
 #include "shell/RecentFiles.h"
@@ -29,6 +30,7 @@ class PictureArea;
 class frmImageInfo;
 class TabControl;
 class frmPallet;
+class frmRotate;
 class frmSwitchRGBA;
 
 // The main window: menus, toolbar, the picture, the header panel. Every
@@ -68,12 +70,6 @@ public:
     // A reload keeps the view when the size stays.
     void showOpened(const QString& path, FileFormat format, ReadFile file, bool reload = false);
 
-    // Whether the document differs from its file.
-    bool isModified() const;
-    // Asks to save a modified document first; false when the user cancels
-    // or the save fails, and the command asking must then stop.
-    bool maybeSaveChanges();
-
     // Reloads the open file when another program changed it since it was
     // opened or saved here; run whenever the window becomes active.
     void checkFileOnDisk();
@@ -81,11 +77,20 @@ public:
     // no longer exists is said so and leaves the list.
     void openRecent(QString path);
 
+    // Whether the document differs from what was last opened or saved.
+    bool isModified() const;
+    // Before the document is replaced or the program ends: when modified,
+    // asks "Save changes to NAME?"; true when it may go on (saved, or the
+    // changes discarded), false when the user cancelled or the save failed.
+    bool maybeSaveChanges();
+
 public slots:
     void mnuNew_Click();
     void mnuOpen_Click();
     void mnuSave_Click();
     void mnuExit_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
     void mnuInfo_Click();
     void mnuEditPallet_Click();
     void mnuSwitch_Click();
@@ -130,6 +135,16 @@ private:
     void openPath(const QString& path, FileFormat format, bool reload = false);
     void fileSaved(const QString& path, FileFormat format);
     void showRecentFiles();
+    // After every edit, undo and redo: the picture, the size shown, the
+    // title and the Undo and Redo items.
+    void stepTaken();
+    // Runs one edit of the history; a document too large to edit in the
+    // memory left gets a message and stays as it was.
+    template <class Edit>
+    void takeStep(EditKind kind, Edit edit);
+    void rotateDocument(int clockwise);
+    void updateEditActions();
+    bool save();
 
     ImageDocument& doc_;
     Platform& platform_;
@@ -157,7 +172,6 @@ private:
     QAction* mnuNextMip_ = nullptr;
     QAction* mnuPreviousMip_ = nullptr;
 
-    bool modified_ = false; // nothing marks the document modified yet
     FileWatch watch_;             // the file the document was last opened from or saved to
     FileFormat watchedFormat_ = FileFormat::Tga;
     bool checkingDisk_ = false;   // inside checkFileOnDisk, whose messages re-activate the window
@@ -167,6 +181,11 @@ private:
     QPointer<frmPallet> pallet_;
     QPointer<frmSwitchRGBA> switcher_;
     QPointer<frmImageInfo> info_;
+    QPointer<frmRotate> rotator_;
+
+    EditHistory history_;
+    QAction* mnuUndo_ = nullptr;
+    QAction* mnuRedo_ = nullptr;
 };
 
 } // namespace vtt

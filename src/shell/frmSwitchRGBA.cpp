@@ -58,10 +58,11 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const char* captio
 
 } // namespace
 
-frmSwitchRGBA::frmSwitchRGBA(ImageDocument& doc, std::function<void()> redraw, QWidget* parent)
+frmSwitchRGBA::frmSwitchRGBA(ImageDocument& doc, EditHistory& history, std::function<void()> redraw,
+                             QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      doc_(doc), redraw_(std::move(redraw))
+      doc_(doc), history_(history), redraw_(std::move(redraw))
 {
     setObjectName(QStringLiteral("frmSwitchRGBA"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -141,7 +142,7 @@ void frmSwitchRGBA::cmdOK_Click()
         if (auto source = channelNamed(right->text().toStdString()))
             mapping[destination] = *source;
     }
-    if (switchChannels(doc_, mapping) && redraw_)
+    if (history_.switchChannels(doc_, mapping) && redraw_)
         redraw_();
     hide();
 }

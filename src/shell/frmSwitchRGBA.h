@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/ImageDocument.h"
+#include "operations/EditHistory.h"
 
 #include <QString>
 #include <QWidget>
@@ -21,7 +22,9 @@ namespace vtt {
 class frmSwitchRGBA : public QWidget {
     Q_OBJECT
 public:
-    frmSwitchRGBA(ImageDocument& doc, std::function<void()> redraw, QWidget* parent = nullptr);
+    // OK switches through `history`, so that the switch can be undone, and
+    // calls `changed` when the document changed.
+    frmSwitchRGBA(ImageDocument& doc, EditHistory& history, std::function<void()> changed, QWidget* parent = nullptr);
 
     bool pickPending() const { return PickPending; }
     const QString& pickedCaption() const { return PickedCaption; }
@@ -33,6 +36,7 @@ public slots:
 
 private:
     ImageDocument& doc_;
+    EditHistory& history_;
     std::function<void()> redraw_;
     std::array<QPushButton*, 8> cmdSwitch{};
 

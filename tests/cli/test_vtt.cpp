@@ -1,6 +1,7 @@
 #include "files/FileCommands.h"
 #include "operations/ChannelSwitch.h"
 #include "operations/FlipMirror.h"
+#include "operations/Rotate.h"
 #include "support/SavedImages.h"
 #include "support/TestFiles.h"
 
@@ -71,8 +72,8 @@ private slots:
             palette.push_back(patternByte(static_cast<std::size_t>(i)));
         QTest::newRow("tga32 to tex") << "a.tga" << tgaFile(5, 3, 32, 8) << QStringList{"--to", "tex"} << "a.tex"
                                       << false << 1 << 0 << 0;
-        QTest::newRow("tex18 to tga by -o's name, flipped, mirrored, red and blue exchanged")
-            << "b.tex" << rgba18(4, -2, 77) << QStringList{"--flip", "--mirror", "--channels", "B,G,R,A"} << "b.tga"
+        QTest::newRow("tex18 to tga by -o's name, flipped, mirrored, turned, red and blue exchanged")
+            << "b.tex" << rgba18(4, -2, 77) << QStringList{"--flip", "--mirror", "--rotate", "90", "--channels", "B,G,R,A"} << "b.tga"
             << true << 0 << 0 << 0;
         QTest::newRow("tex1 to tex keeps the source's unknown") << "c.TEX" << palette
                                                                 << QStringList{"--mips", "3", "--bits", "-9"}
@@ -104,6 +105,7 @@ private slots:
         if (flipMirrorSwap) {
             flipImage(doc.value());
             mirrorImage(doc.value());
+            QVERIFY(rotateImage(doc.value(), 90));
             const ChannelMapping redBlue{{Channel::Blue, Channel::Green, Channel::Red, Channel::Alpha}};
             QVERIFY(switchChannels(doc.value(), redBlue));
         }
@@ -274,6 +276,7 @@ private slots:
         QTest::newRow("bad --to") << QStringList{"convert", "--to", "gif", "--out-dir", "x", "a.tga"};
         QTest::newRow("mips out of range") << QStringList{"convert", "--mips", "40000", "-o", "x.tex", "a.tga"};
         QTest::newRow("three channels") << QStringList{"convert", "--channels", "B,G,R", "-o", "x.tex", "a.tga"};
+        QTest::newRow("rotate by 45") << QStringList{"convert", "--rotate", "45", "-o", "x.tex", "a.tga"};
         QTest::newRow("no threads") << QStringList{"convert", "-j", "0", "-o", "x.tex", "a.tga"};
         QTest::newRow("info without files") << QStringList{"info", "--json"};
     }

@@ -1,5 +1,6 @@
 #include "codecs/TexReader.h"
 #include "document/ImageDocument.h"
+#include "shell/frmRotate.h"
 #include "shell/frmSwitchRGBA.h"
 #include "palette/frmPallet.h"
 #include "widgets/TabControl.h"
@@ -32,7 +33,9 @@ using namespace vtt::testing;
 namespace {
 
 // What a command can be seen to do.
-enum class Effect { Nothing, ClearPicture, OpenDialog, SaveDialog, Flip, Mirror, EndProgram, Pallet, Switch, About, Info };
+enum class Effect {
+    Nothing, ClearPicture, OpenDialog, SaveDialog, Flip, Mirror, EndProgram, Pallet, Switch, About, Info, Rotate
+};
 
 struct Observed {
     PixelArray pixels;
@@ -43,6 +46,7 @@ struct Observed {
     bool palletShown = false;
     bool switchShown = false;
     bool infoShown = false;
+    bool rotateShown = false;
     bool operator==(const Observed&) const = default;
 };
 
@@ -91,7 +95,8 @@ class MainWindowTest : public QObject {
                 platform.endRequests,
                 window->palletWindow() && window->palletWindow()->isVisible(),
                 window->switchWindow() && window->switchWindow()->isVisible(),
-                window->infoWindow() && window->infoWindow()->isVisible()};
+                window->infoWindow() && window->infoWindow()->isVisible(),
+                window->findChild<frmRotate*>() && window->findChild<frmRotate*>()->isVisible()};
     }
 
     // The state a command with `effect` should leave behind.
@@ -116,6 +121,7 @@ class MainWindowTest : public QObject {
         case Effect::Switch: before.switchShown = true; break;
         case Effect::About: ++before.messages; break;
         case Effect::Info: before.infoShown = true; break;
+        case Effect::Rotate: before.rotateShown = true; break;
         }
         return before;
     }
@@ -182,8 +188,10 @@ private slots:
             for (QAction* item : title->menu()->actions()) {
                 entry += QLatin1Char(' ') + item->objectName() + QLatin1Char('=')
                     + (item->isSeparator() ? QStringLiteral("-") : item->text());
-                // The View menu is the tool's own, with keys and check marks.
+                // View and Edit are the tool's own, with keys and check marks;
+                // Undo and Redo wait for a step.
                 QVERIFY2(title->menu()->objectName() == QLatin1String("mnuView")
+                             || title->menu()->objectName() == QLatin1String("mnuEdit")
                              || (item->shortcut().isEmpty() && !item->isCheckable() && item->isEnabled()),
                          qPrintable(item->objectName()));
             }
@@ -191,6 +199,7 @@ private slots:
         }
         QCOMPARE(shown, (QStringList{
                             "mnuFile=&File: mnuNew=New mnuOpen=Open mnuSave=Save mnuLine=- mnuRecent=&Recent Files mnuExit=E&xit",
+                            "mnuEdit=&Edit: mnuUndo=&Undo mnuRedo=&Redo",
                             "mnuView=&View: mnuZoomIn=Zoom &In mnuZoomOut=Zoom &Out mnuFit=&Fit mnuActualSize=&Actual Size "
                             "mnuViewLine=- mnuColour=&Colour mnuCheckerboard=Colour over C&heckerboard mnuRed=&Red "
                             "mnuGreen=&Green mnuBlue=&Blue mnuAlpha=A&lpha mnuViewLine2=- mnuNextMip=&Next Mip Level "
@@ -213,7 +222,7 @@ private slots:
                     {"mnuSwitch", Effect::Switch},
                     {"mnuFlip", Effect::Flip},
                     {"mnuMirror", Effect::Mirror},
-                    {"mnuRotate", Effect::Nothing},
+                    {"mnuRotate", Effect::Rotate},
                     {"mnuOptions", Effect::Nothing},
                     {"mnuAbout", Effect::About}});
     }
@@ -252,7 +261,7 @@ private slots:
                     {"save", Effect::SaveDialog},
                     {"flip", Effect::Flip},
                     {"mirror", Effect::Mirror},
-                    {"rotate", Effect::Nothing},
+                    {"rotate", Effect::Rotate},
                     {"info", Effect::Info}});
     }
 

@@ -78,6 +78,7 @@ class PaletteEditorTest : public QObject {
     Q_OBJECT
 
     ImageDocument doc;
+    EditHistory history;
     ScriptedPlatform platform;
     std::unique_ptr<QWidget> mainWindow; // stands in for the program's main window
     QPointer<frmPallet> window;
@@ -86,7 +87,7 @@ class PaletteEditorTest : public QObject {
     void open(Platform& with)
     {
         if (!window)
-            window = new frmPallet(doc, with, [this] { ++redraws; }, mainWindow.get());
+            window = new frmPallet(doc, history, with, [this] { ++redraws; }, mainWindow.get());
         QVERIFY(activate(window));
     }
     void open() { open(platform); }
@@ -175,7 +176,7 @@ private slots:
     void filledBeforeFirstActivation()
     {
         doc.Palette = patterned();
-        window = new frmPallet(doc, platform, [this] { ++redraws; }, mainWindow.get());
+        window = new frmPallet(doc, history, platform, [this] { ++redraws; }, mainWindow.get());
         QCOMPARE(firstMismatch(doc.Palette), -1);
     }
 

@@ -370,8 +370,11 @@ private slots:
     void missingFolderIsReported()
     {
         ImageDocument doc = rgbaTex();
+        doc.FileName = "before.tex";
         const QString path = pathOf("no/such/folder/out.tex");
-        save(doc, path, 1);
+        platform.answerFile(path, 1);
+        QVERIFY(!saveDocument(doc, platform, nullptr, DesignTexts));
+        QCOMPARE(doc.FileName, std::string("before.tex")); // still the file it came from
         QCOMPARE(platform.messages.size(), std::size_t(1));
         QCOMPARE(platform.messages[0].style, MessageStyle::Stop);
         const QString failed = QStringLiteral("Could not save \"%1\": it could not be created").arg(path);

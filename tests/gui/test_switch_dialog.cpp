@@ -34,6 +34,7 @@ class SwitchDialogTest : public QObject {
     Q_OBJECT
 
     ImageDocument doc;
+    EditHistory history;
     QPointer<frmSwitchRGBA> dialog;
     int redraws = 0;
 
@@ -42,7 +43,7 @@ class SwitchDialogTest : public QObject {
     void open()
     {
         if (!dialog)
-            dialog = new frmSwitchRGBA(doc, [this] { ++redraws; });
+            dialog = new frmSwitchRGBA(doc, history, [this] { ++redraws; });
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
     }

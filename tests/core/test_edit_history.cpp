@@ -1,0 +1,160 @@
+#include "operations/EditHistory.h"
+#include "operations/Rotate.h"
+
+#include <QtTest>
+
+using namespace vtt;
+
+namespace {
+
+ImageDocument startingImage(bool paletted)
+{
+    ImageDocument doc;
+    doc.ImageWidth = 3;
+    doc.ImageHeight = 2;
+    doc.BitDepth = paletted ? PaletteDepth : 32;
+    doc.PixelCount = 6;
+    for (int i = 0; i < 24; ++i)
+        (paletted && i < 6 ? doc.PixelIndices : doc.PixelBytes).push_back(std::uint8_t(i * 37 + 11));
+    for (std::size_t i = 0; i < doc.Palette.size(); ++i)
+        doc.Palette[i] = std::uint8_t(i * 7);
+    doc.Tex = {18, 3, -4, 99};
+    return doc;
+}
+
+bool same(const ImageDocument& a, const ImageDocument& b)
+{
+    return a.ImageWidth == b.ImageWidth && a.ImageHeight == b.ImageHeight && a.BitDepth == b.BitDepth
+           && a.PixelBytes == b.PixelBytes && a.PixelIndices == b.PixelIndices && a.Palette == b.Palette
+           && a.Tex == b.Tex;
+}
+
+ChannelMapping mappingOf(const QString& letters)
+{
+    ChannelMapping m;
+    for (std::size_t d = 0; d < 4; ++d)
+        m.source[d] = Channel(QStringLiteral("RGBA").indexOf(letters[qsizetype(d)]));
+    return m;
+}
+
+} // namespace
+
+class EditHistoryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // F flip, M mirror, R<deg> rotate, S:<map> switch, P palette; u undo,
+    // r redo, s saved. Each state is held to whole copies taken as the
+    // script runs, and so is every undo left at the end. The bound counts
+    // in steps that lose one channel (S:RRBA).
+    void sequences_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("paletted");
+        QTest::addColumn<double>("bound"); // 0: the default
+        QTest::addColumn<int>("undoable");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("flip undone") << "F u" << false << 0.0 << 0 << false;
+        QTest::newRow("flip mirror rotate") << "F M R90 u u r" << false << 0.0 << 2 << true;
+        QTest::newRow("permutations") << "S:BGRA S:GBAR u r u u r" << false << 0.0 << 1 << true;
+        QTest::newRow("green lost") << "S:RRBA u r" << false << 0.0 << 1 << true;
+        QTest::newRow("three lost, then two") << "S:AAAA S:GRRA F u u r" << false << 0.0 << 2 << true;
+        QTest::newRow("identity is no step") << "S:RGBA" << false << 0.0 << 0 << false;
+        QTest::newRow("rotations, non-square") << "R90 R270 R180 R90 u u r" << false << 0.0 << 3 << true;
+        QTest::newRow("palette image, no switch") << "R270 S:BGRA M u r" << true << 0.0 << 2 << true;
+        QTest::newRow("palette edits") << "P P u P r u" << false << 0.0 << 1 << true;
+        QTest::newRow("undo to the saved state") << "F s M R90 u u" << false << 0.0 << 1 << false;
+        QTest::newRow("redo to the saved state") << "F s u r" << false << 0.0 << 1 << false;
+        QTest::newRow("saved state gone with redo") << "F s u M u" << false << 0.0 << 0 << true;
+        QTest::newRow("overflow drops the oldest") << "S:RRBA S:BBBA S:RRRA F u r" << false << 2.0 << 2 << true;
+        QTest::newRow("one step past the bound") << "F S:RRBA" << false << 0.9 << 0 << true;
+        QTest::newRow("past the bound, then flips") << "S:RRBA F M" << false << 0.9 << 1 << true;
+    }
+
+    void sequences()
+    {
+        QFETCH(QString, script);
+        QFETCH(bool, paletted);
+        QFETCH(double, bound);
+        QFETCH(int, undoable);
+        EditHistory probe;
+        ImageDocument doc = startingImage(false);
+        probe.switchChannels(doc, mappingOf("RRBA"));
+        EditHistory history(bound > 0 ? std::size_t(bound * double(probe.storedBytes())) : EditHistory::DefaultBound);
+        doc = startingImage(paletted);
+        std::vector<ImageDocument> done{doc}, undone;
+        for (const QString& token : script.split(' ')) {
+            PaletteEntries256 colours = doc.Palette;
+            colours[37] = std::uint8_t(colours[37] + 1);
+            const bool stepped = token == "F"   ? history.flip(doc)
+                                 : token == "M" ? history.mirror(doc)
+                                 : token == "P" ? history.setPalette(doc, colours)
+                                 : token[0] == 'R' ? history.rotate(doc, token.mid(1).toInt())
+                                 : token[0] == 'S' ? history.switchChannels(doc, mappingOf(token.mid(2)))
+                                                   : false;
+            if (token == "s")
+                history.markSaved();
+            auto& from = token == "u" ? done : undone;
+            if ((token == "u" && history.undo(doc)) || (token == "r" && history.redo(doc))) {
+                (token == "u" ? undone : done).push_back(from.back());
+                from.pop_back();
+            }
+            if (stepped && token != "S:RGBA") {
+                done.push_back(doc);
+                undone.clear();
+            }
+            QVERIFY2(same(doc, done.back()), qPrintable("after " + token));
+        }
+        QTEST(history.modified(), "modified");
+        int undos = 0;
+        for (; history.undo(doc); ++undos) {
+            done.pop_back();
+            QVERIFY2(same(doc, done.back()), qPrintable(QStringLiteral("undo %1 at the end").arg(undos + 1)));
+        }
+        QCOMPARE(undos, undoable);
+    }
+
+    // 1 2 3 / 4 5 6 by the rotate dialog's six choices, then sizes with
+    // whole blocks, tiles and ragged edges, where pixel (x, y) must land at
+    // (h-1-y, x) clockwise and at (y, w-1-x) counter-clockwise.
+    void rotation()
+    {
+        const std::vector<std::uint8_t> right90{4, 1, 5, 2, 6, 3}, half{6, 5, 4, 3, 2, 1}, left90{3, 6, 2, 5, 1, 4};
+        const std::tuple<int, bool, std::vector<std::uint8_t>> choices[] = {
+            {90, false, right90}, {180, false, half}, {270, false, left90},
+            {90, true, left90},   {180, true, half},  {270, true, right90}};
+        for (bool paletted : {true, false})
+            for (const auto& [degrees, left, want] : choices) {
+                ImageDocument doc = startingImage(paletted);
+                const PixelArray& pixels = paletted ? doc.PixelIndices : doc.PixelBytes;
+                std::vector<std::uint8_t> before(pixels.begin(), pixels.end()), turned;
+                QVERIFY(rotateImage(doc, clockwiseDegrees(degrees, left)));
+                for (std::uint8_t n : want)
+                    for (std::size_t k = 0; k < (paletted ? 1u : 4u); ++k)
+                        turned.push_back(before[(n - 1) * (paletted ? 1u : 4u) + k]);
+                QVERIFY(pixels == turned && doc.ImageWidth == (degrees == 180 ? 3 : 2));
+            }
+        for (auto [w, h] : {std::pair{301, 67}, std::pair{64, 256}, std::pair{1, 19}})
+            for (bool paletted : {true, false})
+                for (int clockwise : {90, 270}) {
+                    ImageDocument doc;
+                    doc.ImageWidth = std::int16_t(w), doc.ImageHeight = std::int16_t(h), doc.PixelCount = w * h;
+                    doc.BitDepth = paletted ? PaletteDepth : 32;
+                    const int size = paletted ? 1 : 4;
+                    PixelArray& pixels = paletted ? doc.PixelIndices : doc.PixelBytes;
+                    for (int i = 0; i < w * h * size; ++i)
+                        pixels.push_back(std::uint8_t(i / size % w * 7 + i / size / w * 13 + i % size));
+                    const PixelArray before = pixels;
+                    QVERIFY(rotateImage(doc, clockwise));
+                    for (int i = 0; i < w * h * size; ++i) {
+                        const int x = i / size % w, y = i / size / w;
+                        const int at = (clockwise == 90 ? x * h + (h - 1 - y) : (w - 1 - x) * h + y) * size + i % size;
+                        if (pixels[std::size_t(at)] != before[std::size_t(i)])
+                            QFAIL(qPrintable(QStringLiteral("%1 x %2 by %3: %4").arg(w).arg(h).arg(clockwise).arg(i)));
+                    }
+                }
+    }
+};
+
+QTEST_APPLESS_MAIN(EditHistoryTest)
+#include "test_edit_history.moc"
