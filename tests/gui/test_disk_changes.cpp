@@ -87,8 +87,7 @@ private slots:
     {
         for (const bool reload : {false, true}) {
             window->mnuFlip_Click();
-            if (!window->isModified())
-                QSKIP("the window does not track changes yet");
+            QVERIFY(window->isModified());
             const std::uint8_t flipped = doc.PixelBytes[2];
             replace(image(4, 3, std::uint8_t(9 + reload)));
             platform.yesNoAnswers.push_back(reload);
