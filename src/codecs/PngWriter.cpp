@@ -34,22 +34,14 @@ WriteError libraryError(int error, std::size_t width, std::size_t height)
 
 WriteResult writePng(const ImageDocument& doc, std::uint8_t depth)
 {
-    if (depth != PaletteDepth && depth != 24 && depth != 32) {
-        if (doc.FileKind == DocumentKind::None)
-            return unwritable("no image has been opened, so there is nothing to save");
-        return unwritable("the image's depth of " + std::to_string(depth)
-                          + " bits cannot be written as PNG, which takes 8, 24 or 32 bits");
-    }
     if (doc.ImageWidth <= 0 || doc.ImageHeight <= 0)
         return unwritable("a PNG image cannot be " + std::to_string(doc.ImageWidth) + " x "
                           + std::to_string(doc.ImageHeight) + " pixels");
+    if (auto refused = refuseDepthOrShortImage(doc, depth, "PNG"))
+        return *refused;
     const std::size_t width = static_cast<std::size_t>(doc.ImageWidth);
     const std::size_t height = static_cast<std::size_t>(doc.ImageHeight);
     const std::size_t n = width * height;
-    const std::size_t held = depth == PaletteDepth ? doc.PixelIndices.size() : doc.PixelBytes.size() / 4;
-    if (held < n)
-        return unwritable("the image is " + std::to_string(width) + " x " + std::to_string(height) + " ("
-                          + std::to_string(n) + " pixels) but only " + std::to_string(held) + " pixels are held");
 
     std::unique_ptr<spng_ctx, ContextFree> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
     if (!ctx)
