@@ -3,6 +3,7 @@
 #include "codecs/ByteIo.h"
 #include "codecs/MipLevels.h"
 #include "codecs/TexFormat.h"
+#include "codecs/PngFormat.h"
 #include "codecs/TgaFormat.h"
 
 #include <algorithm>
@@ -59,6 +60,13 @@ public:
     {
         std::uint32_t v = 0;
         for (std::size_t i = size; i-- > 0;)
+            v = v << 8 | file_[offset + i];
+        return v;
+    }
+    std::uint32_t be(std::size_t offset, std::size_t size) const
+    {
+        std::uint32_t v = 0;
+        for (std::size_t i = 0; i < size; ++i)
             v = v << 8 | file_[offset + i];
         return v;
     }
@@ -186,6 +194,50 @@ void tgaHeader(Bytes file, std::vector<std::string>& out)
     }
 }
 
+// PNG: the signature, the IHDR fields (big-endian), then one line a chunk;
+// a file of many IDAT chunks lists the first few and sums up the rest.
+void pngHeader(Bytes file, std::vector<std::string>& out)
+{
+    Lines l(file, out);
+    if (!l.has(0, 8))
+        return;
+    l.add(0, 8, "signature", std::equal(file.begin(), file.begin() + 8, png::Signature) ? "PNG" : "not PNG's");
+    constexpr std::size_t ihdr = 16;
+    if (l.has(8, 8 + 13)) {
+        const auto field = [&](std::size_t at, std::size_t size, const char* name) {
+            l.add(ihdr + at, size, name, std::to_string(l.be(ihdr + at, size)));
+        };
+        field(0, 4, "width");
+        field(4, 4, "height");
+        field(8, 1, "bit depth");
+        field(9, 1, "colour type");
+        field(10, 1, "compression");
+        field(11, 1, "filter");
+        field(12, 1, "interlace");
+    }
+    constexpr std::size_t Listed = 16;
+    std::size_t listed = 0, skipped = 0, skippedFrom = 0, skippedBytes = 0;
+    for (std::size_t pos = 8; l.has(pos, 8);) {
+        const std::size_t length = l.be(pos, 4);
+        const std::string type = printable(file.subspan(pos + 4, 4));
+        const std::size_t size = std::min<std::size_t>(length + 12, file.size() - pos);
+        if (listed < Listed || type == "IEND") {
+            l.add(pos, size, "chunk " + type, plural(length, "data byte") + (size < length + 12 ? ", cut short" : ""));
+            ++listed;
+        } else {
+            if (!skipped)
+                skippedFrom = pos;
+            ++skipped;
+            skippedBytes += size;
+        }
+        if (type == "IEND" || size < length + 12)
+            break;
+        pos += size;
+    }
+    if (skipped)
+        l.add(skippedFrom, skippedBytes, plural(skipped, "more chunk"), "not listed");
+}
+
 } // namespace
 
 HexDump::HexDump(std::shared_ptr<const FileSnapshot> file) : file_(std::move(file))
@@ -195,6 +247,8 @@ HexDump::HexDump(std::shared_ptr<const FileSnapshot> file) : file_(std::move(fil
     const Bytes bytes(file_->bytes.data(), file_->bytes.size());
     if (file_->format == FileFormat::Tex)
         texHeader(bytes, header_);
+    else if (file_->format == FileFormat::Png)
+        pngHeader(bytes, header_);
     else
         tgaHeader(bytes, header_);
 }

@@ -55,10 +55,24 @@ FactLines describeImage(const ImageDocument& doc, const FileSnapshot* file)
     }
     lines.push_back({"File name", doc.FileName});
     // The format of the file as last read or written: a save may convert.
-    const bool tex = file ? file->format == FileFormat::Tex : doc.FileKind == DocumentKind::Tex;
-    if (tex) {
+    const FileFormat format = file                           ? file->format
+        : doc.FileKind == DocumentKind::Tex                   ? FileFormat::Tex
+        : doc.FileKind == DocumentKind::Png                   ? FileFormat::Png
+                                                              : FileFormat::Tga;
+    if (format == FileFormat::Tex) {
         const std::string name = texTypeName(doc.Tex.Type);
         lines.push_back({"Format", "TEX, type " + std::to_string(doc.Tex.Type) + (name.empty() ? "" : " (" + name + ")")});
+    } else if (format == FileFormat::Png) {
+        static const char* const colourTypes[] = {"grey", "", "RGB", "palette", "grey + alpha", "", "RGBA"};
+        // A file this tool wrote holds 8-bit samples, palette, RGB or RGBA
+        // by depth, not interlaced.
+        const bool read = doc.FileKind == DocumentKind::Png;
+        const unsigned type = read ? doc.Png.ColorType : doc.isPaletted() ? 3 : doc.BitDepth == 24 ? 2 : 6;
+        const unsigned bits = read ? doc.Png.BitDepth : 8;
+        const std::string name = type < 7 ? colourTypes[type] : "";
+        lines.push_back({"Format", "PNG, colour type " + std::to_string(type) + (name.empty() ? "" : " (" + name + ")")
+                                       + ", " + std::to_string(bits) + " bits per sample"
+                                       + (read && doc.Png.Interlace ? ", interlaced" : "")});
     } else {
         const std::string name = tgaTypeName(doc.Tga.ImageType);
         lines.push_back({"Format",

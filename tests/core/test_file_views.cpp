@@ -77,6 +77,31 @@ private slots:
         QCOMPARE(QString::fromStdString(dump.line(static_cast<std::size_t>(line))), text);
     }
 
+    // A PNG's fields are big-endian and its chunks follow the signature.
+    void pngHeaderLines()
+    {
+        std::vector<std::uint8_t> f = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                       0, 0, 1, 44, 0, 0, 0, 3, 8, 6, 0, 0, 1};
+        appendRepeated(f, 4, 0); // CRC
+        append(f, {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0, 0, 0, 0});
+        const HexDump dump(snapshot(f, FileFormat::Png));
+        const QStringList expected{
+            "00000000         8  signature                PNG",
+            "00000010         4  width                    300",
+            "00000014         4  height                   3",
+            "00000018         1  bit depth                8",
+            "00000019         1  colour type              6",
+            "0000001A         1  compression              0",
+            "0000001B         1  filter                   0",
+            "0000001C         1  interlace                1",
+            "00000008        25  chunk IHDR               13 data bytes",
+            "00000021        12  chunk IEND               0 data bytes"};
+        QStringList shown;
+        for (const std::string& line : dump.headerLines())
+            shown << QString::fromStdString(line);
+        QCOMPARE(shown, expected);
+    }
+
     void largeFileCountsRowsWithoutFormattingThem()
     {
         PixelArray bytes(std::size_t(64) << 20);
