@@ -4,6 +4,7 @@
 
 #include <QActionGroup>
 #include <QMenuBar>
+#include <QShortcut>
 
 namespace vtt {
 
@@ -36,12 +37,18 @@ void frmSkelvo::buildViewMenu()
     QMenu* image = findChild<QMenu*>(QStringLiteral("mnuImage"));
     menuBar()->insertMenu(image ? image->menuAction() : nullptr, menu);
 
+    // The keys belong to the picture alone, not to the menu items: an item's
+    // own shortcut would also fire while the menu bar has the keyboard (R in
+    // an open Tools menu would switch to the red channel). The menu shows
+    // them after a tab.
     const auto add = [&](const char* name, const char* caption, QList<QKeySequence> keys, auto handler) {
-        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        QAction* action =
+            menu->addAction(QString::fromLatin1(caption) + QLatin1Char('\t') + keys.first().toString(QKeySequence::NativeText));
         action->setObjectName(QString::fromLatin1(name));
-        action->setShortcuts(keys);
-        action->setShortcutContext(Qt::WidgetShortcut);
-        picImage_->addAction(action);
+        auto* shortcut = new QShortcut(picImage_);
+        shortcut->setKeys(keys);
+        shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, action, &QAction::trigger);
         connect(action, &QAction::triggered, this, handler);
         return action;
     };

@@ -65,6 +65,9 @@ frmRotate::frmRotate(QWidget* parent, std::function<void(int clockwise)> rotate)
     setWindowTitle(QStringLiteral("Rotate"));
     setWindowIcon(rotateIcon());
     setFixedSize(twips(ClientWidth), twips(ClientHeight));
+    // The design's option buttons are as narrow as their captions: with the
+    // usual gap after the indicator "90" and "Right" would be cut.
+    setStyleSheet(QStringLiteral("QRadioButton { spacing: 1px; }"));
 
     std::vector<std::pair<int, QWidget*>> focusable;
     for (const Placement& p : Layout) {

@@ -187,7 +187,7 @@ private slots:
             QString entry = title->menu()->objectName() + QLatin1Char('=') + title->text() + QLatin1Char(':');
             for (QAction* item : title->menu()->actions()) {
                 entry += QLatin1Char(' ') + item->objectName() + QLatin1Char('=')
-                    + (item->isSeparator() ? QStringLiteral("-") : item->text());
+                    + (item->isSeparator() ? QStringLiteral("-") : item->text().section(QLatin1Char('\t'), 0, 0));
                 // View and Edit are the tool's own, with keys and check marks;
                 // Undo and Redo wait for a step.
                 QVERIFY2(title->menu()->objectName() == QLatin1String("mnuView")
