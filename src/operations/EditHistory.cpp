@@ -131,31 +131,25 @@ std::optional<EditKind> EditHistory::nextRedo() const
     return undone_.empty() ? std::nullopt : std::optional<EditKind>(undone_.back().kind);
 }
 
-bool EditHistory::undo(ImageDocument& doc)
+// Takes the newest step of `from` back (or again) and moves it to `to`. A
+// document that no longer matches the step drops the whole history.
+template <class From, class To>
+bool EditHistory::step(ImageDocument& doc, From& from, To& to, bool forward)
 {
-    if (done_.empty())
+    if (from.empty())
         return false;
-    if (!apply(doc, done_.back(), false)) {
+    if (!apply(doc, from.back(), forward)) {
         dropAll();
         return false;
     }
-    undone_.push_back(std::move(done_.back()));
-    done_.pop_back();
+    to.push_back(std::move(from.back()));
+    from.pop_back();
     return true;
 }
 
-bool EditHistory::redo(ImageDocument& doc)
-{
-    if (undone_.empty())
-        return false;
-    if (!apply(doc, undone_.back(), true)) {
-        dropAll();
-        return false;
-    }
-    done_.push_back(std::move(undone_.back()));
-    undone_.pop_back();
-    return true;
-}
+bool EditHistory::undo(ImageDocument& doc) { return step(doc, done_, undone_, false); }
+
+bool EditHistory::redo(ImageDocument& doc) { return step(doc, undone_, done_, true); }
 
 void EditHistory::clear()
 {

@@ -82,6 +82,8 @@ private:
     };
 
     bool apply(ImageDocument& doc, Step& step, bool forward);
+    template <class From, class To>
+    bool step(ImageDocument& doc, From& from, To& to, bool forward);
     void push(Step step);
     // Forgets every step; the document stays unmodified only if it was.
     void dropAll();

@@ -174,43 +174,47 @@ void frmPallet::cmdOK_Click()
 
 void frmPallet::cmdCancel_Click() { close(); }
 
-// Fills the swatches only: OK applies them, Cancel forgets them. Entries the
-// file does not define keep their swatch colours.
-void frmPallet::cmdLoad_Click()
+// Asks for a palette file and hands `use` its name; nothing while a dialog
+// is already open. The window may be closed under the dialog or the
+// message `use` shows, so it is asked after each whether it still exists.
+template <class Use>
+void frmPallet::withPaletteFile(bool save, Use use)
 {
     if (picking_)
         return;
     const QPointer<frmPallet> alive(this);
     picking_ = true;
-    const std::optional<QString> path = platform_.choosePaletteFile(this, false);
+    const std::optional<QString> path = platform_.choosePaletteFile(this, save);
     if (!alive)
         return;
-    if (path) {
-        const auto loaded = loadPaletteFile(QFile::encodeName(*path).toStdString());
-        if (!loaded.ok()) {
-            platform_.messageBox(this, QString::fromStdString(loaded.error()), MessageStyle::Stop);
+    if (path)
+        if (const std::optional<std::string> problem = use(QFile::encodeName(*path).toStdString())) {
+            platform_.messageBox(this, QString::fromStdString(*problem), MessageStyle::Stop);
             if (!alive)
                 return;
-        } else {
-            const PaletteColours& colours = loaded.value();
-            for (std::size_t k = 0; k < static_cast<std::size_t>(colours.count); ++k)
-                lblPallet[k]->setColour(colourValue(colours.rgb[3 * k], colours.rgb[3 * k + 1], colours.rgb[3 * k + 2]));
         }
-    }
     picking_ = false;
+}
+
+// Fills the swatches only: OK applies them, Cancel forgets them. Entries the
+// file does not define keep their swatch colours.
+void frmPallet::cmdLoad_Click()
+{
+    withPaletteFile(false, [this](const std::string& name) -> std::optional<std::string> {
+        const auto loaded = loadPaletteFile(name);
+        if (!loaded.ok())
+            return loaded.error();
+        const PaletteColours& colours = loaded.value();
+        for (std::size_t k = 0; k < static_cast<std::size_t>(colours.count); ++k)
+            lblPallet[k]->setColour(colourValue(colours.rgb[3 * k], colours.rgb[3 * k + 1], colours.rgb[3 * k + 2]));
+        return std::nullopt;
+    });
 }
 
 // Writes the 256 colours the swatches show, picks not yet applied included.
 void frmPallet::cmdSave_Click()
 {
-    if (picking_)
-        return;
-    const QPointer<frmPallet> alive(this);
-    picking_ = true;
-    const std::optional<QString> path = platform_.choosePaletteFile(this, true);
-    if (!alive)
-        return;
-    if (path) {
+    withPaletteFile(true, [this](const std::string& name) {
         PaletteColours colours;
         colours.count = PaletteEntries;
         for (std::size_t k = 0; k < PaletteEntries; ++k) {
@@ -219,13 +223,8 @@ void frmPallet::cmdSave_Click()
             colours.rgb[3 * k + 1] = greenOf(c);
             colours.rgb[3 * k + 2] = blueOf(c);
         }
-        if (auto problem = savePaletteFile(QFile::encodeName(*path).toStdString(), colours)) {
-            platform_.messageBox(this, QString::fromStdString(*problem), MessageStyle::Stop);
-            if (!alive)
-                return;
-        }
-    }
-    picking_ = false;
+        return savePaletteFile(name, colours);
+    });
 }
 
 } // namespace vtt

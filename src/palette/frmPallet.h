@@ -56,6 +56,8 @@ private:
     // The picker and the palette file dialogs take the activation and hand it
     // back when they close; that return must not refill the swatches and
     // lose the colour just picked or the palette just loaded.
+    template <class Use>
+    void withPaletteFile(bool save, Use use);
     bool picking_ = false;        // inside the picker or a file dialog
     bool pickerWasActive_ = false; // that dialog took the activation and this window has not had it back
 };
