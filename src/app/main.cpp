@@ -50,7 +50,7 @@ int main(int argc, char** argv)
     if (!named.empty())
         early = std::async(std::launch::async, [named] {
             const vtt::ImageDocument fresh; // as the window's own, still empty
-            return vtt::readForWindow(named, vtt::formatForPath(named), fresh);
+            return vtt::readDocumentFile(named, vtt::formatForPath(named), fresh);
         });
     std::thread fonts([] { FcInit(); });
 

@@ -30,6 +30,7 @@ public:
     ~InputFile();
 
     std::uint64_t size() const { return size_; }
+    int descriptor() const { return fd_; }
     // The first min(count, size) bytes, read without moving the position,
     // for judging the header before the body is read.
     FileBytes head(std::size_t count) const;

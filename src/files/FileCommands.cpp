@@ -137,6 +137,7 @@ Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat f
         if (auto refused = judge.judge(Bytes(head.value().data(), head.value().size()), input.value().size()))
             return readProblem(path, *refused);
     }
+    const std::optional<FileIdentity> identity = identityOfDescriptor(input.value().descriptor());
     FileBytes file = input.value().readAll();
     if (!file.ok())
         return openProblem(path, file.error());
@@ -149,7 +150,7 @@ Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat f
             return readProblem(path, read.error());
         read.value().FileName = path;
         if (keep)
-            *keep = FileSnapshot{std::move(file.value()), format};
+            *keep = FileSnapshot{std::move(file.value()), format, identity};
         return std::move(read.value());
     } catch (const std::bad_alloc&) {
         // The readers refuse what they cannot allocate; this catches the rest.
@@ -186,7 +187,7 @@ Result<SaveChanges, FileError> saveImage(const ImageDocument& doc, const std::st
     if (auto problem = writeFileAtomically(path, encoded.value().bytes))
         return saveProblem(path, *problem);
     if (keep)
-        *keep = FileSnapshot{std::move(encoded.value().bytes), format};
+        *keep = FileSnapshot{std::move(encoded.value().bytes), format, std::nullopt};
     return encoded.value().changes;
 }
 

@@ -4,6 +4,7 @@
 #include "codecs/Result.h"
 #include "codecs/SaveConversion.h"
 #include "document/ImageDocument.h"
+#include "files/FileWatch.h"
 
 #include <optional>
 #include <string>
@@ -42,6 +43,9 @@ struct FileError {
 struct FileSnapshot {
     PixelArray bytes;
     FileFormat format = FileFormat::Tex;
+    // Of a file read: its identity, taken from the descriptor just before
+    // it was read.
+    std::optional<FileIdentity> identity{};
 };
 
 // Reads the file at `path` as `format` into a new document; `previous` gives

@@ -21,6 +21,8 @@ struct FileIdentity {
 // The identity of the file `path` names (links followed); nothing when
 // there is no such file.
 std::optional<FileIdentity> identityOf(const std::string& path);
+// The identity of the file open as `fd`: the very file that was read.
+std::optional<FileIdentity> identityOfDescriptor(int fd);
 
 enum class DiskChange {
     Unchanged,
@@ -35,6 +37,8 @@ public:
     // so a change while it is read shows as a change next time, never as
     // none.
     void watch(const std::string& path);
+    // Watches `path` from `seen`, the identity of the file as it was read.
+    void watch(const std::string& path, std::optional<FileIdentity> seen);
     void forget();
     const std::string& path() const { return path_; }
     bool watching() const { return !path_.empty(); }

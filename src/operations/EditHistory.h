@@ -1,57 +1,40 @@
 #pragma once
 
 #include "document/ImageDocument.h"
-#include "operations/ChannelSwitch.h"
+#include "operations/Command.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace vtt {
 
-// The edits that can be taken back, named as the commands that make them.
-enum class EditKind { Flip, Mirror, Rotate, SwitchChannels, Palette };
-
-// "Flip", "Mirror", "Rotate", "Switch RGBA Channels", "Edit Pallet".
-const char* editName(EditKind kind);
-
-using PaletteEntries256 = std::array<std::uint8_t, PaletteBytes>;
-
 // The edits made to one document, to undo and redo, and whether the
-// document still holds what its file holds.
-//
-// Each step keeps only what its inverse cannot rebuild: Flip, Mirror and
-// Rotate keep nothing (they are undone by their inverse); a channel switch
-// that is a permutation keeps nothing either (undone by the inverse
-// mapping), any other keeps the channels whose values it loses; a palette
-// edit keeps the palette it replaced. What the steps keep is bounded: past
-// the bound the oldest steps are dropped first.
+// document still holds what its file holds. Each step is a Command; what
+// the steps keep is bounded, and past the bound the oldest are dropped
+// first. Listeners hear of every change.
 class EditHistory {
 public:
     static constexpr std::size_t DefaultBound = std::size_t(512) << 20;
+    // What a step costs besides what its command keeps.
+    static constexpr std::size_t StepOverhead = 48;
 
     explicit EditHistory(std::size_t boundBytes = DefaultBound);
 
-    // The edits themselves: each changes the document as the operation alone
-    // does and records a step; false, recording nothing, when the document
-    // does not change (an empty image, a channel switch on a palette image,
-    // the same palette). The identity mapping is the one exception: on a
-    // 24- or 32-bit image it applies, true, and records nothing. Making an
-    // edit drops the steps that were undone.
-    // A rotation or a switch that memory cannot hold throws std::bad_alloc
-    // with the document and the history as they were.
-    bool flip(ImageDocument& doc);
-    bool mirror(ImageDocument& doc);
-    bool rotate(ImageDocument& doc, int clockwise);
-    bool switchChannels(ImageDocument& doc, const ChannelMapping& mapping);
-    bool setPalette(ImageDocument& doc, const PaletteEntries256& colours);
+    // Applies `command` and records it; false, recording nothing, when the
+    // document does not change. Making an edit drops the steps that were
+    // undone. An edit too large to keep is made, but nothing before it can
+    // be taken back any more either. std::bad_alloc from the command leaves
+    // the document and the history as they were.
+    bool perform(std::unique_ptr<Command> command, ImageDocument& doc);
 
-    // The step undo or redo would take, if any.
-    std::optional<EditKind> nextUndo() const;
-    std::optional<EditKind> nextRedo() const;
+    // The name of the step undo or redo would take, or null.
+    const char* nextUndo() const;
+    const char* nextRedo() const;
 
     // Undo returns the document to the state before the last step, byte for
     // byte; redo replays the last undone one. False when there is none, or
@@ -70,24 +53,22 @@ public:
     // Bytes the steps keep, as counted against the bound.
     std::size_t storedBytes() const { return stored_; }
 
-private:
-    struct Step {
-        EditKind kind = EditKind::Flip;
-        int clockwise = 0;      // Rotate
-        ChannelMapping mapping; // SwitchChannels: as applied
-        // SwitchChannels: for each pixel, the lost channels in channel order;
-        // Palette: the palette that is not in the document.
-        std::vector<std::uint8_t> kept;
-        std::size_t bytes() const { return sizeof(Step) + kept.size(); }
-    };
+    // Called after every change of the history; `documentChanged` says
+    // whether the document changed with it (an edit, undo or redo).
+    using Listener = std::function<void(bool documentChanged)>;
+    int listen(Listener listener);
+    void unlisten(int id);
 
-    bool apply(ImageDocument& doc, Step& step, bool forward);
+private:
+    using Step = std::unique_ptr<Command>;
+    static std::size_t cost(const Step& step) { return StepOverhead + step->size(); }
     template <class From, class To>
-    bool step(ImageDocument& doc, From& from, To& to, bool forward);
+    bool move(ImageDocument& doc, From& from, To& to, bool forward);
     void push(Step step);
     // Forgets every step; the document stays unmodified only if it was.
     void dropAll();
     std::uint64_t position() const { return dropped_ + done_.size(); }
+    void notify(bool documentChanged);
 
     std::size_t bound_;
     std::size_t stored_ = 0;
@@ -97,6 +78,8 @@ private:
     // The position whose document the file holds; none when no sequence of
     // undo and redo can reach it any more.
     std::optional<std::uint64_t> saved_ = 0;
+    std::vector<std::pair<int, Listener>> listeners_;
+    int nextListener_ = 0;
 };
 
 } // namespace vtt

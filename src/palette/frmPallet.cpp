@@ -1,6 +1,7 @@
 #include "palette/frmPallet.h"
 
 #include "files/PaletteFileCommands.h"
+#include "operations/Commands.h"
 #include "palette/SwatchLabel.h"
 #include "widgets/Twips.h"
 #include "widgets/ColourValue.h"
@@ -48,11 +49,10 @@ QRect swatchRect(int k)
 
 } // namespace
 
-frmPallet::frmPallet(ImageDocument& doc, EditHistory& history, Platform& platform, std::function<void()> redraw,
-                     QWidget* parent)
+frmPallet::frmPallet(const ImageDocument& doc, IssueCommand issue, Platform& platform, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
                           | Qt::WindowCloseButtonHint),
-      doc_(doc), history_(history), platform_(platform), redraw_(std::move(redraw))
+      doc_(doc), issue_(std::move(issue)), platform_(platform)
 {
     setObjectName(QStringLiteral("frmPallet"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -167,9 +167,7 @@ void frmPallet::cmdOK_Click()
         colours[at + 1] = greenOf(c);
         colours[at + 2] = blueOf(c);
     }
-    history_.setPalette(doc_, colours);
-    if (redraw_)
-        redraw_();
+    issue_(std::make_unique<PaletteCommand>(colours));
 }
 
 void frmPallet::cmdCancel_Click() { close(); }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/ImageDocument.h"
-#include "operations/EditHistory.h"
+#include "operations/Command.h"
 #include "platform/Platform.h"
 
 #include <QWidget>
@@ -19,14 +19,12 @@ class SwatchLabel;
 // The palette window: 256 swatches over the document's palette, a colour
 // picker per swatch and OK to write the colours back. Deletes itself when
 // closed (Cancel or the close box); the palette is only ever written by OK,
-// as one step of the edit history, which then has the main picture redrawn
-// so that the new colours show.
+// which issues one palette command (one step of the edit history).
 // Load and Save move the swatches' colours from and to palette files.
 class frmPallet : public QWidget {
     Q_OBJECT
 public:
-    frmPallet(ImageDocument& doc, EditHistory& history, Platform& platform, std::function<void()> redraw,
-              QWidget* parent = nullptr);
+    frmPallet(const ImageDocument& doc, IssueCommand issue, Platform& platform, QWidget* parent = nullptr);
 
 protected:
     bool event(QEvent* event) override;
@@ -42,10 +40,9 @@ private:
 
     void otherWindowFocused(QWindow* window);
 
-    ImageDocument& doc_;
-    EditHistory& history_;
+    const ImageDocument& doc_;
+    IssueCommand issue_;
     Platform& platform_;
-    std::function<void()> redraw_;
 
     std::array<SwatchLabel*, PaletteEntries> lblPallet{};
     QPushButton* cmdOK = nullptr;

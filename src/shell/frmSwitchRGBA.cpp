@@ -1,6 +1,6 @@
 #include "shell/frmSwitchRGBA.h"
 
-#include "operations/ChannelSwitch.h"
+#include "operations/Commands.h"
 #include "widgets/Twips.h"
 
 #include <QFrame>
@@ -58,11 +58,10 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const char* captio
 
 } // namespace
 
-frmSwitchRGBA::frmSwitchRGBA(ImageDocument& doc, EditHistory& history, std::function<void()> redraw,
-                             QWidget* parent)
+frmSwitchRGBA::frmSwitchRGBA(IssueCommand issue, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      doc_(doc), history_(history), redraw_(std::move(redraw))
+      issue_(std::move(issue))
 {
     setObjectName(QStringLiteral("frmSwitchRGBA"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -142,8 +141,7 @@ void frmSwitchRGBA::cmdOK_Click()
         if (auto source = channelNamed(right->text().toStdString()))
             mapping[destination] = *source;
     }
-    if (history_.switchChannels(doc_, mapping) && redraw_)
-        redraw_();
+    issue_(std::make_unique<SwitchChannelsCommand>(mapping));
     hide();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/ImageDocument.h"
-#include "operations/EditHistory.h"
+#include "operations/Command.h"
 
 #include <QString>
 #include <QWidget>
@@ -22,9 +22,8 @@ namespace vtt {
 class frmSwitchRGBA : public QWidget {
     Q_OBJECT
 public:
-    // OK switches through `history`, so that the switch can be undone, and
-    // calls `changed` when the document changed.
-    frmSwitchRGBA(ImageDocument& doc, EditHistory& history, std::function<void()> changed, QWidget* parent = nullptr);
+    // OK issues the switch as a command, so that it can be undone.
+    explicit frmSwitchRGBA(IssueCommand issue, QWidget* parent = nullptr);
 
     bool pickPending() const { return PickPending; }
     const QString& pickedCaption() const { return PickedCaption; }
@@ -35,9 +34,7 @@ public slots:
     void cmdCancel_Click();
 
 private:
-    ImageDocument& doc_;
-    EditHistory& history_;
-    std::function<void()> redraw_;
+    IssueCommand issue_;
     std::array<QPushButton*, 8> cmdSwitch{};
 
     bool PickPending = false;

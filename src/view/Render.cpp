@@ -1,7 +1,6 @@
 #include "view/Render.h"
 
 #include "codecs/PixelPacking.h"
-#include "widgets/ColourValue.h"
 
 #include <algorithm>
 #include <array>

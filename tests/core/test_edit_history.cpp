@@ -1,3 +1,4 @@
+#include "operations/Commands.h"
 #include "operations/EditHistory.h"
 #include "operations/Rotate.h"
 
@@ -79,26 +80,38 @@ private slots:
         QFETCH(int, undoable);
         EditHistory probe;
         ImageDocument doc = startingImage(false);
-        probe.switchChannels(doc, mappingOf("RRBA"));
+        probe.perform(std::make_unique<SwitchChannelsCommand>(mappingOf("RRBA")), doc);
         EditHistory history(bound > 0 ? std::size_t(bound * double(probe.storedBytes())) : EditHistory::DefaultBound);
+        // Every change is heard once, and says whether the document changed.
+        QString heard;
+        history.listen([&](bool documentChanged) { heard += documentChanged ? 'd' : 'h'; });
         doc = startingImage(paletted);
         std::vector<ImageDocument> done{doc}, undone;
         for (const QString& token : script.split(' ')) {
             PaletteEntries256 colours = doc.Palette;
             colours[37] = std::uint8_t(colours[37] + 1);
-            const bool stepped = token == "F"   ? history.flip(doc)
-                                 : token == "M" ? history.mirror(doc)
-                                 : token == "P" ? history.setPalette(doc, colours)
-                                 : token[0] == 'R' ? history.rotate(doc, token.mid(1).toInt())
-                                 : token[0] == 'S' ? history.switchChannels(doc, mappingOf(token.mid(2)))
-                                                   : false;
+            std::unique_ptr<Command> command;
+            if (token == "F")
+                command = std::make_unique<FlipCommand>();
+            else if (token == "M")
+                command = std::make_unique<MirrorCommand>();
+            else if (token == "P")
+                command = std::make_unique<PaletteCommand>(colours);
+            else if (token[0] == 'R')
+                command = std::make_unique<RotateCommand>(token.mid(1).toInt());
+            else if (token[0] == 'S')
+                command = std::make_unique<SwitchChannelsCommand>(mappingOf(token.mid(2)));
+            heard.clear();
+            const bool stepped = command && history.perform(std::move(command), doc);
             if (token == "s")
                 history.markSaved();
             auto& from = token == "u" ? done : undone;
-            if ((token == "u" && history.undo(doc)) || (token == "r" && history.redo(doc))) {
+            const bool moved = (token == "u" && history.undo(doc)) || (token == "r" && history.redo(doc));
+            if (moved) {
                 (token == "u" ? undone : done).push_back(from.back());
                 from.pop_back();
             }
+            QCOMPARE(heard, QString(stepped || moved ? "d" : token == "s" ? "h" : ""));
             if (stepped && token != "S:RGBA") {
                 done.push_back(doc);
                 undone.clear();

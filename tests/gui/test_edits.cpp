@@ -1,6 +1,8 @@
+#include "operations/Commands.h"
 #include "palette/frmPallet.h"
 #include "shell/frmRotate.h"
 #include "shell/frmSkelvo.h"
+#include "support/ShownTitle.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 #include "support/TexFiles.h"
@@ -80,7 +82,7 @@ private slots:
         QFETCH(bool, saveDialogCancelled);
         if (modified)
             trigger("mnuFlip");
-        QCOMPARE(window->windowTitle(), (modified ? "*" : "") + QStringLiteral("square.tex - ") + ProgramTitle);
+        QCOMPARE(shownTitle(window.get()), (modified ? "*" : "") + QStringLiteral("square.tex - ") + ProgramTitle);
         platform.saveAnswers.push_back(answer);
         if (answer == SaveAnswer::Save)
             saveDialogCancelled ? platform.cancelFile() : platform.answerFile(savedPath, TexFilterIndex);
@@ -121,9 +123,9 @@ private slots:
         platform.answerFile(savedPath, TexFilterIndex);
         trigger("mnuSave");
         const QString saved = QFileInfo(savedPath).fileName() + QStringLiteral(" - ") + ProgramTitle;
-        QCOMPARE(window->windowTitle(), saved);
+        QCOMPARE(shownTitle(window.get()), saved);
         trigger("mnuUndo");
-        QCOMPARE(window->windowTitle(), "*" + saved);
+        QCOMPARE(shownTitle(window.get()), "*" + saved);
         QCOMPARE(topLeft(), Red);
         trigger("mnuRedo");
         QVERIFY(!window->isModified());

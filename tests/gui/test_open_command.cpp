@@ -1,6 +1,7 @@
 #include "document/ImageDocument.h"
 #include "widgets/TabControl.h"
 #include "shell/frmSkelvo.h"
+#include "support/ShownTitle.h"
 #include "support/SavedImages.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
@@ -113,7 +114,7 @@ private slots:
     void startsWithDesignTexts()
     {
         QCOMPARE(panel(), (PanelTexts{"Width:", "Height:", "Type:", "1", "0", ""}));
-        QCOMPARE(window->windowTitle(), QStringLiteral("Vellicor Texture Tool"));
+        QCOMPARE(shownTitle(window.get()), QStringLiteral("Vellicor Texture Tool"));
         QCOMPARE(window->findChild<TabControl*>("SSTab1")->currentIndex(), 0);
     }
 

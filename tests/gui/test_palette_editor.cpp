@@ -1,4 +1,5 @@
 #include "palette/SwatchLabel.h"
+#include "operations/EditHistory.h"
 #include "palette/frmPallet.h"
 #include "support/ScriptedPlatform.h"
 #include "widgets/ColourValue.h"
@@ -82,12 +83,17 @@ class PaletteEditorTest : public QObject {
     ScriptedPlatform platform;
     std::unique_ptr<QWidget> mainWindow; // stands in for the program's main window
     QPointer<frmPallet> window;
-    int redraws = 0; // calls of the redraw callback
+    int redraws = 0; // commands that changed the document, each redrawn by the main window
+
+    IssueCommand issue()
+    {
+        return [this](std::unique_ptr<Command> command) { redraws += history.perform(std::move(command), doc); };
+    }
 
     void open(Platform& with)
     {
         if (!window)
-            window = new frmPallet(doc, history, with, [this] { ++redraws; }, mainWindow.get());
+            window = new frmPallet(doc, issue(), with, mainWindow.get());
         QVERIFY(activate(window));
     }
     void open() { open(platform); }
@@ -176,7 +182,7 @@ private slots:
     void filledBeforeFirstActivation()
     {
         doc.Palette = patterned();
-        window = new frmPallet(doc, history, platform, [this] { ++redraws; }, mainWindow.get());
+        window = new frmPallet(doc, issue(), platform, mainWindow.get());
         QCOMPARE(firstMismatch(doc.Palette), -1);
     }
 

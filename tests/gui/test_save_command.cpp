@@ -1,6 +1,6 @@
 #include "codecs/TexReader.h"
 #include "files/FileAccess.h"
-#include "shell/SaveCommand.h"
+#include "shell/FileMessages.h"
 #include "shell/frmSkelvo.h"
 #include "support/SavedImages.h"
 #include "support/ScriptedPlatform.h"
@@ -52,6 +52,14 @@ private:
 };
 
 } // namespace
+
+// The Save command over a session that holds `doc`.
+bool saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel)
+{
+    RecentFilesInMemory recent;
+    DocumentSession session(doc, recent);
+    return vtt::saveDocument(session, platform, parent, panel);
+}
 
 class SaveCommandTest : public QObject {
     Q_OBJECT

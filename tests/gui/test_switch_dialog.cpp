@@ -1,3 +1,4 @@
+#include "operations/EditHistory.h"
 #include "shell/frmSwitchRGBA.h"
 
 #include <QFrame>
@@ -43,7 +44,8 @@ class SwitchDialogTest : public QObject {
     void open()
     {
         if (!dialog)
-            dialog = new frmSwitchRGBA(doc, history, [this] { ++redraws; });
+            dialog = new frmSwitchRGBA(
+                [this](std::unique_ptr<Command> command) { redraws += history.perform(std::move(command), doc); });
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
     }

@@ -1,11 +1,13 @@
 #include "shell/frmImageInfo.h"
 #include "shell/frmSkelvo.h"
+#include "support/ShownTitle.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 #include "support/TexFiles.h"
 #include "view/PictureArea.h"
 #include "widgets/Twips.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -65,7 +67,7 @@ private slots:
         openTexture(window, 1);
         QCOMPARE(window.mipLevelsOffered(), 2);
         openTexture(window);
-        QCOMPARE(window.windowTitle(), QStringLiteral("wheel.tex - Vellicor Texture Tool"));
+        QCOMPARE(shownTitle(&window), QStringLiteral("wheel.tex - Vellicor Texture Tool"));
         QCOMPARE(window.hexDump().rowsFormatted(), std::size_t(0));
         QAction* next = window.menuAction(QStringLiteral("mnuNextMip"));
         QAction* previous = window.menuAction(QStringLiteral("mnuPreviousMip"));
@@ -110,6 +112,47 @@ private slots:
         QCOMPARE(window.picture()->channelMode(), ChannelMode::Alpha);
         QTest::keyClick(window.picture(), Qt::Key_PageDown);
         QCOMPARE(window.mipLevel(), 1);
+    }
+
+    // A picture key acts on the picture only: typed into a header box it is
+    // text, and inside an open menu a plain key is that menu's access key
+    // (A in View is Actual Size, not Alpha; R in Tools is nothing).
+    void keysActOnlyWhereTheyBelong_data()
+    {
+        QTest::addColumn<QString>("where"); // "picture", "box", or the menu opened by Alt+letter
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("picture") << "picture" << int(Qt::Key_A) << int(ChannelMode::Alpha) << 2.0;
+        QTest::newRow("box") << "box" << int(Qt::Key_A) << int(ChannelMode::Colour) << 2.0;
+        QTest::newRow("box, fit") << "box" << int(Qt::Key_F) << int(ChannelMode::Colour) << 2.0;
+        QTest::newRow("open View menu") << "V" << int(Qt::Key_A) << int(ChannelMode::Colour) << 1.0;
+        QTest::newRow("open Tools menu") << "T" << int(Qt::Key_R) << int(ChannelMode::Colour) << 2.0;
+    }
+
+    void keysActOnlyWhereTheyBelong()
+    {
+        QFETCH(QString, where);
+        QFETCH(int, key);
+        frmSkelvo window(doc, platform);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        openTexture(window);
+        window.picture()->zoomIn();
+        QWidget* target = window.picture();
+        if (where == "box")
+            target = window.findChild<QLineEdit*>(QStringLiteral("txtMips"));
+        target->setFocus();
+        if (where.size() == 1) {
+            QTest::keyClick(target, Qt::Key(where[0].toLatin1()), Qt::AltModifier);
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            target = QApplication::activePopupWidget();
+        }
+        QTest::keyClick(target, Qt::Key(key));
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+        QTEST(int(window.picture()->channelMode()), "mode");
+        QTEST(window.picture()->view().scale(), "scale");
     }
 
     void fitKeepsFittingAsTheWindowGrows()

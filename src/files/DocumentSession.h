@@ -1,0 +1,103 @@
+#pragma once
+
+#include "document/ImageDocument.h"
+#include "files/FileCommands.h"
+#include "files/FileWatch.h"
+#include "files/HexDump.h"
+#include "files/ImageFacts.h"
+#include "files/RecentFiles.h"
+#include "operations/Command.h"
+#include "operations/EditHistory.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vtt {
+
+// A file read for the session: the image or the problem, and the bytes
+// (with the identity they were read under) the hex dump and mip levels show.
+struct ReadFile {
+    Result<ImageDocument, FileError> image;
+    FileSnapshot file;
+};
+// Reads like File > Open, on any thread; nothing else is touched.
+ReadFile readDocumentFile(const std::string& path, FileFormat format, const ImageDocument& previous);
+
+enum class EditOutcome { Unchanged, Changed, OutOfMemory };
+
+// One open document and everything known about it: its history, the file
+// it came from (bytes, identity, format), the recent files, the mip level
+// shown. Plain C++: the window only wires its widgets to it. The document
+// itself is the program's, handed in by reference.
+class DocumentSession {
+public:
+    DocumentSession(ImageDocument& doc, RecentFilesStore& recentStore);
+
+    ImageDocument& document() { return doc_; }
+    const ImageDocument& document() const { return doc_; }
+    EditHistory& history() { return history_; }
+    const EditHistory& history() const { return history_; }
+    RecentFiles& recentFiles() { return recent_; }
+
+    // Takes a file read by readDocumentFile: the error when it holds none,
+    // with nothing changed; otherwise it becomes the document, with a new
+    // history and level 0 shown. A reload keeps the recent files as they
+    // are.
+    std::optional<FileError> open(const std::string& path, FileFormat format, ReadFile read, bool reload = false);
+    // Whether the last open kept the size of the document it replaced.
+    bool openKeptSize() const { return keptSize_; }
+
+    // Writes the document to `path` as `format` (level 0: the level shown
+    // goes back to it). On success the document takes the name and what the
+    // save changes, and counts as unmodified.
+    std::optional<FileError> save(const std::string& path, FileFormat format, const TexPanelValues& panel);
+
+    // Compares the watched file with what was last seen; a change is
+    // reported once; the file is read again as watchedFormat().
+    DiskChange checkDisk() { return watch_.check(); }
+    bool watching() const { return watch_.watching(); }
+    const std::string& watchedPath() const { return watch_.path(); }
+    FileFormat watchedFormat() const { return watchedFormat_; }
+
+    // The edits: each runs through the history; memory that cannot hold
+    // one leaves the document as it was.
+    EditOutcome perform(std::unique_ptr<Command> command);
+    EditOutcome undo();
+    EditOutcome redo();
+    bool modified() const { return history_.modified(); }
+
+    // The file as last read or written: hex dump, facts, mip levels.
+    const FileSnapshot* file() const { return file_.get(); }
+    const HexDump& hexDump() const { return hex_; }
+    FactLines facts() const { return describeImage(doc_, file_.get()); }
+    int mipLevel() const { return mipLevel_; }
+    int mipLevels() const { return mipLevels_; }
+    // Shows level `level`: the message naming the file when it cannot be
+    // read, else none. The image itself is level 0.
+    std::optional<std::string> showMipLevel(int level);
+    const ImageDocument& shownLevel() const { return mipLevel_ > 0 ? levelDoc_ : doc_; }
+
+    // The name of the document's file without its folder; "" for none.
+    std::string fileName() const;
+    // The question to ask before the document is replaced or the program
+    // ends: none when nothing changed.
+    std::optional<std::string> saveChangesQuestion() const;
+
+private:
+    void fileChanged(FileSnapshot&& file);
+
+    ImageDocument& doc_;
+    EditHistory history_;
+    RecentFiles recent_;
+    FileWatch watch_; // the file the document was last opened from or saved to
+    FileFormat watchedFormat_ = FileFormat::Tga;
+    std::shared_ptr<const FileSnapshot> file_;
+    HexDump hex_;
+    int mipLevel_ = 0;
+    int mipLevels_ = 1;
+    ImageDocument levelDoc_; // the mip level shown, when it is not level 0
+    bool keptSize_ = false;
+};
+
+} // namespace vtt

@@ -1,0 +1,51 @@
+#include "shell/FileMessages.h"
+
+#include <QFile>
+
+namespace vtt {
+
+bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel)
+{
+    const std::optional<FileChoice> choice = platform.showSave(parent);
+    if (!choice)
+        return false;
+    const std::string path = QFile::encodeName(choice->path).toStdString();
+    const FileFormat format = formatForFilter(choice->filterIndex);
+    const auto fail = [&](const std::string& message, MessageStyle style) {
+        platform.messageBox(parent, QString::fromStdString(message), style);
+        return false;
+    };
+
+    // Only a TEX file carries these boxes, so only a TEX save is refused
+    // for them.
+    TexPanelValues values;
+    if (format == FileFormat::Tex) {
+        if (auto problem = parseTexPanel(panel.mips.toStdString(), panel.unknown.toStdString(),
+                                         panel.bits.toStdString(), values))
+            return fail(cannotSave(path, *problem), MessageStyle::Stop);
+    }
+
+    if (const auto error = session.save(path, format, values))
+        return fail(error->message,
+                    error->kind == FileFailure::TexTypeMessage ? MessageStyle::Plain : MessageStyle::Stop);
+    return true;
+}
+
+void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path, const FileError& error, bool reload)
+{
+    if (reload)
+        platform.messageBox(parent,
+                            QStringLiteral("%1 changed on disk but could not be read again: %2. The document "
+                                           "stays as it was.")
+                                .arg(path, QString::fromStdString(error.detail)),
+                            MessageStyle::Stop);
+    else if (error.kind == FileFailure::UnsupportedTexType)
+        platform.messageBox(parent,
+                            QStringLiteral("You have opend a tex file whit unsupported type so please email the "
+                                           "filename to the author"),
+                            MessageStyle::Stop, QStringLiteral("Error"));
+    else
+        platform.messageBox(parent, QString::fromStdString(error.message), MessageStyle::Stop);
+}
+
+} // namespace vtt

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "files/DocumentSession.h"
+#include "platform/Platform.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace vtt {
+
+// The header panel's editable boxes as they stand when Save is chosen.
+struct HeaderPanelTexts {
+    QString mips;
+    QString unknown;
+    QString bits;
+};
+
+// The whole Save command: dialog, the boxes' check, the write through the
+// session, messages. True when a file was written.
+bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent, const HeaderPanelTexts& panel);
+
+// The message for a file that could not be opened (or, on a reload, read
+// again); the document stays as it was.
+void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path, const FileError& error, bool reload);
+
+} // namespace vtt
