@@ -92,7 +92,6 @@ public:
     // The folder, a null one while it is still to be made, or why it cannot
     // be written to.
     const Result<FolderRef, std::string>& planned() const { return planned_; }
-    const std::string& path() const { return path_; }
 
     // The folder to stage in, made if missing; null (said once) when it
     // cannot be made.
