@@ -1,6 +1,7 @@
 #include "files/DocumentSession.h"
 
 #include "codecs/MipLevels.h"
+#include "files/PrintableName.h"
 
 #include <algorithm>
 #include <new>
@@ -120,7 +121,7 @@ std::optional<std::string> DocumentSession::saveChangesQuestion() const
 {
     if (!modified())
         return std::nullopt;
-    const std::string name = fileName();
+    const std::string name = printableName(fileName());
     return "Save changes to " + (name.empty() ? std::string("the image") : name) + "?";
 }
 

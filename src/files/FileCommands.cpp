@@ -4,6 +4,7 @@
 #include "codecs/TexReader.h"
 #include "codecs/TgaReader.h"
 #include "files/FileAccess.h"
+#include "files/PrintableName.h"
 
 #include <cctype>
 #include <cerrno>
@@ -44,12 +45,12 @@ FileFormat formatForFilter(int index)
 
 std::string cannotOpen(const std::string& path, const std::string& problem)
 {
-    return "Could not open \"" + path + "\": " + problem + ".";
+    return "Could not open \"" + printableName(path) + "\": " + problem + ".";
 }
 
 std::string cannotSave(const std::string& path, const std::string& problem)
 {
-    return "Could not save \"" + path + "\": " + problem + ".";
+    return "Could not save \"" + printableName(path) + "\": " + problem + ".";
 }
 
 namespace {

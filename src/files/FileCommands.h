@@ -75,6 +75,7 @@ Result<EncodedFile, FileError> encodeImage(const ImageDocument& doc, const std::
 std::optional<std::string> parseTexPanel(const std::string& mips, const std::string& unknown,
                                          const std::string& bits, TexPanelValues& values);
 
+// Messages naming a file; its name is shown as printableName shows it.
 std::string cannotOpen(const std::string& path, const std::string& problem);
 std::string cannotSave(const std::string& path, const std::string& problem);
 

@@ -3,6 +3,7 @@
 #include "codecs/MipChain.h"
 #include "codecs/MipLevels.h"
 #include "files/HexDump.h"
+#include "files/PrintableName.h"
 
 #include <algorithm>
 #include <array>
@@ -53,7 +54,7 @@ FactLines describeImage(const ImageDocument& doc, const FileSnapshot* file)
         lines.push_back({"File", "no image is open"});
         return lines;
     }
-    lines.push_back({"File name", doc.FileName});
+    lines.push_back({"File name", printableName(doc.FileName)});
     // The format of the file as last read or written: a save may convert.
     const FileFormat format = file                           ? file->format
         : doc.FileKind == DocumentKind::Tex                   ? FileFormat::Tex

@@ -1,5 +1,7 @@
 #include "shell/FileMessages.h"
 
+#include "files/PrintableName.h"
+
 #include <QFile>
 
 namespace vtt {
@@ -37,7 +39,8 @@ void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path,
         platform.messageBox(parent,
                             QStringLiteral("%1 changed on disk but could not be read again: %2. The document "
                                            "stays as it was.")
-                                .arg(path, QString::fromStdString(error.detail)),
+                                .arg(QString::fromStdString(printableName(QFile::encodeName(path).toStdString())),
+                                     QString::fromStdString(error.detail)),
                             MessageStyle::Stop);
     else if (error.kind == FileFailure::UnsupportedTexType)
         platform.messageBox(parent,
@@ -46,6 +49,16 @@ void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path,
                             MessageStyle::Stop, QStringLiteral("Error"));
     else
         platform.messageBox(parent, QString::fromStdString(error.message), MessageStyle::Stop);
+}
+
+void reportEditOutOfMemory(Platform& platform, QWidget* parent, const ImageDocument& doc, const char* editName)
+{
+    platform.messageBox(parent,
+                        QStringLiteral("%1: not enough memory for %2 of a %3 x %4 image; it stays as it was.")
+                            .arg(QString::fromStdString(printableName(doc.FileName)), QLatin1String(editName))
+                            .arg(doc.ImageWidth)
+                            .arg(doc.ImageHeight),
+                        MessageStyle::Stop);
 }
 
 } // namespace vtt

@@ -24,4 +24,7 @@ bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent,
 // again); the document stays as it was.
 void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path, const FileError& error, bool reload);
 
+// An edit, undo or redo that memory could not hold: the document stays.
+void reportEditOutOfMemory(Platform& platform, QWidget* parent, const ImageDocument& doc, const char* editName);
+
 } // namespace vtt

@@ -1,5 +1,7 @@
 #include "shell/RecentFilesMenu.h"
 
+#include "files/PrintableName.h"
+
 #include <QFile>
 
 namespace vtt {
@@ -41,7 +43,8 @@ void RecentFilesMenu::fill()
     const std::vector<std::string> files = files_.files();
     for (std::size_t i = 0; i < files.size(); ++i) {
         const QString path = QFile::decodeName(QByteArray::fromStdString(files[i]));
-        QString caption = path;
+        // Control bytes in a name are shown escaped (\x1b).
+        QString caption = QString::fromStdString(printableName(files[i]));
         caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* action = addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(caption));
         action->setObjectName(QStringLiteral("mnuRecent_%1").arg(i));

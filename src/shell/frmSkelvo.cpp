@@ -1,5 +1,6 @@
 #include "shell/frmSkelvo.h"
 
+#include "files/PrintableName.h"
 #include "operations/Commands.h"
 #include "palette/frmPallet.h"
 #include "shell/FileMessages.h"
@@ -31,6 +32,10 @@ namespace {
 
 QString decoded(const std::string& name) { return QFile::decodeName(QByteArray::fromStdString(name)); }
 std::string encoded(const QString& name) { return QFile::encodeName(name).toStdString(); }
+// A file name as the window shows it: control bytes in it made visible
+// (\x1b), as vtt shows them.
+QString shown(const std::string& name) { return QString::fromStdString(printableName(name)); }
+QString shown(const QString& name) { return shown(encoded(name)); }
 
 template <class W>
 void showTool(W* window)
@@ -69,9 +74,7 @@ frmSkelvo::~frmSkelvo()
 }
 
 frmPallet* frmSkelvo::palletWindow() const { return pallet_; }
-
 frmSwitchRGBA* frmSkelvo::switchWindow() const { return switcher_; }
-
 frmImageInfo* frmSkelvo::infoWindow() const { return info_; }
 
 QAction* frmSkelvo::menuAction(const QString& objectName) const { return findChild<QAction*>(objectName); }
@@ -150,7 +153,7 @@ void frmSkelvo::historyChanged(bool documentChanged)
     if (info_)
         info_->showFacts(session_.facts());
     const std::string name = session_.fileName();
-    setWindowTitle(QStringLiteral("[*]") + (name.empty() ? QString() : decoded(name) + QStringLiteral(" - "))
+    setWindowTitle(QStringLiteral("[*]") + (name.empty() ? QString() : shown(name) + QStringLiteral(" - "))
                    + ProgramTitle);
     setWindowModified(isModified());
     updateActions();
@@ -222,13 +225,13 @@ void frmSkelvo::checkFileOnDisk()
     case DiskChange::Unchanged: break;
     case DiskChange::Vanished:
         platform_.messageBox(this,
-                             QStringLiteral("%1 is no longer on disk; the document stays open as it is.").arg(path),
+                             QStringLiteral("%1 is no longer on disk; the document stays open as it is.").arg(shown(path)),
                              MessageStyle::Information);
         break;
     case DiskChange::Changed:
         if (!isModified()
             || platform_.askYesNo(this, QStringLiteral("%1 changed on disk. Reload it and lose your changes?")
-                                            .arg(QFileInfo(path).fileName()))) {
+                                            .arg(shown(QFileInfo(path).fileName())))) {
             const FileFormat format = session_.watchedFormat();
             showOpened(path, format, readDocumentFile(session_.watchedPath(), format, session_.document()), true);
         }
@@ -240,7 +243,7 @@ void frmSkelvo::checkFileOnDisk()
 void frmSkelvo::openRecent(const QString& path)
 {
     if (!QFileInfo::exists(path)) {
-        platform_.messageBox(this, QStringLiteral("%1 no longer exists; it is taken off the recent files.").arg(path),
+        platform_.messageBox(this, QStringLiteral("%1 no longer exists; it is taken off the recent files.").arg(shown(path)),
                              MessageStyle::Stop);
         session_.recentFiles().remove(encoded(path));
         return;
@@ -292,15 +295,8 @@ bool frmSkelvo::maybeSaveChanges()
 
 void frmSkelvo::edit(EditOutcome outcome, const char* name)
 {
-    if (outcome != EditOutcome::OutOfMemory)
-        return;
-    const ImageDocument& doc = session_.document();
-    platform_.messageBox(this,
-                         QStringLiteral("%1: not enough memory for %2 of a %3 x %4 image; it stays as it was.")
-                             .arg(decoded(doc.FileName), QLatin1String(name))
-                             .arg(doc.ImageWidth)
-                             .arg(doc.ImageHeight),
-                         MessageStyle::Stop);
+    if (outcome == EditOutcome::OutOfMemory)
+        reportEditOutOfMemory(platform_, this, session_.document(), name);
 }
 
 void frmSkelvo::mnuInfo_Click()
