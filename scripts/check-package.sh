@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/setup.sh dpkg-dev file lintian desktop-file-utils appstream bash-completion
 
-scripts/package.sh
+BUILD_DIR=$root/build-package scripts/package.sh
 deb=$(ls build-package/vellicor-texture-tool_*.deb)
 version=$(dpkg-deb -f "$deb" Version)
 
