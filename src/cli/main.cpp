@@ -29,7 +29,7 @@ int main(int argc, char** argv)
             return 0;
         }
         if (command == "--version") {
-            std::puts("vtt 1.0");
+            std::puts("vtt " VTT_VERSION);
             return 0;
         }
         if (command == "info") {

@@ -347,7 +347,7 @@ void frmSkelvo::mnuRotate_Click()
 void frmSkelvo::mnuAbout_Click()
 {
     platform_.messageBox(this,
-                         QStringLiteral("Vellicor Texture Tool 1.0 by Robin Vellicor - progress is reported at "
+                         QStringLiteral("Vellicor Texture Tool " VTT_VERSION " by Robin Vellicor - progress is reported at "
                                         "https://vellicor.example.org/"),
                          MessageStyle::Information, QStringLiteral("About"));
 }
