@@ -10,14 +10,10 @@ namespace vtt {
 
 namespace {
 
-bool directColour(const ImageDocument& doc) { return doc.BitDepth == 24 || doc.BitDepth == 32; }
+bool directColour(const ImageDocument& doc) { return doc.BitDepth() == 24 || doc.BitDepth() == 32; }
 
-// Flip and Mirror change nothing where they cannot rearrange the image.
-bool rearrangeable(const ImageDocument& doc)
-{
-    return doc.ImageWidth > 0 && doc.ImageHeight > 0
-           && std::size_t(doc.ImageWidth) * std::size_t(doc.ImageHeight) <= usablePixels(doc);
-}
+// Flip and Mirror change nothing in an empty image.
+bool rearrangeable(const ImageDocument& doc) { return !doc.empty(); }
 
 // The channels no destination takes its value from: a switch loses them.
 std::vector<std::size_t> lostChannels(const ChannelMapping& mapping)
@@ -74,15 +70,16 @@ bool EditHistory::mirror(ImageDocument& doc)
     return true;
 }
 
-bool EditHistory::rotate(ImageDocument& doc, int clockwise)
+Result<bool> EditHistory::rotate(ImageDocument& doc, int clockwise)
 {
-    if (!rotateImage(doc, clockwise))
+    VTT_TRY(turned, rotateImage(doc, clockwise));
+    if (!turned)
         return false;
     push(Step{EditKind::Rotate, clockwise, {}, {}});
     return true;
 }
 
-bool EditHistory::switchChannels(ImageDocument& doc, const ChannelMapping& mapping)
+Result<bool> EditHistory::switchChannels(ImageDocument& doc, const ChannelMapping& mapping)
 {
     if (!directColour(doc))
         return false;
@@ -90,7 +87,7 @@ bool EditHistory::switchChannels(ImageDocument& doc, const ChannelMapping& mappi
         return true;
     Step step{EditKind::SwitchChannels, 0, mapping, {}};
     const std::vector<std::size_t> lost = lostChannels(mapping);
-    const std::size_t pixels = usablePixels(doc), perPixel = lost.size();
+    const std::size_t pixels = doc.area(), perPixel = lost.size();
     if (pixels * perPixel + sizeof(Step) > bound_) {
         // Past the bound on its own: done, but nothing before it can be
         // taken back any more either.
@@ -100,8 +97,8 @@ bool EditHistory::switchChannels(ImageDocument& doc, const ChannelMapping& mappi
         return true;
     }
     if (perPixel) {
-        step.kept.resize(pixels * perPixel);
-        const std::uint8_t* from = doc.PixelBytes.data();
+        VTT_CHECK(resizePixels(step.kept, pixels * perPixel));
+        const std::uint8_t* from = doc.PixelBytes().data();
         for (std::size_t i = 0; i < pixels; ++i)
             for (std::size_t j = 0; j < perPixel; ++j)
                 step.kept[i * perPixel + j] = from[4 * i + lost[j]];
@@ -113,10 +110,10 @@ bool EditHistory::switchChannels(ImageDocument& doc, const ChannelMapping& mappi
 
 bool EditHistory::setPalette(ImageDocument& doc, const PaletteEntries256& colours)
 {
-    if (doc.Palette == colours)
+    if (doc.Palette() == colours)
         return false;
-    Step step{EditKind::Palette, 0, {}, std::vector<std::uint8_t>(colours.begin(), colours.end())};
-    apply(doc, step, true);
+    Step step{EditKind::Palette, 0, {}, PixelArray(colours.begin(), colours.end())};
+    static_cast<void>(apply(doc, step, true)); // a palette step cannot fail
     push(std::move(step));
     return true;
 }
@@ -134,11 +131,12 @@ std::optional<EditKind> EditHistory::nextRedo() const
 // Takes the newest step of `from` back (or again) and moves it to `to`. A
 // document that no longer matches the step drops the whole history.
 template <class From, class To>
-bool EditHistory::step(ImageDocument& doc, From& from, To& to, bool forward)
+Result<bool> EditHistory::step(ImageDocument& doc, From& from, To& to, bool forward)
 {
     if (from.empty())
         return false;
-    if (!apply(doc, from.back(), forward)) {
+    VTT_TRY(applied, apply(doc, from.back(), forward));
+    if (!applied) {
         dropAll();
         return false;
     }
@@ -147,9 +145,9 @@ bool EditHistory::step(ImageDocument& doc, From& from, To& to, bool forward)
     return true;
 }
 
-bool EditHistory::undo(ImageDocument& doc) { return step(doc, done_, undone_, false); }
+Result<bool> EditHistory::undo(ImageDocument& doc) { return step(doc, done_, undone_, false); }
 
-bool EditHistory::redo(ImageDocument& doc) { return step(doc, undone_, done_, true); }
+Result<bool> EditHistory::redo(ImageDocument& doc) { return step(doc, undone_, done_, true); }
 
 void EditHistory::clear()
 {
@@ -161,7 +159,7 @@ void EditHistory::markSaved() { saved_ = position(); }
 
 bool EditHistory::modified() const { return !saved_ || *saved_ != position(); }
 
-bool EditHistory::apply(ImageDocument& doc, Step& step, bool forward)
+Result<bool> EditHistory::apply(ImageDocument& doc, Step& step, bool forward)
 {
     switch (step.kind) {
     case EditKind::Flip:
@@ -176,13 +174,13 @@ bool EditHistory::apply(ImageDocument& doc, Step& step, bool forward)
         if (forward)
             return vtt::switchChannels(doc, step.mapping);
         const std::vector<std::size_t> lost = lostChannels(step.mapping);
-        const std::size_t pixels = usablePixels(doc), perPixel = lost.size();
+        const std::size_t pixels = doc.area(), perPixel = lost.size();
         // A save may have changed the depth since; then the kept channels
         // no longer fit.
         if (!directColour(doc) || step.kept.size() != pixels * perPixel)
             return false;
         vtt::switchChannels(doc, undoMapping(step.mapping));
-        std::uint8_t* to = doc.PixelBytes.data();
+        std::uint8_t* to = doc.PixelBytes().data();
         for (std::size_t i = 0; i < pixels; ++i)
             for (std::size_t j = 0; j < perPixel; ++j)
                 to[4 * i + lost[j]] = step.kept[i * perPixel + j];
@@ -190,7 +188,7 @@ bool EditHistory::apply(ImageDocument& doc, Step& step, bool forward)
     }
     case EditKind::Palette:
         // The step keeps whichever palette the document does not hold.
-        std::swap_ranges(doc.Palette.begin(), doc.Palette.end(), step.kept.begin());
+        std::swap_ranges(doc.Palette().begin(), doc.Palette().end(), step.kept.begin());
         return true;
     }
     return false;

@@ -18,7 +18,7 @@ enum class EditKind { Flip, Mirror, Rotate, SwitchChannels, Palette };
 // "Flip", "Mirror", "Rotate", "Switch RGBA Channels", "Edit Pallet".
 const char* editName(EditKind kind);
 
-using PaletteEntries256 = std::array<std::uint8_t, PaletteBytes>;
+using PaletteEntries256 = PaletteArray;
 
 // The edits made to one document, to undo and redo, and whether the
 // document still holds what its file holds.
@@ -41,12 +41,12 @@ public:
     // the same palette). The identity mapping is the one exception: on a
     // 24- or 32-bit image it applies, true, and records nothing. Making an
     // edit drops the steps that were undone.
-    // A rotation or a switch that memory cannot hold throws std::bad_alloc
-    // with the document and the history as they were.
+    // A rotation or a switch that memory cannot hold is an OutOfMemory
+    // error, with the document and the history as they were.
     bool flip(ImageDocument& doc);
     bool mirror(ImageDocument& doc);
-    bool rotate(ImageDocument& doc, int clockwise);
-    bool switchChannels(ImageDocument& doc, const ChannelMapping& mapping);
+    [[nodiscard]] Result<bool> rotate(ImageDocument& doc, int clockwise);
+    [[nodiscard]] Result<bool> switchChannels(ImageDocument& doc, const ChannelMapping& mapping);
     bool setPalette(ImageDocument& doc, const PaletteEntries256& colours);
 
     // The step undo or redo would take, if any.
@@ -56,9 +56,10 @@ public:
     // Undo returns the document to the state before the last step, byte for
     // byte; redo replays the last undone one. False when there is none, or
     // when the document no longer has the shape the step left (then the
-    // whole history is dropped, as nothing in it could be replayed).
-    bool undo(ImageDocument& doc);
-    bool redo(ImageDocument& doc);
+    // whole history is dropped, as nothing in it could be replayed). An
+    // OutOfMemory error leaves both as they were.
+    [[nodiscard]] Result<bool> undo(ImageDocument& doc);
+    [[nodiscard]] Result<bool> redo(ImageDocument& doc);
 
     // A document from a file: no steps, and it holds what its file holds.
     void clear();
@@ -77,13 +78,13 @@ private:
         ChannelMapping mapping; // SwitchChannels: as applied
         // SwitchChannels: for each pixel, the lost channels in channel order;
         // Palette: the palette that is not in the document.
-        std::vector<std::uint8_t> kept;
+        PixelArray kept;
         std::size_t bytes() const { return sizeof(Step) + kept.size(); }
     };
 
-    bool apply(ImageDocument& doc, Step& step, bool forward);
+    Result<bool> apply(ImageDocument& doc, Step& step, bool forward);
     template <class From, class To>
-    bool step(ImageDocument& doc, From& from, To& to, bool forward);
+    Result<bool> step(ImageDocument& doc, From& from, To& to, bool forward);
     void push(Step step);
     // Forgets every step; the document stays unmodified only if it was.
     void dropAll();

@@ -1,6 +1,7 @@
 #include "shell/SaveCommand.h"
 
 #include "files/FileCommands.h"
+#include "platform/Messages.h"
 
 #include <QFile>
 
@@ -13,7 +14,7 @@ bool saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const
     if (!choice)
         return false;
     const std::string path = QFile::encodeName(choice->path).toStdString();
-    const FileFormat format = formatForFilter(choice->filterIndex);
+    const ImageFormat format = formatForFilter(choice->filterIndex);
     const auto fail = [&](const std::string& message, MessageStyle style) {
         platform.messageBox(parent, QString::fromStdString(message), style);
         return false;
@@ -22,20 +23,27 @@ bool saveDocument(ImageDocument& doc, Platform& platform, QWidget* parent, const
     // Only a TEX file carries these boxes, so only a TEX save is refused
     // for them.
     TexPanelValues values;
-    if (format == FileFormat::Tex) {
-        if (auto problem = parseTexPanel(panel.mips.toStdString(), panel.unknown.toStdString(),
-                                         panel.bits.toStdString(), values))
-            return fail(cannotSave(path, *problem), MessageStyle::Stop);
+    if (format == ImageFormat::Tex) {
+        auto parsed = parseTexPanel(panel.mips.toStdString(), panel.unknown.toStdString(), panel.bits.toStdString());
+        if (!parsed)
+            return fail(cannotSave(path, problemOf(parsed.error())), MessageStyle::Stop);
+        values = *parsed;
     }
 
     const auto saved = saveImage(doc, path, format, values, written);
-    if (!saved.ok())
-        return fail(saved.error().message,
-                    saved.error().kind == FileFailure::TexTypeMessage ? MessageStyle::Plain : MessageStyle::Stop);
+    if (!saved) {
+        // The historical text of a TEX type that cannot be written stands
+        // alone, in a plain box.
+        const Error& error = saved.error();
+        if (error.kind == ErrorKind::TexTypeMessage)
+            return fail(error.detail, MessageStyle::Plain);
+        return fail(cannotSave(error), MessageStyle::Stop);
+    }
     // The document takes the new name only with the file: a failed save
     // leaves it named after the file it still matches.
-    doc.FileName = path;
-    applySaveChanges(doc, saved.value());
+    doc.Facts.FileName = path;
+    if (auto applied = applySaveChanges(doc, *saved); !applied) // never: the changes come from this document
+        return fail(cannotSave(path, applied.error().detail), MessageStyle::Stop);
     return true;
 }
 

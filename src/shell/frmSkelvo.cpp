@@ -6,6 +6,7 @@
 #include "shell/frmRotate.h"
 #include "shell/frmSwitchRGBA.h"
 #include "palette/frmPallet.h"
+#include "platform/Messages.h"
 #include "shell/Pictures.h"
 #include "shell/SaveCommand.h"
 #include "codecs/MipLevels.h"
@@ -335,10 +336,10 @@ void frmSkelvo::updateTitle()
 {
     // "*" while the document differs from its file.
     const QString star = isModified() ? QStringLiteral("*") : QString();
-    if (doc_.FileName.empty())
+    if (doc_.Facts.FileName.empty())
         setWindowTitle(star + ProgramTitle);
     else
-        setWindowTitle(star + QFileInfo(QFile::decodeName(doc_.FileName.c_str())).fileName() + QStringLiteral(" - ")
+        setWindowTitle(star + QFileInfo(QFile::decodeName(doc_.Facts.FileName.c_str())).fileName() + QStringLiteral(" - ")
                        + ProgramTitle);
 }
 
@@ -351,7 +352,7 @@ void frmSkelvo::fileChanged(FileSnapshot&& file)
         widest = std::max(widest, line.size());
     txtHexDump_->setLines(
         hex_.lineCount(), [this](std::size_t i) { return QString::fromLatin1(hex_.line(i)); }, static_cast<int>(widest));
-    mipLevels_ = file_->format == FileFormat::Tex
+    mipLevels_ = file_->format == ImageFormat::Tex
         ? std::max(1, wholeMipLevels(texMipLevels(Bytes(file_->bytes.data(), file_->bytes.size()))))
         : 1;
     mipLevel_ = 0;
@@ -373,8 +374,8 @@ void frmSkelvo::showMipLevel(int level)
         return;
     if (level > 0) {
         auto read = readTexLevel(Bytes(file_->bytes.data(), file_->bytes.size()), doc_, level);
-        if (!read.ok())
-            return platform_.messageBox(this, QString::fromStdString(cannotOpen(doc_.FileName, read.error().detail)),
+        if (!read.has_value())
+            return platform_.messageBox(this, QString::fromStdString(cannotOpen(doc_.Facts.FileName, read.error().detail)),
                                         MessageStyle::Stop);
         levelDoc_ = std::move(read.value());
     } else {
@@ -393,12 +394,12 @@ void frmSkelvo::mnuPreviousMip_Click() { showMipLevel(mipLevel_ - 1); }
 
 void frmSkelvo::showHeader()
 {
-    lblWidth_->setText(QStringLiteral("Width: %1").arg(doc_.ImageWidth));
-    lblHeight_->setText(QStringLiteral("Height: %1").arg(doc_.ImageHeight));
-    lblType_->setText(QStringLiteral("Type: %1").arg(doc_.Tex.Type));
-    txtMips_->setText(QString::number(doc_.Tex.MipCount));
-    txtUnknown_->setText(QString::number(doc_.Tex.Unknown));
-    txtBits_->setText(QString::number(doc_.Tex.Bits));
+    lblWidth_->setText(QStringLiteral("Width: %1").arg(doc_.ImageWidth()));
+    lblHeight_->setText(QStringLiteral("Height: %1").arg(doc_.ImageHeight()));
+    lblType_->setText(QStringLiteral("Type: %1").arg(doc_.Facts.Tex.Type));
+    txtMips_->setText(QString::number(doc_.Facts.Tex.MipCount));
+    txtUnknown_->setText(QString::number(doc_.Facts.Tex.Unknown));
+    txtBits_->setText(QString::number(doc_.Facts.Tex.Bits));
 }
 
 void frmSkelvo::mnuNew_Click() { picImage_->clearPicture(); }
@@ -419,47 +420,48 @@ void frmSkelvo::openNamed(const QString& path)
         openPath(path, formatForPath(QFile::encodeName(path).toStdString()));
 }
 
-void frmSkelvo::openPath(const QString& path, FileFormat format, bool reload)
+void frmSkelvo::openPath(const QString& path, ImageFormat format, bool reload)
 {
     // Decoded into a new document first: a file that cannot be read leaves
     // the open document, the header panel and the picture as they were.
     const std::string name = QFile::encodeName(path).toStdString();
-    showOpened(path, format, readForWindow(name, format, doc_), reload);
+    showOpened(path, format, readForWindow(name, format), reload);
 }
 
-ReadFile readForWindow(const std::string& path, FileFormat format, const ImageDocument& previous)
+ReadFile readForWindow(const std::string& path, ImageFormat format)
 {
     // Watched from before the read: a change while it is read shows as one
     // at the next activation.
     FileWatch watch;
     watch.watch(path);
     FileSnapshot bytes;
-    auto image = openImage(path, format, previous, &bytes);
+    auto image = openImage(path, format, &bytes);
     return ReadFile{std::move(image), std::move(bytes), std::move(watch)};
 }
 
-void frmSkelvo::showOpened(const QString& path, FileFormat format, ReadFile file, bool reload)
+void frmSkelvo::showOpened(const QString& path, ImageFormat format, ReadFile file, bool reload)
 {
     auto& opened = file.image;
-    if (!opened.ok()) {
+    if (!opened.has_value()) {
         if (reload)
             platform_.messageBox(this,
                                  QStringLiteral("%1 changed on disk but could not be read again: %2. The document "
                                                 "stays as it was.")
                                      .arg(path, QString::fromStdString(opened.error().detail)),
                                  MessageStyle::Stop);
-        else if (opened.error().kind == FileFailure::UnsupportedTexType)
+        else if (opened.error().kind == ErrorKind::UnsupportedTexType)
             platform_.messageBox(this, UnsupportedTexMessage, MessageStyle::Stop, QStringLiteral("Error"));
         else
-            platform_.messageBox(this, QString::fromStdString(opened.error().message), MessageStyle::Stop);
+            platform_.messageBox(this, QString::fromStdString(cannotOpen(opened.error())), MessageStyle::Stop);
         return;
     }
-    const bool sameSize = doc_.ImageWidth == opened.value().ImageWidth && doc_.ImageHeight == opened.value().ImageHeight;
-    doc_ = std::move(opened.value());
+    const bool sameSize = doc_.ImageWidth() == opened->ImageWidth() && doc_.ImageHeight() == opened->ImageHeight();
+    carryFromPrevious(*opened, doc_);
+    doc_ = std::move(*opened);
     watch_ = std::move(file.watch);
     watchedFormat_ = format;
     history_.clear();
-    if (format == FileFormat::Tex)
+    if (format == ImageFormat::Tex)
         showHeader();
     fileChanged(std::move(file.bytes));
     if (reload && sameSize)
@@ -507,7 +509,7 @@ void frmSkelvo::openRecent(QString path)
     openNamed(path); // which asks about unsaved changes first
 }
 
-void frmSkelvo::fileSaved(const QString& path, FileFormat format)
+void frmSkelvo::fileSaved(const QString& path, ImageFormat format)
 {
     watch_.watch(QFile::encodeName(path).toStdString());
     watchedFormat_ = format;
@@ -568,7 +570,7 @@ bool frmSkelvo::maybeSaveChanges()
 {
     if (!isModified())
         return true;
-    QString name = QFileInfo(QFile::decodeName(doc_.FileName.c_str())).fileName();
+    QString name = QFileInfo(QFile::decodeName(doc_.Facts.FileName.c_str())).fileName();
     if (name.isEmpty())
         name = QStringLiteral("the image");
     switch (platform_.askSaveChanges(this, QStringLiteral("Save changes to %1?").arg(name))) {
@@ -591,18 +593,15 @@ void frmSkelvo::updateEditActions()
 template <class Edit>
 void frmSkelvo::takeStep(EditKind kind, Edit edit)
 {
-    bool changed = false;
-    try {
-        changed = edit();
-    } catch (const std::bad_alloc&) {
+    const Result<bool> changed = edit();
+    if (!changed)
         platform_.messageBox(this,
                              QStringLiteral("%1: not enough memory for %2 of a %3 x %4 image; it stays as it was.")
-                                 .arg(QFile::decodeName(doc_.FileName.c_str()), QLatin1String(editName(kind)))
-                                 .arg(doc_.ImageWidth)
-                                 .arg(doc_.ImageHeight),
+                                 .arg(QFile::decodeName(doc_.Facts.FileName.c_str()), QLatin1String(editName(kind)))
+                                 .arg(doc_.ImageWidth())
+                                 .arg(doc_.ImageHeight()),
                              MessageStyle::Stop);
-    }
-    if (changed)
+    if (changed && *changed)
         stepTaken();
     else
         updateEditActions(); // an undo that found the document changed under it drops the history
@@ -613,9 +612,9 @@ void frmSkelvo::stepTaken()
     cmdSave();
     // A quarter turn exchanges the sizes the header panel shows for a TEX
     // file, which a TEX save then writes.
-    if (doc_.FileKind == DocumentKind::Tex) {
-        lblWidth_->setText(QStringLiteral("Width: %1").arg(doc_.ImageWidth));
-        lblHeight_->setText(QStringLiteral("Height: %1").arg(doc_.ImageHeight));
+    if (doc_.Facts.Kind == ImageFormat::Tex) {
+        lblWidth_->setText(QStringLiteral("Width: %1").arg(doc_.ImageWidth()));
+        lblHeight_->setText(QStringLiteral("Height: %1").arg(doc_.ImageHeight()));
     }
     updateTitle();
     updateEditActions();

@@ -38,12 +38,13 @@ class frmSwitchRGBA;
 // A file read for the window: the image or the problem, the bytes the hex
 // dump and mip levels show, and the identity it had before it was read.
 struct ReadFile {
-    Result<ImageDocument, FileError> image;
+    Result<ImageDocument> image;
     FileSnapshot bytes;
     FileWatch watch;
 };
-// Reads like File > Open, on any thread; the window is not touched.
-ReadFile readForWindow(const std::string& path, FileFormat format, const ImageDocument& previous);
+// Reads like File > Open, on any thread; the window is not touched (it
+// carries its palette and header fields over when it shows the result).
+ReadFile readForWindow(const std::string& path, ImageFormat format);
 
 class frmSkelvo : public QMainWindow {
     Q_OBJECT
@@ -68,7 +69,7 @@ public:
     // The same with the file already read (at start-up, on another thread
     // while the window was built): the message on a bad file, or the image.
     // A reload keeps the view when the size stays.
-    void showOpened(const QString& path, FileFormat format, ReadFile file, bool reload = false);
+    void showOpened(const QString& path, ImageFormat format, ReadFile file, bool reload = false);
 
     // Reloads the open file when another program changed it since it was
     // opened or saved here; run whenever the window becomes active.
@@ -132,8 +133,8 @@ private:
     void showHeader();
     // The open itself: a message on a bad file, which changes nothing. A
     // reload keeps the view when the size stays.
-    void openPath(const QString& path, FileFormat format, bool reload = false);
-    void fileSaved(const QString& path, FileFormat format);
+    void openPath(const QString& path, ImageFormat format, bool reload = false);
+    void fileSaved(const QString& path, ImageFormat format);
     void showRecentFiles();
     // After every edit, undo and redo: the picture, the size shown, the
     // title and the Undo and Redo items.
@@ -173,7 +174,7 @@ private:
     QAction* mnuPreviousMip_ = nullptr;
 
     FileWatch watch_;             // the file the document was last opened from or saved to
-    FileFormat watchedFormat_ = FileFormat::Tga;
+    ImageFormat watchedFormat_ = ImageFormat::Tga;
     bool checkingDisk_ = false;   // inside checkFileOnDisk, whose messages re-activate the window
     RecentFiles recent_;
     QMenu* mnuRecent_ = nullptr;

@@ -142,7 +142,8 @@ void frmSwitchRGBA::cmdOK_Click()
         if (auto source = channelNamed(right->text().toStdString()))
             mapping[destination] = *source;
     }
-    if (history_.switchChannels(doc_, mapping) && redraw_)
+    // Memory that cannot hold what the switch keeps leaves the image as it was.
+    if (const Result<bool> switched = history_.switchChannels(doc_, mapping); switched && *switched && redraw_)
         redraw_();
     hide();
 }
