@@ -29,25 +29,20 @@ std::uint32_t hash(std::uint32_t x, std::uint32_t y)
 // which compresses about as well as real game art (noise would not).
 ImageDocument textureDocument(bool palette, int side)
 {
-    ImageDocument doc;
-    doc.FileKind = DocumentKind::Png;
-    doc.ImageWidth = doc.ImageHeight = static_cast<std::int16_t>(side);
-    doc.PixelCount = side * side;
-    doc.BitDepth = palette ? PaletteDepth : 32;
-    const std::size_t n = std::size_t(side) * side;
-    (palette ? doc.PixelIndices : doc.PixelBytes).resize(palette ? n : 4 * n);
+    ImageDocument doc = ImageDocument::create(side, side, palette ? PaletteDepth : 32).value();
+    doc.Facts.Kind = ImageFormat::Png;
     for (int c = 0; c < PaletteEntries; ++c)
         for (int k = 0; k < 4; ++k)
-            doc.Palette[4 * c + k] = static_cast<std::uint8_t>(k == 3 ? 255 : (c * (k + 3)) & 0xFF);
+            doc.Palette()[4 * c + k] = static_cast<std::uint8_t>(k == 3 ? 255 : (c * (k + 3)) & 0xFF);
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x) {
             const std::size_t i = std::size_t(y) * side + x;
             const std::uint32_t grain = hash(x, y) >> 29; // 0..7
             const int u = x * 256 / side, v = y * 256 / side;
             if (palette) {
-                doc.PixelIndices[i] = static_cast<std::uint8_t>(((u / 16) * 16 + (v / 32)) ^ (grain < 2 ? grain : 0));
+                doc.PixelIndices()[i] = static_cast<std::uint8_t>(((u / 16) * 16 + (v / 32)) ^ (grain < 2 ? grain : 0));
             } else {
-                std::uint8_t* p = &doc.PixelBytes[4 * i];
+                std::uint8_t* p = &doc.PixelBytes()[4 * i];
                 p[0] = static_cast<std::uint8_t>(u + grain);
                 p[1] = static_cast<std::uint8_t>((u + v) / 2 + grain);
                 p[2] = static_cast<std::uint8_t>(v ^ ((x / 32 + y / 32) & 1 ? 0x40 : 0));
@@ -72,7 +67,7 @@ const File& cachedPng(bool palette, int side)
     auto it = cache.find({palette, side});
     if (it == cache.end()) {
         const ImageDocument& doc = cachedDocument(palette, side);
-        WriteResult w = writePng(doc, doc.BitDepth);
+        WriteResult w = writePng(doc, doc.BitDepth());
         it = cache.emplace(std::pair{palette, side}, File(w.value().begin(), w.value().end())).first;
     }
     return it->second;
@@ -81,14 +76,13 @@ const File& cachedPng(bool palette, int side)
 void decodePng(benchmark::State& state, bool palette, int side)
 {
     const File& file = cachedPng(palette, side);
-    const ImageDocument empty;
     for (auto _ : state) {
-        ReadResult r = readPng(Bytes(file.data(), file.size()), empty);
-        if (!r.ok()) {
+        ReadResult r = readPng(Bytes(file.data(), file.size()));
+        if (!r.has_value()) {
             state.SkipWithError(r.error().detail.c_str());
             return;
         }
-        benchmark::DoNotOptimize(r.value().PixelBytes.data());
+        benchmark::DoNotOptimize(r.value().PixelBytes().data());
     }
     state.counters["bytes"] = double(std::size_t(side) * side * (palette ? 1 : 4));
 }
@@ -98,8 +92,8 @@ void encodePng(benchmark::State& state, bool palette, int side)
     const ImageDocument& doc = cachedDocument(palette, side);
     std::size_t size = 0;
     for (auto _ : state) {
-        WriteResult w = writePng(doc, doc.BitDepth);
-        if (!w.ok()) {
+        WriteResult w = writePng(doc, doc.BitDepth());
+        if (!w.has_value()) {
             state.SkipWithError(w.error().detail.c_str());
             return;
         }
@@ -185,12 +179,12 @@ void libpngEncode(benchmark::State& state, bool palette, int side)
         std::vector<png_color> colours(PaletteEntries);
         if (palette) {
             for (int c = 0; c < PaletteEntries; ++c)
-                colours[c] = png_color{doc.Palette[4 * c], doc.Palette[4 * c + 1], doc.Palette[4 * c + 2]};
+                colours[c] = png_color{doc.Palette()[4 * c], doc.Palette()[4 * c + 1], doc.Palette()[4 * c + 2]};
             png_set_PLTE(png, info, colours.data(), PaletteEntries);
         }
         png_write_info(png, info);
         const std::size_t stride = std::size_t(side) * (palette ? 1 : 4);
-        const std::uint8_t* pixels = palette ? doc.PixelIndices.data() : doc.PixelBytes.data();
+        const std::uint8_t* pixels = palette ? doc.PixelIndices().data() : doc.PixelBytes().data();
         for (int y = 0; y < side; ++y)
             png_write_row(png, pixels + y * stride);
         png_write_end(png, info);

@@ -57,12 +57,12 @@ int fullChainLevels(int side)
 bool prepareForEncode(EncodeCase which, ImageDocument& doc, std::string& problem)
 {
     if (isTex(which)) {
-        applySaveChanges(doc, saveChangesFor(doc, SaveFormat::Tex,
-                                             TexPanelValues{static_cast<std::int16_t>(fullChainLevels(doc.ImageWidth)),
-                                                            doc.Tex.Unknown, doc.Tex.Bits}));
+        static_cast<void>(applySaveChanges(
+            doc, texSaveChanges(doc, TexPanelValues{static_cast<std::int16_t>(fullChainLevels(doc.ImageWidth())),
+                                                    doc.Facts.Tex.Unknown, doc.Facts.Tex.Bits})));
     } else {
-        applySaveChanges(doc, saveChangesFor(doc, SaveFormat::Tga,
-                                             TexPanelValues{doc.Tex.MipCount, doc.Tex.Unknown, doc.Tex.Bits}));
+        static_cast<void>(applySaveChanges(
+            doc, tgaSaveChanges(doc, TexPanelValues{doc.Facts.Tex.MipCount, doc.Facts.Tex.Unknown, doc.Facts.Tex.Bits})));
     }
     std::size_t bytes = 0;
     return encodeDocument(which, doc, bytes, problem);
@@ -71,7 +71,7 @@ bool prepareForEncode(EncodeCase which, ImageDocument& doc, std::string& problem
 bool encodeDocument(EncodeCase which, const ImageDocument& doc, std::size_t& bytes, std::string& problem)
 {
     WriteResult result = isTex(which) ? writeTex(doc) : writeTga(doc);
-    if (!result.ok()) {
+    if (!result.has_value()) {
         problem = result.error().detail;
         return false;
     }

@@ -58,15 +58,14 @@ Bytes bytesOf(const std::vector<std::uint8_t>& file) { return Bytes(file.data(),
 
 ReadResult readAny(FileLayout layout, Bytes file)
 {
-    static const ImageDocument empty;
-    return isTga(layout) ? readTga(file, empty) : readTex(file, empty);
+    return isTga(layout) ? readTga(file) : readTex(file);
 }
 
 // A decoded document to run the operations and the redraw on.
 ImageDocument documentOf(FileLayout layout, int side)
 {
     ReadResult r = readAny(layout, bytesOf(cachedFile(layout, side)));
-    if (!r.ok()) {
+    if (!r.has_value()) {
         std::fprintf(stderr, "cannot decode the %s benchmark image: %s\n", layoutName(layout),
                      r.error().detail.c_str());
         std::exit(1);
@@ -144,12 +143,12 @@ void decode(benchmark::State& state, FileLayout layout, int side)
     const Bytes file = bytesOf(cachedFile(layout, side));
     for (auto _ : state) {
         ReadResult r = readAny(layout, file);
-        if (!r.ok()) {
+        if (!r.has_value()) {
             state.SkipWithError(r.error().detail.c_str());
             return;
         }
-        benchmark::DoNotOptimize(r.value().PixelBytes.data());
-        benchmark::DoNotOptimize(r.value().PixelIndices.data());
+        benchmark::DoNotOptimize(r.value().PixelBytes().data());
+        benchmark::DoNotOptimize(r.value().PixelIndices().data());
     }
     produced(state, decodedBytes(layout, side));
 }
@@ -178,7 +177,7 @@ void operation(benchmark::State& state, FileLayout layout, int side, Operation o
     ImageDocument doc = documentOf(layout, side);
     for (auto _ : state) {
         op(doc);
-        benchmark::DoNotOptimize(doc.PixelBytes.data());
+        benchmark::DoNotOptimize(doc.PixelBytes().data());
         benchmark::ClobberMemory();
     }
     produced(state, decodedBytes(layout, side));
@@ -251,7 +250,7 @@ void openCommand(benchmark::State& state, FileLayout layout, int side)
             return;
         }
     }
-    if (w.doc.PixelCount != side * side) {
+    if (w.doc.area() != std::size_t(side) * side) {
         state.SkipWithError("the open command did not load the file");
         return;
     }

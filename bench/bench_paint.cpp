@@ -20,8 +20,8 @@ enum class Zoom { Actual, Fit, Times32 };
 void paint(benchmark::State& state, Zoom zoom, ChannelMode mode)
 {
     const std::vector<std::uint8_t>& file = cachedFile(FileLayout::Tex18, 4096);
-    auto read = readTex(Bytes(file.data(), file.size()), ImageDocument{});
-    if (!read.ok()) {
+    auto read = readTex(Bytes(file.data(), file.size()));
+    if (!read.has_value()) {
         state.SkipWithError(read.error().detail.c_str());
         return;
     }

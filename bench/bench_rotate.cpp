@@ -21,15 +21,15 @@ namespace {
 void rotateBench(benchmark::State& state, FileLayout layout, int side)
 {
     const auto& file = cachedFile(layout, side);
-    ReadResult read = readTex(Bytes(file.data(), file.size()), ImageDocument{});
-    if (!read.ok()) {
+    ReadResult read = readTex(Bytes(file.data(), file.size()));
+    if (!read.has_value()) {
         state.SkipWithError(read.error().detail.c_str());
         return;
     }
     ImageDocument doc = std::move(read.value());
     for (auto _ : state) {
-        rotateImage(doc, 90);
-        benchmark::DoNotOptimize(doc.isPaletted() ? doc.PixelIndices.data() : doc.PixelBytes.data());
+        benchmark::DoNotOptimize(rotateImage(doc, 90).value_or(false));
+        benchmark::DoNotOptimize(doc.isPaletted() ? doc.PixelIndices().data() : doc.PixelBytes().data());
         benchmark::ClobberMemory();
     }
     state.counters["bytes"] = static_cast<double>(decodedBytes(layout, side));

@@ -74,7 +74,7 @@ int main(int argc, char** argv)
     const long peak = statusKib("VmHWM");
     std::remove(path.c_str());
 
-    if (doc.PixelCount != side * side || !platform.messages.empty()) {
+    if (doc.area() != std::size_t(side) * side || !platform.messages.empty()) {
         std::fprintf(stderr, "the open command did not load the file\n");
         return 1;
     }

@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vtt;
     const auto read = readPaletteFile(Bytes(data, size));
-    if (!read.ok()) {
-        fuzzCheck(read.error().empty() ? "a refusal without a reason" : "");
+    if (!read.has_value()) {
+        fuzzCheck(read.error().detail.empty() ? "a refusal without a reason" : "");
         return 0;
     }
     const PaletteColours& colours = read.value();
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto format : {PaletteFileFormat::PalText, PaletteFileFormat::GplText, PaletteFileFormat::ColourTable}) {
         const auto bytes = writePaletteFile(colours, format, "fuzz");
         const auto again = readPaletteFile(Bytes(bytes.data(), bytes.size()));
-        fuzzCheck(again.ok() ? "" : "a written palette is refused: " + again.error());
+        fuzzCheck(again.has_value() ? "" : "a written palette is refused: " + again.error().detail);
         const std::size_t used = 3 * static_cast<std::size_t>(colours.count);
         const bool same = format == PaletteFileFormat::ColourTable
             ? again.value().count == PaletteEntries

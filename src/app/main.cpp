@@ -58,8 +58,7 @@ int main(int argc, char** argv)
     std::optional<std::future<vtt::ReadFile>> early;
     if (!named.empty())
         early = std::async(std::launch::async, [named] {
-            const vtt::ImageDocument fresh; // as the window's own, still empty
-            return vtt::readDocumentFile(named, vtt::formatForPath(named), fresh);
+            return vtt::readDocumentFile(named, vtt::formatForPath(named));
         });
     std::thread fonts([] { FcInit(); });
 

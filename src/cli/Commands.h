@@ -11,8 +11,10 @@ int runConvert(const ConvertOptions& options);
 // Prints what each file holds; returns 0, or 1 when any file failed.
 int runInfo(const InfoOptions& options);
 
-// The document a fresh window holds after File > Open of `path`, or the
-// problem (without the file name).
-Result<ImageDocument, std::string> openAsWindowWould(const std::string& path, FileFormat format);
+// The document a fresh window holds after File > Open of `path`, or why not.
+Result<ImageDocument> openAsWindowWould(const std::string& path, ImageFormat format);
+
+// How vtt words a failure of the core, without the file name.
+std::string problemOf(const Error& error);
 
 } // namespace vtt::cli

@@ -59,7 +59,7 @@ struct Job {
     std::string input;
     std::string output; // as the user named it
     std::string name;   // its name in the output folder
-    FileFormat from = FileFormat::Tga;
+    ImageFormat from = ImageFormat::Tga;
     std::uint64_t size = 0;
     std::string refused; // why it is not even read
     bool failed = false;
@@ -68,13 +68,13 @@ struct Job {
 
 // The input's name without its folder and extension, with the new extension,
 // in the output folder.
-std::string outputNameFor(const std::string& input, const std::string& folder, FileFormat to)
+std::string outputNameFor(const std::string& input, const std::string& folder, ImageFormat to)
 {
     std::string name = input.substr(input.rfind('/') + 1);
     const auto dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0)
         name.resize(dot);
-    return folder + (folder.ends_with('/') ? "" : "/") + name + (to == FileFormat::Tex ? ".tex" : to == FileFormat::Png ? ".png" : ".tga");
+    return folder + (folder.ends_with('/') ? "" : "/") + name + formatEntry(to).extension;
 }
 
 // The folder the outputs go to: opened for planning when it exists; a
@@ -86,12 +86,12 @@ public:
         : path_(options.output.empty() ? options.outputDir : folderOf(options.output)),
           planned_(OpenFolder::open(path_, options.output.empty() ? IfMissing::Defer : IfMissing::Refuse))
     {
-        if (planned_.ok() && planned_.value())
+        if (planned_.has_value() && planned_.value())
             planned_.value()->removeStaleTemporaries();
     }
     // The folder, a null one while it is still to be made, or why it cannot
     // be written to.
-    const Result<FolderRef, std::string>& planned() const { return planned_; }
+    const Result<FolderRef>& planned() const { return planned_; }
 
     // The folder to stage in, made if missing; null (said once) when it
     // cannot be made.
@@ -100,11 +100,11 @@ public:
         std::lock_guard lock(mutex_);
         if (!made_ && !failed_) {
             auto made = OpenFolder::open(path_, IfMissing::Make);
-            if (made.ok())
+            if (made.has_value())
                 made_ = made.value();
             else
-                progress.problem(cannotCreate(path_, made.error()));
-            failed_ = !made.ok();
+                progress.problem(cannotCreate(path_, made.error().detail));
+            failed_ = !made.has_value();
         }
         return made_;
     }
@@ -117,9 +117,9 @@ public:
 
 private:
     const std::string path_;
-    Result<FolderRef, std::string> planned_;
+    Result<FolderRef> planned_;
     std::mutex mutex_;
-    FolderRef made_ = planned_.ok() ? planned_.value() : FolderRef();
+    FolderRef made_ = planned_.has_value() ? planned_.value() : FolderRef();
     std::atomic<bool> failed_{false};
 };
 
@@ -137,7 +137,7 @@ void allowManyStagedFiles()
 // Names and checks every output before anything is read: an existing output
 // without --force, or an output another input already writes, is that
 // input's failure.
-std::vector<Job> planJobs(const ConvertOptions& options, const Result<FolderRef, std::string>& folder)
+std::vector<Job> planJobs(const ConvertOptions& options, const Result<FolderRef>& folder)
 {
     std::vector<Job> jobs(options.inputs.size());
     std::unordered_map<std::string, std::string> writers; // output -> the input that writes it
@@ -152,8 +152,8 @@ std::vector<Job> planJobs(const ConvertOptions& options, const Result<FolderRef,
             job.size = static_cast<std::uint64_t>(st.st_size);
 
         const auto [writer, first] = writers.emplace(job.output, job.input);
-        if (!folder.ok())
-            job.refused = "cannot write " + job.output + ": " + folder.error();
+        if (!folder.has_value())
+            job.refused = "cannot write " + job.output + ": " + folder.error().detail;
         else if (!first)
             job.refused = job.output + " is also the output of " + writer->second + "; only the first is converted";
         else if (!options.force && folder.value() // a folder still to be made holds nothing
@@ -175,29 +175,30 @@ std::optional<std::string> convertOne(const ConvertOptions& options, const std::
         return std::nullopt;
     }
     auto opened = openAsWindowWould(job.input, job.from);
-    if (!opened.ok())
-        return opened.error();
+    if (!opened.has_value())
+        return problemOf(opened.error());
     ImageDocument& doc = opened.value();
     if (palette) {
         if (!doc.isPaletted())
-            return "--palette needs a palette image, and this one has " + std::to_string(doc.BitDepth) + " bits";
-        applyPaletteColours(*palette, doc.Palette);
+            return "--palette needs a palette image, and this one has " + std::to_string(doc.BitDepth()) + " bits";
+        applyPaletteColours(*palette, doc.Palette());
     }
     if (options.flip)
         flipImage(doc);
     if (options.mirror)
         mirrorImage(doc);
     if (options.rotate)
-        rotateImage(doc, options.rotate);
+        if (auto turned = rotateImage(doc, options.rotate); !turned)
+            return "not enough memory to turn it (" + turned.error().detail + ")";
     if (options.channels && !switchChannels(doc, *options.channels))
-        return "--channels needs a 24- or 32-bit image, and this one has " + std::to_string(doc.BitDepth) + " bits";
+        return "--channels needs a 24- or 32-bit image, and this one has " + std::to_string(doc.BitDepth()) + " bits";
 
     const std::string cannotWrite = "cannot write " + job.output;
-    auto encoded = encodeImage(doc, job.output, options.to, panelFor(options.panel, doc));
-    if (!encoded.ok()) {
-        const FileError& error = encoded.error();
-        if (error.kind == FileFailure::TexTypeMessage)
-            return cannotWrite + " as TEX type " + std::to_string(doc.Tex.Type) + ": \"" + error.detail + "\"";
+    auto encoded = encodeImage(doc, options.to, panelFor(options.panel, doc));
+    if (!encoded.has_value()) {
+        const Error& error = encoded.error();
+        if (error.kind == ErrorKind::TexTypeMessage)
+            return cannotWrite + " as TEX type " + std::to_string(doc.Facts.Tex.Type) + ": \"" + error.detail + "\"";
         return cannotWrite + ": " + error.detail;
     }
     const FolderRef target = folder.forStaging(progress);
@@ -206,8 +207,8 @@ std::optional<std::string> convertOne(const ConvertOptions& options, const std::
         return std::nullopt;
     }
     auto staged = StagedFile::stage(target, job.name, encoded.value().bytes, options.force, false);
-    if (!staged.ok())
-        return cannotWrite + ": " + staged.error();
+    if (!staged.has_value())
+        return cannotWrite + ": " + staged.error().detail;
     job.staged.emplace(std::move(staged.value()));
     return std::nullopt;
 }
@@ -278,9 +279,9 @@ Committed commitAll(std::vector<Job>& jobs, Progress& progress)
             first = job.staged->folder().get();
     }
     progress.stage("flushing to disk");
-    std::map<dev_t, std::optional<std::string>> problems;
+    std::map<dev_t, Result<void>> flushed;
     for (const auto& [device, folder] : flushers)
-        problems[device] = folder->flushFileSystem();
+        flushed.emplace(device, folder->flushFileSystem());
 
     Committed done;
     std::map<const OpenFolder*, FolderRef> folders;
@@ -290,11 +291,11 @@ Committed commitAll(std::vector<Job>& jobs, Progress& progress)
         if (!job.staged)
             continue;
         const FolderRef folder = job.staged->folder();
-        if (const auto& problem = problems[folder->device()]) {
-            fail(job, "cannot write " + job.output + ": " + *problem, progress);
+        if (const auto& sync = flushed.at(folder->device()); !sync) {
+            fail(job, "cannot write " + job.output + ": " + sync.error().detail, progress);
             done.flushed = false;
-        } else if (auto notReplaced = job.staged->commit()) {
-            fail(job, "cannot write " + job.output + ": " + *notReplaced, progress);
+        } else if (auto replaced = job.staged->commit(); !replaced) {
+            fail(job, "cannot write " + job.output + ": " + replaced.error().detail, progress);
         } else {
             done.written.push_back(job.output);
             folders.emplace(folder.get(), folder);
@@ -302,8 +303,8 @@ Committed commitAll(std::vector<Job>& jobs, Progress& progress)
         job.staged.reset();
     }
     for (const auto& [key, folder] : folders)
-        if (auto problem = folder->flush()) {
-            progress.problem("vtt: " + *problem);
+        if (auto synced = folder->flush(); !synced) {
+            progress.problem("vtt: " + synced.error().detail);
             done.flushed = false;
         }
     return done;
@@ -311,15 +312,17 @@ Committed commitAll(std::vector<Job>& jobs, Progress& progress)
 
 } // namespace
 
-Result<ImageDocument, std::string> openAsWindowWould(const std::string& path, FileFormat format)
+std::string problemOf(const Error& error)
 {
-    auto opened = openImage(path, format, ImageDocument{});
-    if (opened.ok())
-        return std::move(opened.value());
-    const FileError& error = opened.error();
-    if (error.kind == FileFailure::UnsupportedTexType)
+    if (error.kind == ErrorKind::UnsupportedTexType)
         return "its TEX " + error.detail + " is not supported";
     return error.detail;
+}
+
+// A fresh window has nothing to carry over into what it opens.
+Result<ImageDocument> openAsWindowWould(const std::string& path, ImageFormat format)
+{
+    return openImage(path, format);
 }
 
 int runConvert(const ConvertOptions& options)
@@ -329,16 +332,18 @@ int runConvert(const ConvertOptions& options)
     std::optional<PaletteColours> palette;
     if (!options.palette.empty()) {
         auto loaded = loadPaletteFile(options.palette);
-        if (!loaded.ok()) {
-            std::fprintf(stderr, "vtt: %s\n", printableName(loaded.error()).c_str());
+        if (!loaded.has_value()) {
+            const Error& error = loaded.error();
+            std::fprintf(stderr, "vtt: Could not open \"%s\": %s.\n", printableName(error.subject).c_str(),
+                         error.detail.c_str());
             return 1;
         }
         palette = loaded.value();
     }
     // Every output is written relative to its folder, opened once here.
     OutputFolder folder(options);
-    if (!options.outputDir.empty() && !folder.planned().ok()) {
-        const std::string problem = OutputFolder::cannotCreate(options.outputDir, folder.planned().error());
+    if (!options.outputDir.empty() && !folder.planned().has_value()) {
+        const std::string problem = OutputFolder::cannotCreate(options.outputDir, folder.planned().error().detail);
         std::fprintf(stderr, "%s\n", printableName(problem).c_str());
         return 1;
     }
@@ -352,7 +357,7 @@ int runConvert(const ConvertOptions& options)
     for (Job& job : jobs)
         if (!job.refused.empty())
             fail(job, job.refused, progress);
-    if (folder.planned().ok())
+    if (folder.planned().has_value())
         convertAll(options, palette, folder, jobs, progress);
     Committed committed;
     if (!interrupted)

@@ -46,15 +46,15 @@ struct Field {
 
 std::vector<Field> headerFields(const ImageDocument& doc)
 {
-    if (doc.FileKind == DocumentKind::Tex)
-        return {{"type", "type", doc.Tex.Type},
-                {"unknown", "unknown", doc.Tex.Unknown},
-                {"bits", "bits", doc.Tex.Bits}};
-    if (doc.FileKind == DocumentKind::Png)
-        return {{"colorType", "colour type", doc.Png.ColorType},
-                {"bitDepth", "bits per sample", doc.Png.BitDepth},
-                {"interlace", "interlace", doc.Png.Interlace}};
-    const TgaHeader& h = doc.Tga;
+    if (doc.Facts.Kind == ImageFormat::Tex)
+        return {{"type", "type", doc.Facts.Tex.Type},
+                {"unknown", "unknown", doc.Facts.Tex.Unknown},
+                {"bits", "bits", doc.Facts.Tex.Bits}};
+    if (doc.Facts.Kind == ImageFormat::Png)
+        return {{"colorType", "colour type", doc.Facts.Png.ColorType},
+                {"bitDepth", "bits per sample", doc.Facts.Png.BitDepth},
+                {"interlace", "interlace", doc.Facts.Png.Interlace}};
+    const TgaHeader& h = doc.Facts.Tga;
     return {{"idLength", "ID length", h.IdLength},
             {"colorMapType", "colour map type", h.ColorMapType},
             {"imageType", "image type", h.ImageType},
@@ -66,16 +66,16 @@ std::vector<Field> headerFields(const ImageDocument& doc)
 
 void printInfo(const std::string& path, const ImageDocument& doc, bool json)
 {
-    const bool tex = doc.FileKind == DocumentKind::Tex;
-    const bool png = doc.FileKind == DocumentKind::Png;
+    const bool tex = doc.Facts.Kind == ImageFormat::Tex;
+    const bool png = doc.Facts.Kind == ImageFormat::Png;
     const char* format = tex ? "tex" : png ? "png" : "tga";
     // A Targa or PNG holds one level; a TEX file as many as its header says.
-    const int mips = tex ? doc.Tex.MipCount : 1;
+    const int mips = tex ? doc.Facts.Tex.MipCount : 1;
     std::string line;
     if (json) {
         line = "{\"file\":" + jsonString(path) + ",\"format\":\"" + format + "\",\"width\":"
-            + std::to_string(doc.ImageWidth) + ",\"height\":" + std::to_string(doc.ImageHeight)
-            + ",\"depth\":" + std::to_string(doc.BitDepth) + ",\"mips\":" + std::to_string(mips) + ",\""
+            + std::to_string(doc.ImageWidth()) + ",\"height\":" + std::to_string(doc.ImageHeight())
+            + ",\"depth\":" + std::to_string(doc.BitDepth()) + ",\"mips\":" + std::to_string(mips) + ",\""
             + format + "\":{";
         const char* separator = "";
         for (const Field& field : headerFields(doc)) {
@@ -84,8 +84,8 @@ void printInfo(const std::string& path, const ImageDocument& doc, bool json)
         }
         line += "}}";
     } else {
-        line = printableName(path) + ": " + (tex ? "TEX" : png ? "PNG" : "Targa") + ", " + std::to_string(doc.ImageWidth) + " x "
-            + std::to_string(doc.ImageHeight) + ", " + std::to_string(doc.BitDepth) + " bits, mips "
+        line = printableName(path) + ": " + (tex ? "TEX" : png ? "PNG" : "Targa") + ", " + std::to_string(doc.ImageWidth())
+            + " x " + std::to_string(doc.ImageHeight()) + ", " + std::to_string(doc.BitDepth()) + " bits, mips "
             + std::to_string(mips);
         for (const Field& field : headerFields(doc))
             line += ", " + std::string(field.label) + " " + std::to_string(field.value);
@@ -100,7 +100,7 @@ int runInfo(const InfoOptions& options)
     int status = 0;
     for (const std::string& path : options.inputs) {
         auto opened = openAsWindowWould(path, options.as ? *options.as : formatForPath(path));
-        if (opened.ok()) {
+        if (opened.has_value()) {
             printInfo(path, opened.value(), options.json);
             // With SIGPIPE ignored, a reader that went away (`| head`) shows
             // as a failed write: nobody is left to show the rest to.
@@ -109,7 +109,7 @@ int runInfo(const InfoOptions& options)
             continue;
         }
         status = 1;
-        const std::string& problem = opened.error();
+        const std::string problem = problemOf(opened.error());
         if (options.json)
             std::printf("{\"file\":%s,\"error\":%s}\n", jsonString(path).c_str(), jsonString(problem).c_str());
         std::fflush(stdout);

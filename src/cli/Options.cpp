@@ -61,17 +61,7 @@ std::string lowered(std::string text)
 }
 
 // "tex", "tga" or "png", in any case.
-std::optional<FileFormat> formatNamed(const std::string& text)
-{
-    const std::string name = lowered(text);
-    if (name == "tex")
-        return FileFormat::Tex;
-    if (name == "tga")
-        return FileFormat::Tga;
-    if (name == "png")
-        return FileFormat::Png;
-    return std::nullopt;
-}
+std::optional<ImageFormat> formatNamed(const std::string& text) { return vtt::formatNamed(lowered(text)); }
 
 // Walks the arguments, splitting "--name=value" and handing out values.
 class ArgumentReader {
@@ -131,7 +121,7 @@ public:
             throw UsageError(command_, option + " takes no value");
     }
 
-    FileFormat format(const std::string& option)
+    ImageFormat format(const std::string& option)
     {
         const std::string text = value(option);
         if (auto format = formatNamed(text))
@@ -156,14 +146,12 @@ void checkBox(const std::string& option, const std::optional<std::string>& text,
 {
     if (!text)
         return;
-    TexPanelValues values;
     const std::string boxes[3] = {which == 0 ? *text : "", which == 1 ? *text : "", which == 2 ? *text : ""};
-    // The window's text names its box: "the Mips box must hold ...".
-    if (auto problem = parseTexPanel(boxes[0], boxes[1], boxes[2], values))
-        throw UsageError("convert", option + problem->substr(problem->find(" box ") + 4));
+    if (auto values = parseTexPanel(boxes[0], boxes[1], boxes[2]); !values)
+        throw UsageError("convert", option + " " + values.error().detail);
 }
 
-std::optional<FileFormat> formatOfExtension(const std::string& path)
+std::optional<ImageFormat> formatOfExtension(const std::string& path)
 {
     const auto dot = path.rfind('.');
     if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
@@ -210,17 +198,15 @@ std::optional<ChannelMapping> parseChannels(const std::string& text)
 
 TexPanelValues panelFor(const PanelTexts& texts, const ImageDocument& doc)
 {
-    const bool tex = doc.FileKind == DocumentKind::Tex;
+    const bool tex = doc.Facts.Kind == ImageFormat::Tex;
     const auto box = [](const std::optional<std::string>& given, const std::string& fallback) {
         return given ? *given : fallback;
     };
-    TexPanelValues values;
     // Every text was checked when the command line was read.
-    [[maybe_unused]] auto unchecked =
-        parseTexPanel(box(texts.mips, tex ? std::to_string(doc.Tex.MipCount) : "1"),
-                      box(texts.unknown, tex ? std::to_string(doc.Tex.Unknown) : "0"),
-                      box(texts.bits, tex ? std::to_string(doc.Tex.Bits) : ""), values);
-    return values;
+    return parseTexPanel(box(texts.mips, tex ? std::to_string(doc.Facts.Tex.MipCount) : "1"),
+                         box(texts.unknown, tex ? std::to_string(doc.Facts.Tex.Unknown) : "0"),
+                         box(texts.bits, tex ? std::to_string(doc.Facts.Tex.Bits) : ""))
+        .value_or(TexPanelValues{});
 }
 
 std::optional<InfoOptions> parseInfo(const std::vector<std::string>& args)
@@ -249,7 +235,7 @@ std::optional<InfoOptions> parseInfo(const std::vector<std::string>& args)
 std::optional<ConvertOptions> parseConvert(const std::vector<std::string>& args)
 {
     ConvertOptions options;
-    std::optional<FileFormat> to;
+    std::optional<ImageFormat> to;
     ArgumentReader reader(args, "convert");
     while (auto option = reader.nextOption(options.inputs)) {
         const std::string& o = *option;

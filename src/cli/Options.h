@@ -22,7 +22,7 @@ struct UsageError : std::runtime_error {
 
 struct InfoOptions {
     bool json = false;
-    std::optional<FileFormat> as;
+    std::optional<ImageFormat> as;
     std::vector<std::string> inputs;
 };
 
@@ -35,8 +35,8 @@ struct PanelTexts {
 };
 
 struct ConvertOptions {
-    FileFormat to = FileFormat::Tex;
-    std::optional<FileFormat> as;
+    ImageFormat to = ImageFormat::Tex;
+    std::optional<ImageFormat> as;
     std::string output;    // -o: the one output file
     std::string outputDir; // --out-dir: one output per input, named after it
     PanelTexts panel;

@@ -4,7 +4,6 @@
 #include "codecs/ReadResult.h"
 
 #include <cstdint>
-#include <optional>
 
 namespace vtt {
 
@@ -14,7 +13,7 @@ namespace vtt {
 // A format without a judge leaves `judge` empty; its reader still checks.
 struct ClaimJudge {
     std::size_t headerBytes = 0;
-    std::optional<ReadError> (*judge)(Bytes head, std::uint64_t fileSize) = nullptr;
+    Result<void> (*judge)(Bytes head, std::uint64_t fileSize) = nullptr;
 };
 
 } // namespace vtt

@@ -63,33 +63,22 @@ int wholeMipLevels(const std::vector<MipLevel>& levels)
                             - levels.begin());
 }
 
-Result<ImageDocument, ReadError> readTexLevel(Bytes file, const ImageDocument& level0, int k)
+Result<ImageDocument> readTexLevel(Bytes file, const ImageDocument& level0, int k)
 {
     const std::vector<MipLevel> levels = texMipLevels(file);
     if (k < 0 || k >= wholeMipLevels(levels))
         return malformed("mip level " + std::to_string(k) + " is not wholly in the file");
     const MipLevel& level = levels[static_cast<std::size_t>(k)];
-    ImageDocument doc = carriedFieldsOf(level0);
-    doc.FileName = level0.FileName;
-    doc.FileKind = level0.FileKind;
-    doc.ImageWidth = static_cast<std::int16_t>(level.width);
-    doc.ImageHeight = static_cast<std::int16_t>(level.height);
+    VTT_TRY(doc, ImageDocument::create(level.width, level.height, level0.BitDepth(), level0.Palette()));
+    doc.Facts = level0.Facts;
     const std::size_t n = static_cast<std::size_t>(level.width) * level.height;
-    doc.PixelCount = static_cast<std::int32_t>(n);
     const Bytes src = file.subspan(level.offset, level.size);
-    ReadError error;
-    if (doc.isPaletted()) {
-        if (!allocatePixels(doc.PixelIndices, n, level.width, level.height, error))
-            return error;
-        std::copy(src.begin(), src.end(), doc.PixelIndices.begin());
-    } else {
-        if (!allocatePixels(doc.PixelBytes, 4 * n, level.width, level.height, error))
-            return error;
-        if (level.size == 4 * n)
-            std::copy(src.begin(), src.end(), doc.PixelBytes.begin());
-        else
-            packing::fromThreeBytes<false>(src.data(), doc.PixelBytes.data(), n);
-    }
+    if (doc.isPaletted())
+        std::copy(src.begin(), src.end(), doc.PixelIndices().begin());
+    else if (level.size == 4 * n)
+        std::copy(src.begin(), src.end(), doc.PixelBytes().begin());
+    else
+        packing::fromThreeBytes<false>(src.data(), doc.PixelBytes().data(), n);
     return doc;
 }
 

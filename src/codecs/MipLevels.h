@@ -34,6 +34,6 @@ int wholeMipLevels(const std::vector<MipLevel>& levels);
 // Level k of the TEX file as a document of its own, for showing: the
 // palette and depth of `level0` (the document read from the same file), the
 // level's size and pixels. An error when the level is not whole.
-Result<ImageDocument, ReadError> readTexLevel(Bytes file, const ImageDocument& level0, int k);
+Result<ImageDocument> readTexLevel(Bytes file, const ImageDocument& level0, int k);
 
 } // namespace vtt

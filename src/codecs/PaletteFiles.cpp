@@ -1,5 +1,7 @@
 #include "codecs/PaletteFiles.h"
 
+#include "codecs/ReadResult.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -108,48 +110,48 @@ std::string notAColour(int line, std::string_view text)
 
 std::string tooMany() { return "it holds more than the " + std::to_string(PaletteEntries) + " colours of a palette"; }
 
-Result<PaletteColours, std::string> readPalText(std::string_view text)
+Result<PaletteColours> readPalText(std::string_view text)
 {
     LineReader lines(text);
     lines.next(); // the header, already recognised
     if (lines.atEnd())
-        return std::string("it ends after its first line, before the version line");
+        return malformed(std::string("it ends after its first line, before the version line"));
     const std::string_view version = trimmed(lines.next());
     if (version != PalTextVersion)
-        return "its version line is " + quoted(version) + ", not \"" + std::string(PalTextVersion) + "\"";
+        return malformed("its version line is " + quoted(version) + ", not \"" + std::string(PalTextVersion) + "\"");
     if (lines.atEnd())
-        return std::string("it ends before the line with its number of colours");
+        return malformed(std::string("it ends before the line with its number of colours"));
     const std::string_view countLine = trimmed(lines.next());
     const auto count = wholeNumber(countLine, 99999);
     if (!count)
-        return "its third line should give the number of colours, not " + quoted(countLine);
+        return malformed("its third line should give the number of colours, not " + quoted(countLine));
     if (*count == 0)
-        return std::string("it declares no colours");
+        return malformed(std::string("it declares no colours"));
     if (*count > PaletteEntries)
-        return "it declares " + std::to_string(*count) + " colours; a palette has at most "
-            + std::to_string(PaletteEntries);
+        return malformed("it declares " + std::to_string(*count) + " colours; a palette has at most "
+            + std::to_string(PaletteEntries));
 
     PaletteColours colours;
     colours.count = *count;
     for (int k = 0; k < *count; ++k) {
         if (lines.atEnd())
-            return "it declares " + std::to_string(*count) + " colours but holds only " + std::to_string(k);
+            return malformed("it declares " + std::to_string(*count) + " colours but holds only " + std::to_string(k));
         std::string_view rest = lines.next();
         const std::string_view line = rest;
         // A fourth number (alpha, which some editors add) is allowed and ignored.
         if (!readColour(rest, &colours.rgb[3 * static_cast<std::size_t>(k)]))
-            return notAColour(lines.number(), line);
+            return malformed(notAColour(lines.number(), line));
         if (const auto alpha = nextWord(rest); alpha && (!wholeNumber(*alpha, 255) || nextWord(rest)))
-            return notAColour(lines.number(), line);
+            return malformed(notAColour(lines.number(), line));
     }
     while (!lines.atEnd())
         if (const std::string_view line = lines.next(); !trimmed(line).empty())
-            return "line " + std::to_string(lines.number()) + " follows the " + std::to_string(*count)
-                + " colours it declares: " + quoted(line);
+            return malformed("line " + std::to_string(lines.number()) + " follows the " + std::to_string(*count)
+                + " colours it declares: " + quoted(line));
     return colours;
 }
 
-Result<PaletteColours, std::string> readGplText(std::string_view text)
+Result<PaletteColours> readGplText(std::string_view text)
 {
     LineReader lines(text);
     lines.next(); // the header, already recognised
@@ -160,26 +162,26 @@ Result<PaletteColours, std::string> readGplText(std::string_view text)
         if (line.empty() || line.front() == '#' || line.starts_with("Name:") || line.starts_with("Columns:"))
             continue;
         if (colours.count == PaletteEntries)
-            return tooMany();
+            return malformed(tooMany());
         // Whatever follows the three numbers is the colour's name.
         if (!readColour(rest, &colours.rgb[3 * static_cast<std::size_t>(colours.count)]))
-            return notAColour(lines.number(), line);
+            return malformed(notAColour(lines.number(), line));
         ++colours.count;
     }
     if (colours.count == 0)
-        return std::string("it holds no colours");
+        return malformed(std::string("it holds no colours"));
     return colours;
 }
 
-Result<PaletteColours, std::string> readColourTable(Bytes bytes)
+Result<PaletteColours> readColourTable(Bytes bytes)
 {
     PaletteColours colours;
     colours.count = PaletteEntries;
     if (bytes.size() == TableWithCountBytes) {
         const int count = bytes[TableBytes] << 8 | bytes[TableBytes + 1]; // big-endian
         if (count < 1 || count > PaletteEntries)
-            return "its colour count is " + std::to_string(count) + ", not a number from 1 to "
-                + std::to_string(PaletteEntries);
+            return malformed("its colour count is " + std::to_string(count) + ", not a number from 1 to "
+                + std::to_string(PaletteEntries));
         colours.count = count;
     }
     std::copy_n(bytes.begin(), 3 * static_cast<std::size_t>(colours.count), colours.rgb.begin());
@@ -194,7 +196,7 @@ bool startsWithLine(std::string_view text, std::string_view header)
 
 } // namespace
 
-Result<PaletteColours, std::string> readPaletteFile(Bytes bytes)
+Result<PaletteColours> readPaletteFile(Bytes bytes)
 {
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.starts_with("\xEF\xBB\xBF")) // a byte-order mark some text editors add
@@ -206,10 +208,10 @@ Result<PaletteColours, std::string> readPaletteFile(Bytes bytes)
     if (bytes.size() == TableBytes || bytes.size() == TableWithCountBytes)
         return readColourTable(bytes);
     if (bytes.empty())
-        return std::string("it is empty");
-    return "it is not a palette file: its first line is neither \"" + std::string(PalTextHeader) + "\" nor \""
+        return malformed(std::string("it is empty"));
+    return malformed("it is not a palette file: its first line is neither \"" + std::string(PalTextHeader) + "\" nor \""
         + std::string(GplHeader) + "\", and it has " + std::to_string(bytes.size())
-        + " bytes where a colour table has 768 or 772";
+        + " bytes where a colour table has 768 or 772");
 }
 
 std::vector<std::uint8_t> writePaletteFile(const PaletteColours& colours, PaletteFileFormat format,

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "codecs/ByteIo.h"
-#include "codecs/Result.h"
+#include "document/Result.h"
 #include "document/ImageDocument.h"
 
 #include <array>
@@ -29,8 +29,8 @@ enum class PaletteFileFormat { PalText, GplText, ColourTable };
 // Reads any of the three, recognised by their content rather than their
 // name: a text header line decides, and a headerless file of 768 or 772
 // bytes is a colour table (raw 768-byte .pal files from games included).
-// The problem is said without the file name.
-Result<PaletteColours, std::string> readPaletteFile(Bytes bytes);
+// The problem (Malformed) is said without the file name.
+Result<PaletteColours> readPaletteFile(Bytes bytes);
 
 // The file's bytes; `name` becomes the .gpl palette's Name line.
 std::vector<std::uint8_t> writePaletteFile(const PaletteColours& colours, PaletteFileFormat format,

@@ -42,7 +42,7 @@ struct ChunkWalk {
 // Follows every chunk's length to IEND, so that a file cut short anywhere is
 // refused with where it ends, and nothing is sized by a claim the bytes do
 // not back.
-std::optional<ReadError> walkChunks(Bytes file, ChunkWalk& walk)
+Result<void> walkChunks(Bytes file, ChunkWalk& walk)
 {
     ByteReader in(file);
     const auto signature = in.take(png::SignatureSize);
@@ -78,7 +78,7 @@ std::optional<ReadError> walkChunks(Bytes file, ChunkWalk& walk)
         if (name == "IDAT")
             walk.idatBytes += length;
         if (name == "IEND")
-            return std::nullopt;
+            return {};
     }
 }
 
@@ -87,10 +87,10 @@ struct ContextFree {
 };
 using Context = std::unique_ptr<spng_ctx, ContextFree>;
 
-ReadError libraryError(int error)
+Unexpected<Error> libraryError(int error)
 {
     switch (error) {
-    case SPNG_EMEM: return ReadError{ReadFailure::OutOfMemory, "there is not enough memory to open it"};
+    case SPNG_EMEM: return unexpected(ErrorKind::OutOfMemory, "there is not enough memory to open it");
     case SPNG_ECHUNK_CRC: return malformed("a chunk's CRC does not match its data: the file is damaged");
     case SPNG_EIDAT_TOO_SHORT:
     case SPNG_EOF: return malformed("its compressed pixel data ends before the image does: the file is cut short");
@@ -119,25 +119,26 @@ void unpackIndices(const std::uint8_t* packed, std::uint8_t* out, std::size_t wi
 }
 
 // Decodes `fmt` into `target`, which must be exactly the decoded size.
-std::optional<ReadError> decodeInto(spng_ctx* ctx, PixelArray& target, int fmt, int flags, const png::Header& h)
+Result<void> decodeInto(spng_ctx* ctx, std::span<std::uint8_t> target, int fmt, int flags)
 {
     std::size_t size = 0;
     if (int error = spng_decoded_image_size(ctx, fmt, &size))
         return libraryError(error);
-    ReadError error;
-    if (!allocatePixels(target, size, h.width, h.height, error))
-        return error;
+    if (size != target.size())
+        return malformed("its decoded pixels take " + bytesText(size) + " where " + bytesText(target.size())
+                         + " were expected"); // never: the header decides both
     if (int failed = spng_decode_image(ctx, target.data(), target.size(), fmt, flags))
         return libraryError(failed);
-    return std::nullopt;
+    return {};
 }
 
 void setEntry(ImageDocument& doc, int c, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a)
 {
-    doc.Palette[4 * c + 0] = r;
-    doc.Palette[4 * c + 1] = g;
-    doc.Palette[4 * c + 2] = b;
-    doc.Palette[4 * c + 3] = a;
+    PaletteArray& palette = doc.Palette();
+    palette[4 * c + 0] = r;
+    palette[4 * c + 1] = g;
+    palette[4 * c + 2] = b;
+    palette[4 * c + 3] = a;
 }
 
 // Decodes row by row into one reused row of `fmt` (pixelBytes each) and
@@ -145,7 +146,7 @@ void setEntry(ImageDocument& doc, int c, std::uint8_t r, std::uint8_t g, std::ui
 // every column, or those of the interlace pass. Needs no image-sized buffer
 // besides the document's own.
 template <class Store>
-std::optional<ReadError> decodeRows(spng_ctx* ctx, const png::Header& h, int fmt, int flags, std::size_t pixelBytes,
+Result<void> decodeRows(spng_ctx* ctx, const png::Header& h, int fmt, int flags, std::size_t pixelBytes,
                                     Store store)
 {
     static constexpr std::uint32_t passStart[7] = {0, 4, 0, 2, 0, 1, 0};
@@ -163,14 +164,14 @@ std::optional<ReadError> decodeRows(spng_ctx* ctx, const png::Header& h, int fmt
         const int pass = h.interlace ? info.pass : 6;
         store(row.data(), info.row_num, passStart[pass], passStep[pass]);
         if (error == SPNG_EOI)
-            return std::nullopt;
+            return {};
     }
 }
 
 // The library places packed indices of interlaced images wrongly (and their
 // RGB output too); its RGBA output is right, so these decode to RGBA through
 // a stand-in palette whose red is the index itself.
-std::optional<ReadError> readInterlacedIndices(spng_ctx* ctx, const png::Header& h, ImageDocument& doc)
+Result<void> readInterlacedIndices(spng_ctx* ctx, const png::Header& h, ImageDocument& doc)
 {
     spng_plte ramp{};
     ramp.n_entries = 1u << h.bitDepth;
@@ -178,10 +179,7 @@ std::optional<ReadError> readInterlacedIndices(spng_ctx* ctx, const png::Header&
         ramp.entries[i].red = static_cast<std::uint8_t>(i);
     if (int error = spng_set_plte(ctx, &ramp))
         return libraryError(error);
-    ReadError error;
-    if (!allocatePixels(doc.PixelIndices, std::size_t(h.width) * h.height, h.width, h.height, error))
-        return error;
-    std::uint8_t* indices = doc.PixelIndices.data();
+    std::uint8_t* indices = doc.PixelIndices().data();
     return decodeRows(ctx, h, SPNG_FMT_RGBA8, 0, 4, [&](const std::uint8_t* row, std::uint32_t y, std::uint32_t x0,
                                                          std::uint32_t step) {
         for (std::uint32_t x = x0; x < h.width; x += step)
@@ -189,7 +187,7 @@ std::optional<ReadError> readInterlacedIndices(spng_ctx* ctx, const png::Header&
     });
 }
 
-std::optional<ReadError> readPaletteImage(spng_ctx* ctx, const png::Header& h, ImageDocument& doc)
+Result<void> readPaletteImage(spng_ctx* ctx, const png::Header& h, ImageDocument& doc)
 {
     spng_plte plte{};
     if (int error = spng_get_plte(ctx, &plte))
@@ -206,38 +204,36 @@ std::optional<ReadError> readPaletteImage(spng_ctx* ctx, const png::Header& h, I
         }
     }
     if (h.bitDepth == 8)
-        return decodeInto(ctx, doc.PixelIndices, SPNG_FMT_PNG, 0, h);
+        return decodeInto(ctx, doc.PixelIndices(), SPNG_FMT_PNG, 0);
     if (h.interlace)
         return readInterlacedIndices(ctx, h, doc);
+    std::size_t size = 0;
+    if (int error = spng_decoded_image_size(ctx, SPNG_FMT_PNG, &size))
+        return libraryError(error);
     PixelArray packed;
-    if (auto error = decodeInto(ctx, packed, SPNG_FMT_PNG, 0, h))
-        return error;
-    ReadError error;
-    if (!allocatePixels(doc.PixelIndices, std::uint64_t(h.width) * h.height, h.width, h.height, error))
-        return error;
-    unpackIndices(packed.data(), doc.PixelIndices.data(), h.width, h.height, h.bitDepth);
-    return std::nullopt;
+    if (!resizePixels(packed, size))
+        return unexpected(ErrorKind::OutOfMemory, notEnoughMemoryText("open", h.width, h.height, size));
+    VTT_CHECK(decodeInto(ctx, packed, SPNG_FMT_PNG, 0));
+    unpackIndices(packed.data(), doc.PixelIndices().data(), h.width, h.height, h.bitDepth);
+    return {};
 }
 
-std::optional<ReadError> readGreyImage(spng_ctx* ctx, const png::Header& h, ImageDocument& doc)
+Result<void> readGreyImage(spng_ctx* ctx, const png::Header& h, ImageDocument& doc)
 {
     for (int c = 0; c < PaletteEntries; ++c)
         setEntry(doc, c, std::uint8_t(c), std::uint8_t(c), std::uint8_t(c), 255);
     // The one transparent grey keeps its transparency on its ramp entry.
     spng_trns trns{};
     if (spng_get_trns(ctx, &trns) == 0 && trns.gray <= (1u << h.bitDepth) - 1)
-        doc.Palette[4 * (trns.gray * (255 / ((1u << h.bitDepth) - 1))) + 3] = 0;
+        doc.Palette()[4 * (trns.gray * (255 / ((1u << h.bitDepth) - 1))) + 3] = 0;
     // Samples of fewer than 8 bits come out scaled to the full 0..255 range.
-    return decodeInto(ctx, doc.PixelIndices, SPNG_FMT_G8, 0, h);
+    return decodeInto(ctx, doc.PixelIndices(), SPNG_FMT_G8, 0);
 }
 
 // 16-bit samples, rounded to the nearest 8-bit level.
-std::optional<ReadError> readWideImage(spng_ctx* ctx, const png::Header& h, ImageDocument& doc)
+Result<void> readWideImage(spng_ctx* ctx, const png::Header& h, ImageDocument& doc)
 {
-    ReadError error;
-    if (!allocatePixels(doc.PixelBytes, std::size_t(h.width) * h.height * 4, h.width, h.height, error))
-        return error;
-    std::uint8_t* pixels = doc.PixelBytes.data();
+    std::uint8_t* pixels = doc.PixelBytes().data();
     return decodeRows(ctx, h, SPNG_FMT_RGBA16, SPNG_DECODE_TRNS, 8,
                       [&](const std::uint8_t* row, std::uint32_t y, std::uint32_t x0, std::uint32_t step) {
                           std::uint8_t* out = pixels + std::size_t(y) * h.width * 4;
@@ -252,14 +248,14 @@ std::optional<ReadError> readWideImage(spng_ctx* ctx, const png::Header& h, Imag
 
 } // namespace
 
-std::optional<ReadError> judgePngClaim(Bytes head, std::uint64_t fileSize)
+Result<void> judgePngClaim(Bytes head, std::uint64_t fileSize)
 {
     // Too short or malformed headers are left to the reader, which names
     // where the file ends.
     constexpr std::size_t ihdrAt = png::SignatureSize + 8;
     if (head.size() < ihdrAt + png::HeaderDataSize || !std::equal(head.begin(), head.begin() + png::SignatureSize, png::Signature)
         || chunkName(head.data() + png::SignatureSize + 4) != "IHDR")
-        return std::nullopt;
+        return {};
     const std::uint8_t* d = head.data() + ihdrAt;
     const std::uint32_t width = u32Big(d), height = u32Big(d + 4);
     if (width > 32767 || height > 32767)
@@ -270,14 +266,13 @@ std::optional<ReadError> judgePngClaim(Bytes head, std::uint64_t fileSize)
     if ((rowBytes + 1) * height > fileSize * png::MaxInflateRatio + png::MaxInflateRatio)
         return malformed("its " + bytesText(fileSize) + " cannot hold the " + to_string(width) + " x "
                          + to_string(height) + " image it claims");
-    return std::nullopt;
+    return {};
 }
 
-ReadResult readPng(Bytes file, const ImageDocument& previous)
+ReadResult readPng(Bytes file)
 {
     ChunkWalk walk;
-    if (auto refused = walkChunks(file, walk))
-        return *refused;
+    VTT_CHECK(walkChunks(file, walk));
     const png::Header& h = walk.header;
 
     // Every chunk's CRC is checked, IDAT's included, so the stream's own
@@ -285,7 +280,7 @@ ReadResult readPng(Bytes file, const ImageDocument& previous)
     // saves a pass over every decoded byte.
     Context ctx(spng_ctx_new(SPNG_CTX_IGNORE_ADLER32));
     if (!ctx)
-        return ReadError{ReadFailure::OutOfMemory, "there is not enough memory to open it"};
+        return unexpected(ErrorKind::OutOfMemory, "there is not enough memory to open it");
     spng_set_crc_action(ctx.get(), SPNG_CRC_ERROR, SPNG_CRC_ERROR);
     // No chunk may make the library hold more than its bytes could inflate to.
     const std::size_t limit = std::min<std::uint64_t>(file.size() * png::MaxInflateRatio, std::uint64_t(1) << 30);
@@ -307,32 +302,27 @@ ReadResult readPng(Bytes file, const ImageDocument& previous)
         return malformed("its " + bytesText(walk.idatBytes) + " of compressed pixel data cannot hold the "
                          + to_string(h.width) + " x " + to_string(h.height) + " image it claims");
 
-    ImageDocument doc = carriedFieldsOf(previous);
-    doc.FileKind = DocumentKind::Png;
-    doc.ImageWidth = static_cast<std::int16_t>(h.width);
-    doc.ImageHeight = static_cast<std::int16_t>(h.height);
-    doc.PixelCount = static_cast<std::int32_t>(h.width * h.height);
-    doc.Png = PngHeader{static_cast<std::uint8_t>(h.colourType), h.bitDepth, h.interlace};
+    const bool paletted = h.colourType == png::ColourType::Palette
+        || (h.colourType == png::ColourType::Grey && h.bitDepth <= 8);
+    VTT_TRY(doc, ImageDocument::create(static_cast<int>(h.width), static_cast<int>(h.height),
+                                       paletted ? PaletteDepth : 32));
+    doc.Facts.Kind = ImageFormat::Png;
+    doc.Facts.Png = PngHeader{static_cast<std::uint8_t>(h.colourType), h.bitDepth, h.interlace};
 
-    std::optional<ReadError> failed;
+    Result<void> decoded;
     if (h.colourType == png::ColourType::Palette) {
-        doc.BitDepth = PaletteDepth;
-        failed = readPaletteImage(ctx.get(), h, doc);
-    } else if (h.colourType == png::ColourType::Grey && h.bitDepth <= 8) {
-        doc.BitDepth = PaletteDepth;
-        failed = readGreyImage(ctx.get(), h, doc);
+        decoded = readPaletteImage(ctx.get(), h, doc);
+    } else if (paletted) {
+        decoded = readGreyImage(ctx.get(), h, doc);
     } else if (h.bitDepth == 16) {
-        doc.BitDepth = 32;
-        failed = readWideImage(ctx.get(), h, doc);
+        decoded = readWideImage(ctx.get(), h, doc);
     } else {
-        doc.BitDepth = 32;
         // 8-bit RGBA is stored as the document holds it: no conversion.
         const bool stored = h.colourType == png::ColourType::Rgba;
-        failed = decodeInto(ctx.get(), doc.PixelBytes, stored ? SPNG_FMT_PNG : SPNG_FMT_RGBA8,
-                            stored ? 0 : SPNG_DECODE_TRNS, h);
+        decoded = decodeInto(ctx.get(), doc.PixelBytes(), stored ? SPNG_FMT_PNG : SPNG_FMT_RGBA8,
+                             stored ? 0 : SPNG_DECODE_TRNS);
     }
-    if (failed)
-        return *failed;
+    VTT_CHECK(std::move(decoded));
     // Reading the chunks after the image checks their CRCs up to IEND.
     spng_time time{};
     if (int error = spng_get_time(ctx.get(), &time); error && error != SPNG_ECHUNKAVAIL)

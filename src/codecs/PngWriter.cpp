@@ -23,7 +23,7 @@ struct BufferFree {
     void operator()(void* p) const { std::free(p); }
 };
 
-WriteError libraryError(int error, std::size_t width, std::size_t height)
+Unexpected<Error> libraryError(int error, std::size_t width, std::size_t height)
 {
     if (error == SPNG_EMEM)
         return unwritable(notEnoughMemoryText("save", width, height, width * height * 4));
@@ -34,13 +34,12 @@ WriteError libraryError(int error, std::size_t width, std::size_t height)
 
 WriteResult writePng(const ImageDocument& doc, std::uint8_t depth)
 {
-    if (doc.ImageWidth <= 0 || doc.ImageHeight <= 0)
-        return unwritable("a PNG image cannot be " + std::to_string(doc.ImageWidth) + " x "
-                          + std::to_string(doc.ImageHeight) + " pixels");
-    if (auto refused = refuseDepthOrShortImage(doc, depth, "PNG"))
-        return *refused;
-    const std::size_t width = static_cast<std::size_t>(doc.ImageWidth);
-    const std::size_t height = static_cast<std::size_t>(doc.ImageHeight);
+    if (doc.ImageWidth() <= 0 || doc.ImageHeight() <= 0)
+        return unwritable("a PNG image cannot be " + std::to_string(doc.ImageWidth()) + " x "
+                          + std::to_string(doc.ImageHeight()) + " pixels");
+    VTT_CHECK(refuseDepth(doc, depth, "PNG"));
+    const std::size_t width = static_cast<std::size_t>(doc.ImageWidth());
+    const std::size_t height = static_cast<std::size_t>(doc.ImageHeight());
     const std::size_t n = width * height;
 
     std::unique_ptr<spng_ctx, ContextFree> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
@@ -67,7 +66,7 @@ WriteResult writePng(const ImageDocument& doc, std::uint8_t depth)
         spng_plte plte{};
         plte.n_entries = PaletteEntries;
         for (int c = 0; c < PaletteEntries; ++c)
-            plte.entries[c] = spng_plte_entry{doc.Palette[4 * c], doc.Palette[4 * c + 1], doc.Palette[4 * c + 2], 0};
+            plte.entries[c] = spng_plte_entry{doc.Palette()[4 * c], doc.Palette()[4 * c + 1], doc.Palette()[4 * c + 2], 0};
         if (int error = spng_set_plte(ctx.get(), &plte))
             return libraryError(error, width, height);
     }
@@ -78,13 +77,13 @@ WriteResult writePng(const ImageDocument& doc, std::uint8_t depth)
         error = spng_encode_image(ctx.get(), nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
         std::vector<std::uint8_t> row(width * 3);
         for (std::size_t y = 0; !error && y < height; ++y) {
-            kernels::shuffle(doc.PixelBytes.data() + y * width * 4, row.data(), width, kernels::RgbaToRgb);
+            kernels::shuffle(doc.PixelBytes().data() + y * width * 4, row.data(), width, kernels::RgbaToRgb);
             error = spng_encode_row(ctx.get(), row.data(), row.size());
         }
         if (error == SPNG_EOI)
             error = 0;
     } else {
-        const std::uint8_t* pixels = depth == PaletteDepth ? doc.PixelIndices.data() : doc.PixelBytes.data();
+        const std::uint8_t* pixels = depth == PaletteDepth ? doc.PixelIndices().data() : doc.PixelBytes().data();
         error = spng_encode_image(ctx.get(), pixels, n * (depth / 8), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
     }
     if (error)
@@ -95,8 +94,7 @@ WriteResult writePng(const ImageDocument& doc, std::uint8_t depth)
     if (!encoded)
         return libraryError(error ? error : SPNG_EMEM, width, height);
     PixelArray file;
-    if (WriteError failed; !reserveOutput(file, size, width, height, failed))
-        return failed;
+    VTT_CHECK(reserveOutput(file, size, width, height));
     ByteWriter out(file);
     std::memcpy(out.grow(size), encoded.get(), size);
     return file;

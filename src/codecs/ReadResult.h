@@ -1,39 +1,17 @@
 #pragma once
 
-#include "codecs/Result.h"
 #include "document/ImageDocument.h"
+#include "document/Result.h"
 
-#include <cstdint>
 #include <string>
 
 namespace vtt {
 
-enum class ReadFailure {
-    // A TEX type code the tool cannot read; the open command shows its own
-    // historical message for it.
-    UnsupportedTexType,
-    // The image is valid but its pixels do not fit in memory.
-    OutOfMemory,
-    // Anything else: truncated, inconsistent or unsupported content.
-    Malformed,
-};
+// The newly decoded document, or why there is none: Malformed (truncated,
+// inconsistent or unsupported content), UnsupportedTexType (the open
+// command shows its own historical message for it) or OutOfMemory.
+using ReadResult = Result<ImageDocument>;
 
-struct ReadError {
-    ReadFailure kind = ReadFailure::Malformed;
-    std::string detail; // says what is wrong, without the file name
-};
-
-// The newly decoded document, or why there is none.
-using ReadResult = Result<ImageDocument, ReadError>;
-
-inline ReadError malformed(std::string detail) { return ReadError{ReadFailure::Malformed, std::move(detail)}; }
-
-// "not enough memory to open a 32767 x 32767 image (4.0 GiB)"
-std::string notEnoughMemoryText(const char* verb, std::uint64_t width, std::uint64_t height, std::uint64_t bytes);
-
-// Sizes `array` to `bytes` for a width x height image; an error instead of an
-// exception when memory (or the address space) cannot hold it.
-bool allocatePixels(PixelArray& array, std::uint64_t bytes, std::uint64_t width, std::uint64_t height,
-                    ReadError& error);
+inline Unexpected<Error> malformed(std::string detail) { return unexpected(ErrorKind::Malformed, std::move(detail)); }
 
 } // namespace vtt

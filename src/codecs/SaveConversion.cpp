@@ -1,73 +1,74 @@
 #include "codecs/SaveConversion.h"
 
 #include "codecs/TexFormat.h"
-#include "codecs/PngWriter.h"
-#include "codecs/TexWriter.h"
 #include "codecs/TgaWriter.h"
 
 namespace vtt {
 
 namespace {
 
+// A document that came with a TEX header keeps its type; any other takes
+// the type of its depth.
 std::int16_t texTypeOf(const ImageDocument& doc)
 {
-    if (doc.FileKind == DocumentKind::Tga || doc.FileKind == DocumentKind::Png) {
-        if (doc.BitDepth == PaletteDepth)
+    if (doc.Facts.Kind != ImageFormat::Tex) {
+        if (doc.BitDepth() == PaletteDepth)
             return static_cast<std::int16_t>(tex::Type::Palette256);
-        if (doc.BitDepth == 24)
+        if (doc.BitDepth() == 24)
             return static_cast<std::int16_t>(tex::Type::Rgb);
-        if (doc.BitDepth == 32)
+        if (doc.BitDepth() == 32)
             return static_cast<std::int16_t>(tex::Type::Rgba);
     }
-    return doc.Tex.Type;
+    return doc.Facts.Tex.Type;
 }
 
 std::uint8_t tgaDepthOf(const ImageDocument& doc)
 {
-    if (doc.FileKind != DocumentKind::Tex)
-        return doc.BitDepth;
-    const std::int16_t type = doc.Tex.Type;
+    if (doc.Facts.Kind != ImageFormat::Tex)
+        return doc.BitDepth();
+    const std::int16_t type = doc.Facts.Tex.Type;
     if (tex::is(type, tex::Type::Palette256) || tex::is(type, tex::Type::Palette256Alt))
         return PaletteDepth;
     if (tex::is(type, tex::Type::Rgb))
         return 24;
     if (tex::is(type, tex::Type::Rgba))
         return 32;
-    return doc.BitDepth;
+    return doc.BitDepth();
 }
+
+SaveChanges unchanged(const ImageDocument& doc) { return SaveChanges{doc.BitDepth(), doc.Facts.Tex, doc.Facts.Tga}; }
 
 } // namespace
 
-SaveChanges saveChangesFor(const ImageDocument& doc, SaveFormat format, const TexPanelValues& panel)
+SaveChanges texSaveChanges(const ImageDocument& doc, const TexPanelValues& panel)
 {
-    SaveChanges changes{doc.BitDepth, doc.Tex, doc.Tga};
-    if (format == SaveFormat::Tex) {
-        changes.Tex = TexHeader{texTypeOf(doc), panel.mipCount, panel.unknown, panel.bits};
-    } else {
-        changes.BitDepth = tgaDepthOf(doc);
-        if (format == SaveFormat::Tga && doc.FileKind != DocumentKind::Tga)
-            changes.Tga = tgaHeaderWritten(changes.BitDepth);
-    }
+    SaveChanges changes = unchanged(doc);
+    changes.Tex = TexHeader{texTypeOf(doc), panel.mipCount, panel.unknown, panel.bits};
     return changes;
 }
 
-void applySaveChanges(ImageDocument& doc, const SaveChanges& changes)
+SaveChanges tgaSaveChanges(const ImageDocument& doc, const TexPanelValues&)
 {
-    doc.BitDepth = changes.BitDepth;
-    doc.Tex = changes.Tex;
-    doc.Tga = changes.Tga;
+    SaveChanges changes = unchanged(doc);
+    changes.BitDepth = tgaDepthOf(doc);
+    if (doc.Facts.Kind != ImageFormat::Tga)
+        changes.Tga = tgaHeaderWritten(changes.BitDepth);
+    return changes;
 }
 
-Result<EncodedFile, WriteError> encodeForSave(const ImageDocument& doc, SaveFormat format,
-                                              const TexPanelValues& panel)
+SaveChanges pngSaveChanges(const ImageDocument& doc, const TexPanelValues&)
 {
-    const SaveChanges changes = saveChangesFor(doc, format, panel);
-    WriteResult written = format == SaveFormat::Tex ? writeTex(doc, changes.Tex)
-        : format == SaveFormat::Tga                 ? writeTga(doc, changes.BitDepth)
-                                                    : writePng(doc, changes.BitDepth);
-    if (!written.ok())
-        return written.error();
-    return EncodedFile{std::move(written.value()), changes};
+    SaveChanges changes = unchanged(doc);
+    changes.BitDepth = tgaDepthOf(doc);
+    return changes;
+}
+
+Result<void> applySaveChanges(ImageDocument& doc, const SaveChanges& changes)
+{
+    VTT_CHECK(doc.setBitDepth(changes.BitDepth));
+    doc.Facts.Tex = changes.Tex;
+    doc.Facts.Tga = changes.Tga;
+    return {};
 }
 
 } // namespace vtt

@@ -8,8 +8,6 @@
 
 namespace vtt {
 
-enum class SaveFormat { Tex, Tga, Png };
-
 // The header panel's boxes as numbers, read on every TEX save.
 struct TexPanelValues {
     std::int16_t mipCount = 0;
@@ -17,7 +15,7 @@ struct TexPanelValues {
     std::int32_t bits = 0;
 };
 
-// What a save changes in the document once its file is written. FileKind
+// What a save changes in the document once its file is written. The kind
 // never changes, so a second save converts again from the same starting
 // point.
 //
@@ -40,17 +38,16 @@ struct SaveChanges {
     TgaHeader Tga;
 };
 
-SaveChanges saveChangesFor(const ImageDocument& doc, SaveFormat format, const TexPanelValues& panel);
-void applySaveChanges(ImageDocument& doc, const SaveChanges& changes);
+SaveChanges texSaveChanges(const ImageDocument& doc, const TexPanelValues& panel);
+SaveChanges tgaSaveChanges(const ImageDocument& doc, const TexPanelValues& panel);
+SaveChanges pngSaveChanges(const ImageDocument& doc, const TexPanelValues& panel);
+// Never fails for changes made by the functions above from the same
+// document: they keep a palette image at 8 bits.
+[[nodiscard]] Result<void> applySaveChanges(ImageDocument& doc, const SaveChanges& changes);
 
 struct EncodedFile {
     PixelArray bytes;
     SaveChanges changes;
 };
-
-// The whole file a save writes, and what it changes in the document; the
-// document itself is not touched.
-Result<EncodedFile, WriteError> encodeForSave(const ImageDocument& doc, SaveFormat format,
-                                              const TexPanelValues& panel);
 
 } // namespace vtt

@@ -36,7 +36,7 @@ std::uint64_t bodySize(std::int16_t type, std::uint64_t pixels)
     return 4 * pixels;
 }
 
-ReadError shortFile(const tex::Header& h, std::uint64_t needed, std::uint64_t fileSize)
+Unexpected<Error> shortFile(const tex::Header& h, std::uint64_t needed, std::uint64_t fileSize)
 {
     return malformed("a " + std::to_string(h.width) + " x " + std::to_string(h.height) + " texture of type "
                      + std::to_string(h.type) + " needs " + sizeText(needed) + ", but the file has only "
@@ -45,7 +45,7 @@ ReadError shortFile(const tex::Header& h, std::uint64_t needed, std::uint64_t fi
 
 } // namespace
 
-std::optional<ReadError> judgeTexClaim(Bytes head, std::uint64_t fileSize)
+Result<void> judgeTexClaim(Bytes head, std::uint64_t fileSize)
 {
     if (head.size() < tex::HeaderSize)
         return malformed("the file is " + sizeText(fileSize) + " long, shorter than the "
@@ -55,20 +55,19 @@ std::optional<ReadError> judgeTexClaim(Bytes head, std::uint64_t fileSize)
         return malformed("its header gives a negative size (" + std::to_string(h.width) + " x "
                          + std::to_string(h.height) + ")");
     if (!tex::isReadable(h.type))
-        return ReadError{ReadFailure::UnsupportedTexType, "type " + std::to_string(h.type)};
+        return unexpected(ErrorKind::UnsupportedTexType, "type " + std::to_string(h.type));
     // Checked before anything is allocated or read, so that a short file
     // claiming a huge image is refused at the cost of its header.
     const std::uint64_t pixels = static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height);
     const std::uint64_t needed = tex::HeaderSize + bodySize(h.type, pixels);
     if (fileSize < needed)
         return shortFile(h, needed, fileSize);
-    return std::nullopt;
+    return {};
 }
 
-ReadResult readTex(Bytes file, const ImageDocument& previous)
+ReadResult readTex(Bytes file)
 {
-    if (auto refused = judgeTexClaim(file.first(std::min(file.size(), tex::HeaderSize)), file.size()))
-        return *refused;
+    VTT_CHECK(judgeTexClaim(file.first(std::min(file.size(), tex::HeaderSize)), file.size()));
     ByteReader in(file);
     const tex::Header h = parseHeader(*in.takeFixed<tex::HeaderSize>());
     const std::uint64_t pixels = static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height);
@@ -76,55 +75,49 @@ ReadResult readTex(Bytes file, const ImageDocument& previous)
     const auto shortFile = [&] {
         return vtt::shortFile(h, tex::HeaderSize + bodySize(h.type, pixels), file.size());
     };
-
-    ImageDocument doc = carriedFieldsOf(previous);
-    doc.FileKind = DocumentKind::Tex;
-    doc.ImageWidth = h.width;
-    doc.ImageHeight = h.height;
-    doc.Tex = TexHeader{h.type, h.mipCount, h.unknown, h.bits};
-    doc.PixelCount = static_cast<std::int32_t>(pixels);
     const std::size_t n = static_cast<std::size_t>(pixels);
+    const auto withFacts = [&](ImageDocument doc) {
+        doc.Facts.Kind = ImageFormat::Tex;
+        doc.Facts.Tex = TexHeader{h.type, h.mipCount, h.unknown, h.bits};
+        return doc;
+    };
 
-    ReadError error;
     if (tex::is(h.type, tex::Type::Rgb) || tex::is(h.type, tex::Type::Rgba)) {
         // Both direct-colour types become four bytes a pixel. Type 17 holds
         // no alpha, so its pixels are opaque.
-        doc.BitDepth = 32;
         const bool rgba = tex::is(h.type, tex::Type::Rgba);
         const auto src = in.take((rgba ? 4 : 3) * n);
         if (!src)
             return shortFile();
-        if (!allocatePixels(doc.PixelBytes, 4 * pixels, h.width, h.height, error))
-            return error;
+        VTT_TRY(doc, ImageDocument::create(h.width, h.height, 32));
         if (rgba)
-            std::copy(src->begin(), src->end(), doc.PixelBytes.begin());
+            std::copy(src->begin(), src->end(), doc.PixelBytes().begin());
         else
-            packing::fromThreeBytes<false>(src->data(), doc.PixelBytes.data(), n);
-        return doc;
+            packing::fromThreeBytes<false>(src->data(), doc.PixelBytes().data(), n);
+        return withFacts(std::move(doc));
     }
 
     // Palette types. Type 15 has no depth of its own and is shown as the
-    // palette image it is; its entries 16..255 keep the previous colours.
-    doc.BitDepth = PaletteDepth;
+    // palette image it is.
     const bool sixteen = tex::is(h.type, tex::Type::Palette16);
     const auto pal = in.take(sixteen ? tex::Palette16Size : tex::Palette256Size);
     const auto indices = in.take(n);
     if (!pal || !indices)
         return shortFile();
+    VTT_TRY(doc, ImageDocument::create(h.width, h.height, PaletteDepth));
+    PaletteArray& palette = doc.Palette();
     if (sixteen) {
-        std::copy(pal->begin(), pal->end(), doc.Palette.begin());
+        std::copy(pal->begin(), pal->end(), palette.begin());
     } else {
         for (std::size_t e = 0; e < PaletteEntries; ++e) { // stored blue, green, red, alpha
-            doc.Palette[4 * e + 0] = (*pal)[4 * e + 2];
-            doc.Palette[4 * e + 1] = (*pal)[4 * e + 1];
-            doc.Palette[4 * e + 2] = (*pal)[4 * e + 0];
-            doc.Palette[4 * e + 3] = (*pal)[4 * e + 3];
+            palette[4 * e + 0] = (*pal)[4 * e + 2];
+            palette[4 * e + 1] = (*pal)[4 * e + 1];
+            palette[4 * e + 2] = (*pal)[4 * e + 0];
+            palette[4 * e + 3] = (*pal)[4 * e + 3];
         }
     }
-    if (!allocatePixels(doc.PixelIndices, pixels, h.width, h.height, error))
-        return error;
-    std::copy(indices->begin(), indices->end(), doc.PixelIndices.begin());
-    return doc;
+    std::copy(indices->begin(), indices->end(), doc.PixelIndices().begin());
+    return withFacts(std::move(doc));
 }
 
 } // namespace vtt

@@ -7,13 +7,14 @@
 
 namespace vtt {
 
-// Decodes a whole TEX file. `previous` supplies what a TEX load keeps (the
-// TGA header fields, and the palette entries a type does not define); the
-// file name is left for the caller to set. Only the full-size level is read.
-ReadResult readTex(Bytes file, const ImageDocument& previous);
+// Decodes a whole TEX file; only the full-size level is read. A type 15
+// file defines palette entries 0..15; the others are 0 (the window then
+// merges in its previous palette: mergeCarriedPalette). The file name is
+// left for the caller to set.
+ReadResult readTex(Bytes file);
 
 // The refusal readTex would give from the header and the file's size alone.
-std::optional<ReadError> judgeTexClaim(Bytes head, std::uint64_t fileSize);
+Result<void> judgeTexClaim(Bytes head, std::uint64_t fileSize);
 inline constexpr ClaimJudge TexClaimJudge{tex::HeaderSize, judgeTexClaim};
 
 } // namespace vtt

@@ -29,8 +29,8 @@ const char* historicalMessage(std::int16_t type)
 
 void writeHeader(ByteWriter& out, const ImageDocument& doc, const TexHeader& header)
 {
-    out.s16(doc.ImageWidth);
-    out.s16(doc.ImageHeight);
+    out.s16(doc.ImageWidth());
+    out.s16(doc.ImageHeight());
     out.s16(header.Type);
     out.s16(header.MipCount);
     out.s16(header.Unknown);
@@ -47,12 +47,12 @@ void appendLevels(PixelArray& file, const ImageDocument& doc, mip::LevelSize siz
     const std::size_t n = size.pixels();
     if (channels == 1) {
         if (n > 0) // a plain copy, not element by element; an empty array may have no data at all
-            std::memcpy(ByteWriter(file).grow(n), doc.PixelIndices.data(), n);
+            std::memcpy(ByteWriter(file).grow(n), doc.PixelIndices().data(), n);
     } else if (channels == 4) {
         if (n > 0)
-            std::memcpy(ByteWriter(file).grow(4 * n), doc.PixelBytes.data(), 4 * n);
+            std::memcpy(ByteWriter(file).grow(4 * n), doc.PixelBytes().data(), 4 * n);
     } else {
-        packing::toRgb(doc.PixelBytes.data(), ByteWriter(file).grow(3 * n), n);
+        packing::toRgb(doc.PixelBytes().data(), ByteWriter(file).grow(3 * n), n);
     }
     const std::size_t pixelSize = static_cast<std::size_t>(channels);
     std::size_t at = file.size() - n * pixelSize;
@@ -63,7 +63,7 @@ void appendLevels(PixelArray& file, const ImageDocument& doc, mip::LevelSize siz
         const std::span<const std::uint8_t> from(file.data() + at, bytes);
         const std::span<std::uint8_t> to(file.data() + at + bytes, next.pixels() * pixelSize);
         if (channels == 1)
-            mip::halveIndexed(from, size, doc.Palette, to);
+            mip::halveIndexed(from, size, doc.Palette(), to);
         else
             mip::halveDirect(from, size, channels, to);
         at += bytes;
@@ -73,37 +73,29 @@ void appendLevels(PixelArray& file, const ImageDocument& doc, mip::LevelSize siz
 
 } // namespace
 
-WriteResult writeTex(const ImageDocument& doc) { return writeTex(doc, doc.Tex); }
+WriteResult writeTex(const ImageDocument& doc) { return writeTex(doc, doc.Facts.Tex); }
 
 WriteResult writeTex(const ImageDocument& doc, const TexHeader& header)
 {
     const std::int16_t type = header.Type;
     if (const char* message = historicalMessage(type))
-        return WriteError{WriteFailure::TexTypeMessage, message};
+        return unexpected(ErrorKind::TexTypeMessage, message);
 
     const bool indexed = tex::is(type, tex::Type::Palette256);
     const bool rgb = tex::is(type, tex::Type::Rgb);
     const bool rgba = tex::is(type, tex::Type::Rgba);
     if (!indexed && !rgb && !rgba) {
-        if (doc.FileKind == DocumentKind::None)
+        if (!doc.Facts.Kind)
             return unwritable("no image has been opened, so there is nothing to save");
         return unwritable("TEX type " + std::to_string(type) + " has no layout that can be written");
     }
-    if (doc.ImageWidth < 0 || doc.ImageHeight < 0)
-        return unwritable("the image has a negative size (" + std::to_string(doc.ImageWidth) + " x "
-                          + std::to_string(doc.ImageHeight) + ")");
     // The body follows the type, so the pixels must live where the type
     // expects them; anything else would write a stale array.
-    if (indexed != doc.isPaletted() || (!indexed && doc.BitDepth != 24 && doc.BitDepth != 32))
-        return unwritable("the image's depth of " + std::to_string(doc.BitDepth) + " bits does not fit TEX type "
+    if (indexed != doc.isPaletted() || (!indexed && doc.BitDepth() != 24 && doc.BitDepth() != 32))
+        return unwritable("the image's depth of " + std::to_string(doc.BitDepth()) + " bits does not fit TEX type "
                           + std::to_string(type));
 
-    const mip::LevelSize full{static_cast<std::size_t>(doc.ImageWidth), static_cast<std::size_t>(doc.ImageHeight)};
-    const std::size_t held = indexed ? doc.PixelIndices.size() : doc.PixelBytes.size() / 4;
-    if (held < full.pixels())
-        return unwritable("the image is " + std::to_string(full.width) + " x " + std::to_string(full.height) + " ("
-                          + std::to_string(full.pixels()) + " pixels) but only " + std::to_string(held)
-                          + " pixels are held");
+    const mip::LevelSize full{static_cast<std::size_t>(doc.ImageWidth()), static_cast<std::size_t>(doc.ImageHeight())};
 
     const int levels = mip::levelCount(header.MipCount);
     const int channels = indexed ? 1 : rgb ? 3 : 4;
@@ -112,17 +104,16 @@ WriteResult writeTex(const ImageDocument& doc, const TexHeader& header)
     const std::size_t total = tex::HeaderSize + (indexed ? tex::Palette256Size : 0) + bodyBytes;
 
     PixelArray file;
-    if (WriteError error; !reserveOutput(file, total, full.width, full.height, error))
-        return error;
+    VTT_CHECK(reserveOutput(file, total, full.width, full.height));
     ByteWriter out(file);
     writeHeader(out, doc, header);
     if (indexed) {
         std::uint8_t* pal = out.grow(tex::Palette256Size);
         for (std::size_t e = 0; e < PaletteEntries; ++e) {
-            pal[4 * e + 0] = doc.Palette[4 * e + 2];
-            pal[4 * e + 1] = doc.Palette[4 * e + 1];
-            pal[4 * e + 2] = doc.Palette[4 * e + 0];
-            pal[4 * e + 3] = doc.Palette[4 * e + 3];
+            pal[4 * e + 0] = doc.Palette()[4 * e + 2];
+            pal[4 * e + 1] = doc.Palette()[4 * e + 1];
+            pal[4 * e + 2] = doc.Palette()[4 * e + 0];
+            pal[4 * e + 3] = doc.Palette()[4 * e + 3];
         }
     }
     appendLevels(file, doc, full, levels, channels);

@@ -297,7 +297,7 @@ Format trueColourFormat(const tga::Header& h)
     }
 }
 
-std::optional<ReadError> planLayout(Bytes file, const tga::Header& h, Layout& layout)
+Result<void> planLayout(Bytes file, const tga::Header& h, Layout& layout)
 {
     const unsigned d = h.pixelDepth;
     if (h.colorMapType > static_cast<std::uint8_t>(tga::ColorMapType::Present))
@@ -318,7 +318,7 @@ std::optional<ReadError> planLayout(Bytes file, const tga::Header& h, Layout& la
         layout.pixels = trueColourFormat(h);
         layout.mapBytes = 0;
         layout.bitDepth = h.pixelDepth;
-        return std::nullopt;
+        return {};
     }
 
     if (tga::isColorMapped(h.imageType)) {
@@ -363,7 +363,7 @@ std::optional<ReadError> planLayout(Bytes file, const tga::Header& h, Layout& la
         layout.pixels = trueColourFormat(h);
         layout.bitDepth = d == 24 ? 24 : 32;
     }
-    return std::nullopt;
+    return {};
 }
 
 template <class Px>
@@ -378,13 +378,13 @@ void readEntries(Bytes map, std::size_t first, std::size_t count, std::uint8_t* 
 void readColourMap(const tga::Header& h, Format format, Bytes map, ImageDocument& doc)
 {
     for (std::size_t c = 0; c < PaletteEntries; ++c) {
-        doc.Palette[4 * c + 0] = 0;
-        doc.Palette[4 * c + 1] = 0;
-        doc.Palette[4 * c + 2] = 0;
-        doc.Palette[4 * c + 3] = 255;
+        doc.Palette()[4 * c + 0] = 0;
+        doc.Palette()[4 * c + 1] = 0;
+        doc.Palette()[4 * c + 2] = 0;
+        doc.Palette()[4 * c + 3] = 255;
     }
     const std::size_t first = h.firstEntryIndex, count = h.colorMapLength;
-    std::uint8_t* palette = doc.Palette.data();
+    std::uint8_t* palette = doc.Palette().data();
     switch (format) {
     case Format::Bgr15: readEntries<Bgr555<false>>(map, first, count, palette); break;
     case Format::Bgra16: readEntries<Bgr555<true>>(map, first, count, palette); break;
@@ -399,23 +399,22 @@ void fillGreyRamp(ImageDocument& doc)
 {
     for (std::size_t c = 0; c < PaletteEntries; ++c) {
         const auto grey = static_cast<std::uint8_t>(c);
-        doc.Palette[4 * c + 0] = grey;
-        doc.Palette[4 * c + 1] = grey;
-        doc.Palette[4 * c + 2] = grey;
-        doc.Palette[4 * c + 3] = 255;
+        doc.Palette()[4 * c + 0] = grey;
+        doc.Palette()[4 * c + 1] = grey;
+        doc.Palette()[4 * c + 2] = grey;
+        doc.Palette()[4 * c + 3] = 255;
     }
 }
 
 // Every length is checked against the file's size before anything is read
 // or allocated, so a short file claiming a huge image costs only its header.
-std::optional<ReadError> judgeClaim(Bytes head, std::uint64_t fileSize, tga::Header& h, Layout& layout)
+Result<void> judgeClaim(Bytes head, std::uint64_t fileSize, tga::Header& h, Layout& layout)
 {
     if (head.size() < tga::HeaderSize)
         return malformed("the file is " + bytesText(fileSize) + " long, shorter than the "
                          + to_string(tga::HeaderSize) + "-byte Targa header");
     h = parseHeader(head.first<tga::HeaderSize>());
-    if (auto refused = planLayout(head, h, layout))
-        return refused;
+    VTT_CHECK(planLayout(head, h, layout));
     // The document holds its dimensions as signed 16-bit numbers.
     if (h.imageWidth > 32767 || h.imageHeight > 32767)
         return malformed("its size " + to_string(h.imageWidth) + " x " + to_string(h.imageHeight)
@@ -445,56 +444,48 @@ std::optional<ReadError> judgeClaim(Bytes head, std::uint64_t fileSize, tga::Hea
                          + bytesText(mapEnd + pixels * layout.pixelBytes) + ", but the file has only "
                          + bytesText(fileSize));
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace
 
-std::optional<ReadError> judgeTgaClaim(Bytes head, std::uint64_t fileSize)
+Result<void> judgeTgaClaim(Bytes head, std::uint64_t fileSize)
 {
     tga::Header h;
     Layout layout;
     return judgeClaim(head, fileSize, h, layout);
 }
 
-ReadResult readTga(Bytes file, const ImageDocument& previous)
+ReadResult readTga(Bytes file)
 {
     tga::Header h;
     Layout layout;
-    if (auto refused = judgeClaim(file.first(std::min(file.size(), tga::HeaderSize)), file.size(), h, layout))
-        return *refused;
+    VTT_CHECK(judgeClaim(file.first(std::min(file.size(), tga::HeaderSize)), file.size(), h, layout));
     ByteReader in(file);
     const auto map = in.skip(tga::HeaderSize + h.idLength) ? in.take(layout.mapBytes) : std::nullopt;
     if (!map)
         return malformed("its colour map is shorter than its header says"); // judged above; never reached
     const std::size_t pixels = std::size_t(h.imageWidth) * h.imageHeight;
 
-    ImageDocument doc = carriedFieldsOf(previous);
-    doc.FileKind = DocumentKind::Tga;
-    doc.ImageWidth = static_cast<std::int16_t>(h.imageWidth);
-    doc.ImageHeight = static_cast<std::int16_t>(h.imageHeight);
-    doc.BitDepth = layout.bitDepth;
-    doc.PixelCount = static_cast<std::int32_t>(pixels);
-    doc.Tga = TgaHeader{h.idLength,       h.colorMapType,      h.imageType,      h.firstEntryIndex,
-                        h.colorMapLength, h.colorMapEntrySize, h.imageDescriptor};
+    VTT_TRY(doc, ImageDocument::create(h.imageWidth, h.imageHeight, layout.bitDepth));
+    doc.Facts.Kind = ImageFormat::Tga;
+    doc.Facts.Tga = TgaHeader{h.idLength,       h.colorMapType,      h.imageType,      h.firstEntryIndex,
+                              h.colorMapLength, h.colorMapEntrySize, h.imageDescriptor};
 
     if (layout.kind == Kind::ColourMapped)
         readColourMap(h, layout.mapEntries, *map, doc);
     else if (layout.kind == Kind::Grey && layout.bitDepth == PaletteDepth)
         fillGreyRamp(doc);
 
-    const std::size_t pixelSize = doc.isPaletted() ? 1 : 4;
-    PixelArray& target = doc.isPaletted() ? doc.PixelIndices : doc.PixelBytes;
-    ReadError error;
-    if (!allocatePixels(target, pixelSize * pixels, h.imageWidth, h.imageHeight, error))
-        return error;
+    const std::size_t pixelSize = static_cast<std::size_t>(doc.pixelSize());
+    std::uint8_t* target = doc.pixels().data();
     const Orientation orientation = orientationOf(file, h);
-    const RowMap rows{target.data(), pixelSize * h.imageWidth, h.imageHeight, orientation.bottomUp};
+    const RowMap rows{target, pixelSize * h.imageWidth, h.imageHeight, orientation.bottomUp};
     const std::string shortData = decode(layout.pixels, in, layout.rle, rows, h.imageWidth);
     if (!shortData.empty())
         return malformed(shortData);
     if (orientation.rightToLeft && pixels > 0)
-        reverseRows(target.data(), h.imageWidth, h.imageHeight, pixelSize);
+        reverseRows(target, h.imageWidth, h.imageHeight, pixelSize);
     return doc;
 }
 

@@ -7,14 +7,12 @@
 
 namespace vtt {
 
-// Decodes a whole Targa file. `previous` supplies what a TGA load keeps (the
-// TEX header fields, palette entries when the file has no map); the file name
-// is left for the caller to set.
-ReadResult readTga(Bytes file, const ImageDocument& previous);
+// Decodes a whole Targa file; the file name is left for the caller to set.
+ReadResult readTga(Bytes file);
 
 // The refusal readTga would give before decoding, from the header and the
 // file's size alone.
-std::optional<ReadError> judgeTgaClaim(Bytes head, std::uint64_t fileSize);
+Result<void> judgeTgaClaim(Bytes head, std::uint64_t fileSize);
 inline constexpr ClaimJudge TgaClaimJudge{tga::HeaderSize, judgeTgaClaim};
 
 } // namespace vtt

@@ -25,8 +25,8 @@ void writeHeader(ByteWriter& out, const TgaHeader& t, const ImageDocument& doc, 
     out.u8(t.ColorMapEntrySize);
     out.s16(0); // x origin
     out.s16(0); // y origin
-    out.s16(doc.ImageWidth);
-    out.s16(doc.ImageHeight);
+    out.s16(doc.ImageWidth());
+    out.s16(doc.ImageHeight());
     out.u8(depth);
     out.u8(t.Descriptor);
 }
@@ -47,45 +47,40 @@ TgaHeader tgaHeaderWritten(std::uint8_t depth)
     return t;
 }
 
-WriteResult writeTga(const ImageDocument& doc) { return writeTga(doc, doc.BitDepth); }
+WriteResult writeTga(const ImageDocument& doc) { return writeTga(doc, doc.BitDepth()); }
 
 WriteResult writeTga(const ImageDocument& doc, std::uint8_t depth)
 {
-    if (doc.ImageWidth < 0 || doc.ImageHeight < 0)
-        return unwritable("the image has a negative size (" + std::to_string(doc.ImageWidth) + " x "
-                          + std::to_string(doc.ImageHeight) + ")");
-    if (auto refused = refuseDepthOrShortImage(doc, depth, "Targa"))
-        return *refused;
-    const std::size_t width = static_cast<std::size_t>(doc.ImageWidth);
-    const std::size_t height = static_cast<std::size_t>(doc.ImageHeight);
+    VTT_CHECK(refuseDepth(doc, depth, "Targa"));
+    const std::size_t width = static_cast<std::size_t>(doc.ImageWidth());
+    const std::size_t height = static_cast<std::size_t>(doc.ImageHeight());
     const std::size_t n = width * height;
 
     const std::size_t pixelSize = depth / 8;
     const std::size_t mapBytes = depth == PaletteDepth ? PaletteEntries * MapEntrySize : 0;
     const std::size_t total = tga::HeaderSize + mapBytes + n * pixelSize;
     PixelArray file;
-    if (WriteError error; !reserveOutput(file, total, width, height, error))
-        return error;
+    VTT_CHECK(reserveOutput(file, total, width, height));
     ByteWriter out(file);
     writeHeader(out, tgaHeaderWritten(depth), doc, depth);
 
     if (depth == PaletteDepth) {
         std::uint8_t* map = out.grow(mapBytes);
         for (std::size_t e = 0; e < PaletteEntries; ++e, map += 3) {
-            map[0] = doc.Palette[4 * e + 2];
-            map[1] = doc.Palette[4 * e + 1];
-            map[2] = doc.Palette[4 * e + 0];
+            map[0] = doc.Palette()[4 * e + 2];
+            map[1] = doc.Palette()[4 * e + 1];
+            map[2] = doc.Palette()[4 * e + 0];
         }
         if (n > 0) // a plain copy, not element by element; an empty array may have no data at all
-            std::memcpy(out.grow(n), doc.PixelIndices.data(), n);
+            std::memcpy(out.grow(n), doc.PixelIndices().data(), n);
         return file;
     }
 
     std::uint8_t* dst = out.grow(n * pixelSize);
     if (depth == 24)
-        packing::toBgr(doc.PixelBytes.data(), dst, n);
+        packing::toBgr(doc.PixelBytes().data(), dst, n);
     else
-        packing::toBgra(doc.PixelBytes.data(), dst, n);
+        packing::toBgra(doc.PixelBytes().data(), dst, n);
     return file;
 }
 

@@ -5,6 +5,58 @@
 #endif
 
 #include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+
+namespace vtt {
+
+std::string memorySizeText(std::uint64_t bytes)
+{
+    char size[32];
+    const double mib = static_cast<double>(bytes) / (1024.0 * 1024.0);
+    if (mib >= 1024.0)
+        std::snprintf(size, sizeof size, "%.1f GiB", mib / 1024.0);
+    else
+        std::snprintf(size, sizeof size, "%.1f MiB", mib);
+    return size;
+}
+
+std::string notEnoughMemoryText(const char* verb, std::uint64_t width, std::uint64_t height, std::uint64_t bytes)
+{
+    return "not enough memory to " + std::string(verb) + " a " + std::to_string(width) + " x " + std::to_string(height)
+        + " image (" + memorySizeText(bytes) + ")";
+}
+
+namespace {
+
+template <class Take>
+Result<void> takeMemory(PixelArray& array, std::uint64_t bytes, Take take)
+{
+    try {
+        if (bytes > array.max_size())
+            throw std::bad_alloc();
+        take(static_cast<std::size_t>(bytes));
+        return {};
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    array = PixelArray();
+    return unexpected(ErrorKind::OutOfMemory, memorySizeText(bytes));
+}
+
+} // namespace
+
+Result<void> resizePixels(PixelArray& array, std::uint64_t bytes)
+{
+    return takeMemory(array, bytes, [&](std::size_t n) { array.resize(n); });
+}
+
+Result<void> reservePixels(PixelArray& array, std::uint64_t bytes)
+{
+    return takeMemory(array, bytes, [&](std::size_t n) { array.reserve(n); });
+}
+
+} // namespace vtt
 
 namespace vtt::pixelmemory {
 

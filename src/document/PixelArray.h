@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/Result.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -55,6 +57,18 @@ struct PixelAllocator {
 };
 
 using PixelArray = std::vector<std::uint8_t, PixelAllocator<std::uint8_t>>;
+
+// The one place pixel memory is taken. Out of memory (or a size past the
+// address space) becomes an OutOfMemory error whose detail is the size
+// asked for, such as "4.0 GiB"; the array is then left empty.
+[[nodiscard]] Result<void> resizePixels(PixelArray& array, std::uint64_t bytes);
+[[nodiscard]] Result<void> reservePixels(PixelArray& array, std::uint64_t bytes);
+
+// "4.0 GiB", "12.5 MiB"
+std::string memorySizeText(std::uint64_t bytes);
+
+// "not enough memory to open a 32767 x 32767 image (4.0 GiB)"
+std::string notEnoughMemoryText(const char* verb, std::uint64_t width, std::uint64_t height, std::uint64_t bytes);
 
 // The same bytes in a plain vector compare equal.
 inline bool operator==(const PixelArray& a, const std::vector<std::uint8_t>& b)

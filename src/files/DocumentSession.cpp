@@ -4,14 +4,23 @@
 #include "files/PrintableName.h"
 
 #include <algorithm>
-#include <new>
 
 namespace vtt {
 
-ReadFile readDocumentFile(const std::string& path, FileFormat format, const ImageDocument& previous)
+namespace {
+
+// An edit fails only for want of memory.
+EditOutcome outcomeOf(const Result<bool>& done)
+{
+    return !done ? EditOutcome::OutOfMemory : *done ? EditOutcome::Changed : EditOutcome::Unchanged;
+}
+
+} // namespace
+
+ReadFile readDocumentFile(const std::string& path, ImageFormat format)
 {
     FileSnapshot file;
-    auto image = openImage(path, format, previous, &file);
+    auto image = openImage(path, format, &file);
     return ReadFile{std::move(image), std::move(file)};
 }
 
@@ -25,12 +34,13 @@ DocumentSession::DocumentSession(ImageDocument& doc, RecentFilesStore& recentSto
     });
 }
 
-std::optional<FileError> DocumentSession::open(const std::string& path, FileFormat format, ReadFile read, bool reload)
+std::optional<Error> DocumentSession::open(const std::string& path, ImageFormat format, ReadFile read, bool reload)
 {
-    if (!read.image.ok())
+    if (!read.image)
         return read.image.error();
-    ImageDocument& opened = read.image.value();
-    keptSize_ = doc_.ImageWidth == opened.ImageWidth && doc_.ImageHeight == opened.ImageHeight;
+    ImageDocument& opened = *read.image;
+    keptSize_ = doc_.ImageWidth() == opened.ImageWidth() && doc_.ImageHeight() == opened.ImageHeight();
+    carryFromPrevious(opened, doc_);
     doc_ = std::move(opened);
     // Watched from the identity it was read under: a change while it was
     // read shows as one at the next check.
@@ -43,16 +53,17 @@ std::optional<FileError> DocumentSession::open(const std::string& path, FileForm
     return std::nullopt;
 }
 
-std::optional<FileError> DocumentSession::save(const std::string& path, FileFormat format, const TexPanelValues& panel)
+std::optional<Error> DocumentSession::save(const std::string& path, ImageFormat format, const TexPanelValues& panel)
 {
     FileSnapshot written;
     const auto saved = saveImage(doc_, path, format, panel, &written);
-    if (!saved.ok())
+    if (!saved)
         return saved.error();
     // The document takes the new name only with the file: a failed save
     // leaves it named after the file it still matches.
-    doc_.FileName = path;
-    applySaveChanges(doc_, saved.value());
+    doc_.Facts.FileName = path;
+    if (auto applied = applySaveChanges(doc_, *saved); !applied) // never: the changes come from this document
+        return applied.error();
     fileChanged(std::move(written));
     watch_.watch(path);
     watchedFormat_ = format;
@@ -63,50 +74,38 @@ std::optional<FileError> DocumentSession::save(const std::string& path, FileForm
 
 EditOutcome DocumentSession::perform(std::unique_ptr<Command> command)
 {
-    try {
-        return history_.perform(std::move(command), doc_) ? EditOutcome::Changed : EditOutcome::Unchanged;
-    } catch (const std::bad_alloc&) {
-        return EditOutcome::OutOfMemory;
-    }
+    return outcomeOf(history_.perform(std::move(command), doc_));
 }
 
 EditOutcome DocumentSession::undo()
 {
-    try {
-        return history_.undo(doc_) ? EditOutcome::Changed : EditOutcome::Unchanged;
-    } catch (const std::bad_alloc&) {
-        return EditOutcome::OutOfMemory;
-    }
+    return outcomeOf(history_.undo(doc_));
 }
 
 EditOutcome DocumentSession::redo()
 {
-    try {
-        return history_.redo(doc_) ? EditOutcome::Changed : EditOutcome::Unchanged;
-    } catch (const std::bad_alloc&) {
-        return EditOutcome::OutOfMemory;
-    }
+    return outcomeOf(history_.redo(doc_));
 }
 
 void DocumentSession::fileChanged(FileSnapshot&& file)
 {
     file_ = std::make_shared<const FileSnapshot>(std::move(file));
     hex_ = HexDump(file_);
-    mipLevels_ = file_->format == FileFormat::Tex
+    mipLevels_ = file_->format == ImageFormat::Tex
         ? std::max(1, wholeMipLevels(texMipLevels(Bytes(file_->bytes.data(), file_->bytes.size()))))
         : 1;
     mipLevel_ = 0;
     levelDoc_ = ImageDocument{};
 }
 
-std::optional<std::string> DocumentSession::showMipLevel(int level)
+std::optional<Error> DocumentSession::showMipLevel(int level)
 {
     if (level < 0 || level >= mipLevels_ || level == mipLevel_)
         return std::nullopt;
     if (level > 0) {
         auto read = readTexLevel(Bytes(file_->bytes.data(), file_->bytes.size()), doc_, level);
-        if (!read.ok())
-            return cannotOpen(doc_.FileName, read.error().detail);
+        if (!read)
+            return read.error();
         levelDoc_ = std::move(read.value());
     } else {
         levelDoc_ = ImageDocument{};
@@ -115,7 +114,11 @@ std::optional<std::string> DocumentSession::showMipLevel(int level)
     return std::nullopt;
 }
 
-std::string DocumentSession::fileName() const { return doc_.FileName.substr(doc_.FileName.rfind('/') + 1); }
+std::string DocumentSession::fileName() const
+{
+    const std::string& path = doc_.Facts.FileName;
+    return path.substr(path.rfind('/') + 1);
+}
 
 std::optional<std::string> DocumentSession::saveChangesQuestion() const
 {

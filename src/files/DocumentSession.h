@@ -18,11 +18,11 @@ namespace vtt {
 // A file read for the session: the image or the problem, and the bytes
 // (with the identity they were read under) the hex dump and mip levels show.
 struct ReadFile {
-    Result<ImageDocument, FileError> image;
+    Result<ImageDocument> image;
     FileSnapshot file;
 };
 // Reads like File > Open, on any thread; nothing else is touched.
-ReadFile readDocumentFile(const std::string& path, FileFormat format, const ImageDocument& previous);
+ReadFile readDocumentFile(const std::string& path, ImageFormat format);
 
 enum class EditOutcome { Unchanged, Changed, OutOfMemory };
 
@@ -42,23 +42,24 @@ public:
 
     // Takes a file read by readDocumentFile: the error when it holds none,
     // with nothing changed; otherwise it becomes the document, with a new
-    // history and level 0 shown. A reload keeps the recent files as they
-    // are.
-    std::optional<FileError> open(const std::string& path, FileFormat format, ReadFile read, bool reload = false);
+    // history and level 0 shown. The one merge step with the document it
+    // replaces happens here (carryFromPrevious). A reload keeps the recent
+    // files as they are.
+    std::optional<Error> open(const std::string& path, ImageFormat format, ReadFile read, bool reload = false);
     // Whether the last open kept the size of the document it replaced.
     bool openKeptSize() const { return keptSize_; }
 
     // Writes the document to `path` as `format` (level 0: the level shown
     // goes back to it). On success the document takes the name and what the
     // save changes, and counts as unmodified.
-    std::optional<FileError> save(const std::string& path, FileFormat format, const TexPanelValues& panel);
+    std::optional<Error> save(const std::string& path, ImageFormat format, const TexPanelValues& panel);
 
     // Compares the watched file with what was last seen; a change is
     // reported once; the file is read again as watchedFormat().
     DiskChange checkDisk() { return watch_.check(); }
     bool watching() const { return watch_.watching(); }
     const std::string& watchedPath() const { return watch_.path(); }
-    FileFormat watchedFormat() const { return watchedFormat_; }
+    ImageFormat watchedFormat() const { return watchedFormat_; }
 
     // The edits: each runs through the history; memory that cannot hold
     // one leaves the document as it was.
@@ -73,9 +74,9 @@ public:
     FactLines facts() const { return describeImage(doc_, file_.get()); }
     int mipLevel() const { return mipLevel_; }
     int mipLevels() const { return mipLevels_; }
-    // Shows level `level`: the message naming the file when it cannot be
-    // read, else none. The image itself is level 0.
-    std::optional<std::string> showMipLevel(int level);
+    // Shows level `level`: the problem when it cannot be read, else none.
+    // The image itself is level 0.
+    std::optional<Error> showMipLevel(int level);
     const ImageDocument& shownLevel() const { return mipLevel_ > 0 ? levelDoc_ : doc_; }
 
     // The name of the document's file without its folder; "" for none.
@@ -91,7 +92,7 @@ private:
     EditHistory history_;
     RecentFiles recent_;
     FileWatch watch_; // the file the document was last opened from or saved to
-    FileFormat watchedFormat_ = FileFormat::Tga;
+    ImageFormat watchedFormat_ = ImageFormat::Tga;
     std::shared_ptr<const FileSnapshot> file_;
     HexDump hex_;
     int mipLevel_ = 0;

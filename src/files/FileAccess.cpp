@@ -230,7 +230,7 @@ std::string nameOf(const std::string& path) { return path.substr(path.rfind('/')
 
 // ---- Reading
 
-Result<InputFile, std::string> InputFile::open(const std::string& path)
+Result<InputFile> InputFile::open(const std::string& path)
 {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
@@ -239,15 +239,15 @@ Result<InputFile, std::string> InputFile::open(const std::string& path)
         // regular file" as a FIFO that can.
         struct stat st {};
         if (error != ENOENT && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-            return describeKind(st);
-        return error == ENOENT ? std::string("the file does not exist")
-                               : "it could not be opened (" + systemError(error) + ")";
+            return unexpected(ErrorKind::System, describeKind(st));
+        return unexpected(ErrorKind::System, error == ENOENT ? std::string("the file does not exist")
+                                                             : "it could not be opened (" + systemError(error) + ")");
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
-        return "it could not be opened (" + systemError(errno) + ")";
+        return unexpected(ErrorKind::System, "it could not be opened (" + systemError(errno) + ")");
     if (!S_ISREG(st.st_mode))
-        return describeKind(st);
+        return unexpected(ErrorKind::System, describeKind(st));
     return InputFile(fd.release(), static_cast<std::uint64_t>(st.st_size));
 }
 
@@ -267,10 +267,10 @@ FileBytes InputFile::head(std::size_t count) const
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return "it could not be read (" + systemError(errno) + ")";
+            return unexpected(ErrorKind::System, "it could not be read (" + systemError(errno) + ")");
         if (got == 0)
-            return "it changed while it was read: it had " + std::to_string(size_) + " bytes when opened, but only "
-                + std::to_string(done) + " could be read";
+            return unexpected(ErrorKind::System, "it changed while it was read: it had " + std::to_string(size_) + " bytes when opened, but only "
+                + std::to_string(done) + " could be read");
         done += static_cast<std::size_t>(got);
     }
     return bytes;
@@ -281,21 +281,19 @@ FileBytes InputFile::readAll() const { return readOpenedFile(fd_, size_); }
 FileBytes readOpenedFile(int fd, std::uint64_t sizeWhenOpened)
 {
     PixelArray bytes;
-    try {
-        bytes.resize(static_cast<std::size_t>(sizeWhenOpened));
-    } catch (const std::exception&) {
-        return "there is not enough memory to read its " + std::to_string(sizeWhenOpened) + " bytes";
-    }
+    if (!resizePixels(bytes, sizeWhenOpened))
+        return unexpected(ErrorKind::OutOfMemory,
+                          "there is not enough memory to read its " + std::to_string(sizeWhenOpened) + " bytes");
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return "it could not be read (" + systemError(errno) + ")";
+            return unexpected(ErrorKind::System, "it could not be read (" + systemError(errno) + ")");
         if (got == 0)
-            return "it changed while it was read: it had " + std::to_string(sizeWhenOpened)
-                + " bytes when opened, but only " + std::to_string(done) + " could be read";
+            return unexpected(ErrorKind::System, "it changed while it was read: it had " + std::to_string(sizeWhenOpened)
+                + " bytes when opened, but only " + std::to_string(done) + " could be read");
         done += static_cast<std::size_t>(got);
     }
     std::uint8_t extra;
@@ -303,19 +301,19 @@ FileBytes readOpenedFile(int fd, std::uint64_t sizeWhenOpened)
     while ((more = ::read(fd, &extra, 1)) < 0 && errno == EINTR) {
     }
     if (more > 0)
-        return "it changed while it was read: it grew beyond the " + std::to_string(sizeWhenOpened)
-            + " bytes it had when opened";
+        return unexpected(ErrorKind::System, "it changed while it was read: it grew beyond the " + std::to_string(sizeWhenOpened)
+            + " bytes it had when opened");
     return bytes;
 }
 
 FileBytes readWholeFile(const std::string& path, std::uint64_t largest)
 {
     auto input = InputFile::open(path);
-    if (!input.ok())
+    if (!input.has_value())
         return input.error();
     if (input.value().size() > largest)
-        return "it has " + std::to_string(input.value().size()) + " bytes, more than the " + std::to_string(largest)
-            + " such a file can have";
+        return unexpected(ErrorKind::System, "it has " + std::to_string(input.value().size()) + " bytes, more than the " + std::to_string(largest)
+            + " such a file can have");
     return input.value().readAll();
 }
 
@@ -329,26 +327,26 @@ OpenFolder::OpenFolder(int fd, std::string path, dev_t device) : fd_(fd), path_(
 
 OpenFolder::~OpenFolder() { ::close(fd_); }
 
-Result<FolderRef, std::string> OpenFolder::open(const std::string& path, IfMissing missing)
+Result<FolderRef> OpenFolder::open(const std::string& path, IfMissing missing)
 {
     PathWalk walk;
     const int found = walk.folder(AT_FDCWD, path, "", missing == IfMissing::Make);
     if (found < 0 && walk.missing && missing == IfMissing::Defer)
         return FolderRef();
     if (found < 0)
-        return walk.problem;
+        return unexpected(ErrorKind::System, walk.problem);
     return adopt(found, path);
 }
 
-Result<FolderRef, std::string> OpenFolder::adopt(int found, std::string path)
+Result<FolderRef> OpenFolder::adopt(int found, std::string path)
 {
     const Descriptor walked(found);
     // Listing, flushing and syncing need a folder opened for reading.
     Descriptor fd(::openat(walked.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
-        return "the folder " + printableName(path.empty() ? "." : path) + " could not be opened ("
-            + systemError(errno) + ")";
+        return unexpected(ErrorKind::System, "the folder " + printableName(path.empty() ? "." : path)
+                                                 + " could not be opened (" + systemError(errno) + ")");
     return FolderRef(new OpenFolder(fd.release(), std::move(path), st.st_dev));
 }
 
@@ -359,20 +357,21 @@ std::string OpenFolder::pathOf(const std::string& name) const
     return path_ + (path_.ends_with('/') ? "" : "/") + name;
 }
 
-std::optional<std::string> OpenFolder::flush() const
+Result<void> OpenFolder::flush() const
 {
     // A file system that cannot flush folders at all has nothing to flush.
     if (::fsync(fd_) != 0 && errno != EINVAL)
-        return "the folder " + printableName(path_) + " could not be flushed to disk (" + systemError(errno) + ")";
-    return std::nullopt;
+        return unexpected(ErrorKind::System, "the folder " + printableName(path_) + " could not be flushed to disk ("
+                                                 + systemError(errno) + ")");
+    return {};
 }
 
-std::optional<std::string> OpenFolder::flushFileSystem() const
+Result<void> OpenFolder::flushFileSystem() const
 {
     if (::syncfs(fd_) != 0)
-        return "the file system of " + printableName(path_) + " could not be flushed to disk (" + systemError(errno)
-            + ")";
-    return std::nullopt;
+        return unexpected(ErrorKind::System, "the file system of " + printableName(path_)
+                                                 + " could not be flushed to disk (" + systemError(errno) + ")");
+    return {};
 }
 
 std::optional<pid_t> temporaryOwner(const std::string& name)
@@ -423,11 +422,11 @@ bool mayFollowLink(uid_t linkOwner, mode_t folderMode, uid_t folderOwner, uid_t 
 
 // ---- Staging and committing
 
-Result<StagedFile, std::string> StagedFile::stage(FolderRef folder, const std::string& name,
+Result<StagedFile> StagedFile::stage(FolderRef folder, const std::string& name,
                                                   std::span<const std::uint8_t> bytes, bool replace, bool flush)
 {
     if (name.empty() || name == "." || name == "..")
-        return std::string("it names a folder, not a file");
+        return unexpected(ErrorKind::System, std::string("it names a folder, not a file"));
     std::string target = name;
     struct stat existing {};
     bool exists = false;
@@ -439,28 +438,28 @@ Result<StagedFile, std::string> StagedFile::stage(FolderRef folder, const std::s
         if (::fstatat(folder->fd(), target.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT)
                 break;
-            return "it could not be looked at (" + systemError(errno) + ")";
+            return unexpected(ErrorKind::System, "it could not be looked at (" + systemError(errno) + ")");
         }
         if (!S_ISLNK(existing.st_mode)) {
             if (!S_ISREG(existing.st_mode))
-                return describeKind(existing);
+                return unexpected(ErrorKind::System, describeKind(existing));
             exists = true;
             break;
         }
         const auto to = walk.readLink(folder->fd(), target, folder->pathOf(target));
         if (!to)
-            return walk.problem;
+            return unexpected(ErrorKind::System, walk.problem);
         const std::string toFolder = folderOf(*to);
         const int found = walk.folder(folder->fd(), toFolder, folder->path(), false);
         if (found < 0)
-            return "its symbolic link cannot be followed: " + walk.problem;
+            return unexpected(ErrorKind::System, "its symbolic link cannot be followed: " + walk.problem);
         auto next = OpenFolder::adopt(found, joinedPath(folder->path(), toFolder));
-        if (!next.ok())
-            return "its symbolic link cannot be followed: " + next.error();
+        if (!next.has_value())
+            return unexpected(ErrorKind::System, "its symbolic link cannot be followed: " + next.error().detail);
         folder = next.value();
         target = nameOf(*to);
         if (target.empty())
-            return std::string("its symbolic link points to a folder");
+            return unexpected(ErrorKind::System, std::string("its symbolic link points to a folder"));
     }
 
     StagedFile staged(folder, target, replace); // discards the staged file on every early return
@@ -478,7 +477,7 @@ Result<StagedFile, std::string> StagedFile::stage(FolderRef folder, const std::s
             staged.temporary_.clear();
     }
     if (staged.fd_ < 0)
-        return "it could not be created (" + systemError(errno) + ")";
+        return unexpected(ErrorKind::System, "it could not be created (" + systemError(errno) + ")");
     if (staged.temporary_.empty())
         ++openUnnamed;
 
@@ -489,7 +488,7 @@ Result<StagedFile, std::string> StagedFile::stage(FolderRef folder, const std::s
     }
     int error = 0;
     if (!writeAll(staged.fd_, bytes, error) || (flush && ::fsync(staged.fd_) != 0 && (error = errno)))
-        return "it could not be written (" + systemError(error) + ")";
+        return unexpected(ErrorKind::System, "it could not be written (" + systemError(error) + ")");
 #ifdef __linux__
     // Starts the disk write while other work goes on, so that one flush at
     // the end has little left to wait for. Only a hint.
@@ -497,15 +496,14 @@ Result<StagedFile, std::string> StagedFile::stage(FolderRef folder, const std::s
         ::sync_file_range(staged.fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
     if (!staged.temporary_.empty() || openUnnamed > unnamedBudget()) {
-        if (auto problem = staged.giveName())
-            return *problem;
+        VTT_CHECK(staged.giveName());
     }
     return staged;
 }
 
 // Links an unnamed staged file under a temporary name and closes it;
 // closing reports late write errors.
-std::optional<std::string> StagedFile::giveName()
+Result<void> StagedFile::giveName()
 {
     if (temporary_.empty()) {
         for (int attempt = 0; attempt < 100 && temporary_.empty(); ++attempt) {
@@ -516,14 +514,14 @@ std::optional<std::string> StagedFile::giveName()
                 break;
         }
         if (temporary_.empty())
-            return "it could not be created (" + systemError(errno) + ")";
+            return unexpected(ErrorKind::System, "it could not be created (" + systemError(errno) + ")");
         --openUnnamed;
     }
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0)
-        return "it could not be written (" + systemError(errno) + ")";
-    return std::nullopt;
+        return unexpected(ErrorKind::System, "it could not be written (" + systemError(errno) + ")");
+    return {};
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
@@ -549,7 +547,7 @@ void StagedFile::discard()
 
 StagedFile::~StagedFile() { discard(); }
 
-std::optional<std::string> StagedFile::commit()
+Result<void> StagedFile::commit()
 {
     const int dir = folder_->fd();
     if (!replace_) {
@@ -570,10 +568,10 @@ std::optional<std::string> StagedFile::commit()
                 temporary_.clear();
         }
         if (result != 0)
-            return errno == EEXIST ? std::string("it already exists")
-                                   : "it could not be put in place (" + systemError(errno) + ")";
+            return unexpected(ErrorKind::System, errno == EEXIST ? std::string("it already exists")
+                                   : "it could not be put in place (" + systemError(errno) + ")");
         discard();
-        return std::nullopt;
+        return {};
     }
 
     // The name was judged when the file was staged; what has appeared there
@@ -581,30 +579,28 @@ std::optional<std::string> StagedFile::commit()
     struct stat st {};
     if (::fstatat(dir, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISLNK(st.st_mode))
-            return "it became a symbolic link while it was written, and the link is not followed";
+            return unexpected(ErrorKind::System, "it became a symbolic link while it was written, and the link is not followed");
         if (!S_ISREG(st.st_mode))
-            return describeKind(st);
+            return unexpected(ErrorKind::System, describeKind(st));
     }
     if (fd_ >= 0)
-        if (auto problem = giveName())
-            return problem;
+        VTT_CHECK(giveName());
     if (::renameat(dir, temporary_.c_str(), dir, name_.c_str()) != 0)
-        return "it could not be replaced (" + systemError(errno) + ")";
+        return unexpected(ErrorKind::System, "it could not be replaced (" + systemError(errno) + ")");
     temporary_.clear();
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes)
+Result<void> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes)
 {
     auto folder = OpenFolder::open(folderOf(path));
-    if (!folder.ok())
-        return "it could not be created (" + folder.error() + ")";
+    if (!folder.has_value())
+        return unexpected(ErrorKind::System, "it could not be created (" + folder.error().detail + ")");
     folder.value()->removeStaleTemporaries();
     auto staged = StagedFile::stage(folder.value(), nameOf(path), bytes, true, true);
-    if (!staged.ok())
+    if (!staged.has_value())
         return staged.error();
-    if (auto problem = staged.value().commit())
-        return problem;
+    VTT_CHECK(staged.value().commit());
     return staged.value().folder()->flush(); // the new entry is made durable with its folder
 }
 

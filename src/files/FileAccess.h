@@ -1,6 +1,6 @@
 #pragma once
 
-#include "codecs/Result.h"
+#include "document/Result.h"
 #include "document/ImageDocument.h"
 
 #include <cstdint>
@@ -17,14 +17,14 @@ namespace vtt {
 
 // A file's bytes, held like pixels (a large file is as large as an image);
 // problems are said without the file name, for the caller to name it.
-using FileBytes = Result<PixelArray, std::string>;
+using FileBytes = Result<PixelArray>;
 
 // An input file, opened without blocking and without becoming the
 // controlling terminal, and only when it is a regular file: a FIFO, device
 // or socket is refused at once instead of hanging the reader.
 class InputFile {
 public:
-    static Result<InputFile, std::string> open(const std::string& path);
+    static Result<InputFile> open(const std::string& path);
     InputFile(InputFile&& other) noexcept : fd_(other.fd_), size_(other.size_) { other.fd_ = -1; }
     InputFile& operator=(InputFile&&) = delete;
     ~InputFile();
@@ -67,8 +67,8 @@ public:
     // The path is walked one folder at a time, and every symbolic link met
     // on the way, not only the last, is followed only where mayFollowLink
     // allows it (at most 40 links), whatever the kernel's own setting.
-    static Result<std::shared_ptr<const OpenFolder>, std::string> open(const std::string& path,
-                                                                       IfMissing missing = IfMissing::Refuse);
+    static Result<std::shared_ptr<const OpenFolder>> open(const std::string& path,
+                                                          IfMissing missing = IfMissing::Refuse);
     OpenFolder(const OpenFolder&) = delete;
     ~OpenFolder();
 
@@ -81,10 +81,10 @@ public:
     std::string pathOf(const std::string& name) const;
 
     // Makes the entries made in this folder durable.
-    std::optional<std::string> flush() const;
+    [[nodiscard]] Result<void> flush() const;
     // Flushes everything written to this folder's file system; write-back
     // errors since the folder was opened are reported.
-    std::optional<std::string> flushFileSystem() const;
+    [[nodiscard]] Result<void> flushFileSystem() const;
     // Removes temporary files of ours that runs since ended left here.
     void removeStaleTemporaries() const;
 
@@ -93,7 +93,7 @@ private:
     friend class StagedFile;
     // The folder found by a walk (`found`, an O_PATH descriptor), opened for
     // writing into.
-    static Result<std::shared_ptr<const OpenFolder>, std::string> adopt(int found, std::string path);
+    static Result<std::shared_ptr<const OpenFolder>> adopt(int found, std::string path);
     int fd_;
     std::string path_;
     dev_t device_;
@@ -124,7 +124,7 @@ public:
     // mayFollowLink allows it, as is every link on the way to its target, and an existing file's
     // permission bits and owner are kept; what is not a regular file is
     // refused. Without it, any entry at the name fails the commit.
-    static Result<StagedFile, std::string> stage(FolderRef folder, const std::string& name,
+    static Result<StagedFile> stage(FolderRef folder, const std::string& name,
                                                  std::span<const std::uint8_t> bytes, bool replace, bool flush);
 
     StagedFile(StagedFile&& other) noexcept;
@@ -133,7 +133,7 @@ public:
     ~StagedFile(); // discards the staged file unless it was committed
 
     // Puts the staged file in the target's place in one step.
-    std::optional<std::string> commit();
+    [[nodiscard]] Result<void> commit();
     // Starts writing the file to disk while other work goes on; only a hint.
     void startWriteBack() const;
     const FolderRef& folder() const { return folder_; }
@@ -144,7 +144,7 @@ private:
         : folder_(std::move(folder)), name_(std::move(name)), replace_(replace)
     {
     }
-    std::optional<std::string> giveName();
+    [[nodiscard]] Result<void> giveName();
     void discard();
     FolderRef folder_;
     std::string name_;      // the target's name in folder_
@@ -158,7 +158,7 @@ private:
 // any failure (full disk, no permission, missing folder, not a regular file)
 // an existing file keeps its old contents and no temporary file is left.
 // Returns the problem, if any.
-std::optional<std::string> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+[[nodiscard]] Result<void> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // The folder a path names its file in ("." for a bare name), and the name.
 std::string folderOf(const std::string& path);

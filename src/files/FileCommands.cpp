@@ -1,195 +1,121 @@
 #include "files/FileCommands.h"
 
-#include "codecs/PngReader.h"
-#include "codecs/TexReader.h"
-#include "codecs/TgaReader.h"
+#include "codecs/TexFormat.h"
 #include "files/FileAccess.h"
-#include "files/PrintableName.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
-#include <new>
-#include <string_view>
 
 namespace vtt {
 
 namespace {
 
-bool endsInLowered(std::string_view name, std::string_view extension)
+Error about(const std::string& path, Error error)
 {
-    if (name.size() < extension.size())
-        return false;
-    const std::string_view end = name.substr(name.size() - extension.size());
-    for (std::size_t i = 0; i < extension.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(end[i])) != extension[i])
-            return false;
-    return true;
+    error.subject = path;
+    return error;
 }
 
-} // namespace
-
-FileFormat formatForPath(const std::string& path)
+Error systemProblem(const std::string& path, Error error)
 {
-    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
-    if (endsInLowered(name, ".tex"))
-        return FileFormat::Tex;
-    return endsInLowered(name, ".png") ? FileFormat::Png : FileFormat::Tga;
-}
-
-FileFormat formatForFilter(int index)
-{
-    return index == 1 ? FileFormat::Tex : index == 3 ? FileFormat::Png : FileFormat::Tga;
-}
-
-std::string cannotOpen(const std::string& path, const std::string& problem)
-{
-    return "Could not open \"" + printableName(path) + "\": " + problem + ".";
-}
-
-std::string cannotSave(const std::string& path, const std::string& problem)
-{
-    return "Could not save \"" + printableName(path) + "\": " + problem + ".";
-}
-
-namespace {
-
-FileError openProblem(const std::string& path, const std::string& detail)
-{
-    return FileError{FileFailure::Problem, cannotOpen(path, detail), detail};
-}
-
-FileError saveProblem(const std::string& path, const std::string& detail)
-{
-    return FileError{FileFailure::Problem, cannotSave(path, detail), detail};
+    error.subject = path;
+    return error;
 }
 
 template <typename T>
-std::optional<std::string> parseBox(const std::string& text, const char* label, T& value)
+Result<T> parseBox(const std::string& text, const char* label)
 {
     constexpr long long low = std::numeric_limits<T>::min();
     constexpr long long high = std::numeric_limits<T>::max();
     const auto first = text.find_first_not_of(" \t\r\n\f\v");
-    if (first == std::string::npos) {
-        value = 0;
-        return std::nullopt;
-    }
+    if (first == std::string::npos)
+        return T(0);
     const std::string trimmed = text.substr(first, text.find_last_not_of(" \t\r\n\f\v") - first + 1);
     errno = 0;
     char* end = nullptr;
     const long long number = std::strtoll(trimmed.c_str(), &end, 10);
     const bool whole = end == trimmed.c_str() + trimmed.size() && errno == 0;
     if (!whole || number < low || number > high)
-        return "the " + std::string(label) + " box must hold a whole number from " + std::to_string(low) + " to "
-            + std::to_string(high) + ", not \"" + text + "\"";
-    value = static_cast<T>(number);
-    return std::nullopt;
+        return unexpected(ErrorKind::BadValue,
+                          "must hold a whole number from " + std::to_string(low) + " to " + std::to_string(high)
+                              + ", not \"" + text + "\"",
+                          label);
+    return static_cast<T>(number);
 }
 
 } // namespace
 
-std::optional<std::string> parseTexPanel(const std::string& mips, const std::string& unknown,
-                                         const std::string& bits, TexPanelValues& values)
+Result<TexPanelValues> parseTexPanel(const std::string& mips, const std::string& unknown, const std::string& bits)
 {
-    if (auto problem = parseBox(mips, "Mips", values.mipCount))
-        return problem;
-    if (auto problem = parseBox(unknown, "Unknown", values.unknown))
-        return problem;
-    return parseBox(bits, "Bits", values.bits);
+    TexPanelValues values;
+    VTT_TRY(m, parseBox<std::int16_t>(mips, "Mips"));
+    VTT_TRY(u, parseBox<std::int16_t>(unknown, "Unknown"));
+    VTT_TRY(b, parseBox<std::int32_t>(bits, "Bits"));
+    values.mipCount = m;
+    values.unknown = u;
+    values.bits = b;
+    return values;
 }
 
-namespace {
-
-FileError readProblem(const std::string& path, const ReadError& error)
+Result<ImageDocument> openImage(const std::string& path, ImageFormat format, FileSnapshot* keep)
 {
-    if (error.kind == ReadFailure::UnsupportedTexType)
-        return FileError{FileFailure::UnsupportedTexType, cannotOpen(path, "its TEX " + error.detail + " is not supported"),
-                         error.detail};
-    return openProblem(path, error.detail);
-}
-
-// The judge of a format's header; a format without one is judged by its
-// reader alone.
-ClaimJudge judgeFor(FileFormat format)
-{
-    switch (format) {
-    case FileFormat::Tex: return TexClaimJudge;
-    case FileFormat::Tga: return TgaClaimJudge;
-    case FileFormat::Png: return PngClaimJudge;
-    }
-    return {};
-}
-
-} // namespace
-
-Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat format, const ImageDocument& previous,
-                                           FileSnapshot* keep)
-{
+    const FormatEntry& entry = formatEntry(format);
     auto input = InputFile::open(path);
-    if (!input.ok())
-        return openProblem(path, input.error());
+    if (!input.has_value())
+        return systemProblem(path, input.error());
     // What the header claims is judged against the file's size before the
     // body is read, so a huge claim costs only its header.
-    if (const ClaimJudge judge = judgeFor(format); judge.judge) {
+    if (const ClaimJudge judge = entry.judge; judge.judge) {
         const FileBytes head = input.value().head(judge.headerBytes);
-        if (!head.ok())
-            return openProblem(path, head.error());
-        if (auto refused = judge.judge(Bytes(head.value().data(), head.value().size()), input.value().size()))
-            return readProblem(path, *refused);
+        if (!head.has_value())
+            return systemProblem(path, head.error());
+        if (auto judged = judge.judge(Bytes(head.value().data(), head.value().size()), input.value().size()); !judged)
+            return about(path, std::move(judged).error());
     }
     const std::optional<FileIdentity> identity = identityOfDescriptor(input.value().descriptor());
     FileBytes file = input.value().readAll();
-    if (!file.ok())
-        return openProblem(path, file.error());
-    const Bytes bytes(file.value().data(), file.value().size());
-    try {
-        ReadResult read = format == FileFormat::Tex ? readTex(bytes, previous)
-            : format == FileFormat::Png             ? readPng(bytes, previous)
-                                                    : readTga(bytes, previous);
-        if (!read.ok())
-            return readProblem(path, read.error());
-        read.value().FileName = path;
-        if (keep)
-            *keep = FileSnapshot{std::move(file.value()), format, identity};
-        return std::move(read.value());
-    } catch (const std::bad_alloc&) {
-        // The readers refuse what they cannot allocate; this catches the rest.
-        return openProblem(path, "there is not enough memory to open it");
-    }
-}
-
-Result<EncodedFile, FileError> encodeImage(const ImageDocument& doc, const std::string& path, FileFormat format,
-                                           const TexPanelValues& panel)
-{
-    try {
-        const SaveFormat as = format == FileFormat::Tex ? SaveFormat::Tex
-            : format == FileFormat::Png                 ? SaveFormat::Png
-                                                        : SaveFormat::Tga;
-        auto encoded = encodeForSave(doc, as, panel);
-        if (!encoded.ok()) {
-            const WriteError& error = encoded.error();
-            if (error.kind == WriteFailure::TexTypeMessage)
-                return FileError{FileFailure::TexTypeMessage, error.detail, error.detail};
-            return saveProblem(path, error.detail);
-        }
-        return std::move(encoded.value());
-    } catch (const std::bad_alloc&) {
-        return saveProblem(path, "there is not enough memory to save it");
-    }
-}
-
-Result<SaveChanges, FileError> saveImage(const ImageDocument& doc, const std::string& path, FileFormat format,
-                                         const TexPanelValues& panel, FileSnapshot* keep)
-{
-    auto encoded = encodeImage(doc, path, format, panel);
-    if (!encoded.ok())
-        return encoded.error();
-    if (auto problem = writeFileAtomically(path, encoded.value().bytes))
-        return saveProblem(path, *problem);
+    if (!file.has_value())
+        return systemProblem(path, file.error());
+    ReadResult read = entry.read(Bytes(file.value().data(), file.value().size()));
+    if (!read)
+        return about(path, std::move(read).error());
+    read->Facts.FileName = path;
     if (keep)
-        *keep = FileSnapshot{std::move(encoded.value().bytes), format, std::nullopt};
-    return encoded.value().changes;
+        *keep = FileSnapshot{std::move(file.value()), format, identity};
+    return read;
+}
+
+void carryFromPrevious(ImageDocument& opened, const ImageDocument& previous)
+{
+    const PaletteArray& before = previous.Palette();
+    PaletteArray& palette = opened.Palette();
+    if (!opened.isPaletted())
+        palette = before;
+    else if (opened.Facts.Kind == ImageFormat::Tex && tex::is(opened.Facts.Tex.Type, tex::Type::Palette16))
+        std::copy(before.begin() + tex::Palette16Size, before.end(), palette.begin() + tex::Palette16Size);
+}
+
+Result<EncodedFile> encodeImage(const ImageDocument& doc, ImageFormat format, const TexPanelValues& panel)
+{
+    const FormatEntry& entry = formatEntry(format);
+    const SaveChanges changes = entry.saveChanges(doc, panel);
+    VTT_TRY(bytes, entry.write(doc, changes));
+    return EncodedFile{std::move(bytes), changes};
+}
+
+Result<SaveChanges> saveImage(const ImageDocument& doc, const std::string& path, ImageFormat format,
+                              const TexPanelValues& panel, FileSnapshot* keep)
+{
+    auto encoded = encodeImage(doc, format, panel);
+    if (!encoded)
+        return about(path, std::move(encoded).error());
+    if (auto written = writeFileAtomically(path, encoded->bytes); !written)
+        return systemProblem(path, std::move(written).error());
+    if (keep)
+        *keep = FileSnapshot{std::move(encoded->bytes), format, std::nullopt};
+    return encoded->changes;
 }
 
 } // namespace vtt

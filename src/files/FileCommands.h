@@ -1,82 +1,63 @@
 #pragma once
 
 #include "codecs/ReadResult.h"
-#include "codecs/Result.h"
 #include "codecs/SaveConversion.h"
 #include "document/ImageDocument.h"
+#include "document/Result.h"
 #include "files/FileWatch.h"
+#include "files/Formats.h"
 
-#include <optional>
 #include <string>
 
 namespace vtt {
-
-enum class FileFormat { Tex, Tga, Png };
-
-// The format a file's name suggests, for files named rather than chosen
-// with a dialog filter: ".tex" in any letter case is TEX, ".png" PNG,
-// anything else is read as Targa.
-FileFormat formatForPath(const std::string& path);
-
-// The format of the file dialog's filter `index` (one-based: TEX, Targa,
-// PNG); the filter, not the name, decides.
-FileFormat formatForFilter(int index);
-
-enum class FileFailure {
-    // The TEX type cannot be read; the window shows its historical message.
-    UnsupportedTexType,
-    // A TEX type the tool knows but cannot write; `detail` is the historical
-    // text, shown as it stands.
-    TexTypeMessage,
-    // Anything else: missing, unreadable, malformed, too large, unwritable.
-    Problem,
-};
-
-struct FileError {
-    FileFailure kind = FileFailure::Problem;
-    std::string message; // a whole sentence naming the file and the problem
-    std::string detail;  // the problem alone
-};
 
 // A file's bytes as last read or written, with the format they were read or
 // written as: what the window shows of the file itself.
 struct FileSnapshot {
     PixelArray bytes;
-    FileFormat format = FileFormat::Tex;
+    ImageFormat format = ImageFormat::Tex;
     // Of a file read: its identity, taken from the descriptor just before
     // it was read.
     std::optional<FileIdentity> identity{};
 };
 
-// Reads the file at `path` as `format` into a new document; `previous` gives
-// what a load keeps (palette entries a file does not define, the other
-// format's header). The new document's FileName is `path`. Nothing is
-// changed on failure: the caller still has its document.
-// When `keep` is given, a successful open hands it the bytes it read (no
-// second copy).
-Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat format, const ImageDocument& previous,
-                                           FileSnapshot* keep = nullptr);
+// Reads the file at `path` as `format` into a new document named `path`;
+// what it holds depends on the file's bytes alone. The header is judged
+// against the file's size once, before the body is read. Errors name the
+// file as their subject: System (missing, unreadable), Malformed,
+// UnsupportedTexType or OutOfMemory. When `keep` is given, a successful
+// open hands it the bytes it read (no second copy).
+[[nodiscard]] Result<ImageDocument> openImage(const std::string& path, ImageFormat format,
+                                              FileSnapshot* keep = nullptr);
+
+// The window's one merge step between the document it shows and the one it
+// opens next, as the tool has always behaved: palette entries the new file
+// does not define keep the previous colours. That is entries 16..255 for a
+// TEX type 15, and all 256 for a direct-colour image, which does not show
+// them but whose palette window edits them (and a type 15 opened next takes
+// them). `vtt` opens every file on its own and does not merge.
+void carryFromPrevious(ImageDocument& opened, const ImageDocument& previous);
+
+// The file a save of `doc` as `format` would write, with its changes; the
+// document itself is not touched. Errors: TexTypeMessage (the detail is the
+// historical text), Unwritable or OutOfMemory.
+[[nodiscard]] Result<EncodedFile> encodeImage(const ImageDocument& doc, ImageFormat format,
+                                              const TexPanelValues& panel);
 
 // Writes `doc` as `format` to `path`, replacing any file there atomically,
 // and returns what the save changes in the document; the caller applies
-// that (applySaveChanges) only now that the file is written.
-// When `keep` is given, a successful save hands it the bytes written.
-Result<SaveChanges, FileError> saveImage(const ImageDocument& doc, const std::string& path, FileFormat format,
-                                         const TexPanelValues& panel, FileSnapshot* keep = nullptr);
-
-// The file a save of `doc` as `format` would write, with its changes; the
-// same bytes saveImage writes.
-Result<EncodedFile, FileError> encodeImage(const ImageDocument& doc, const std::string& path, FileFormat format,
-                                           const TexPanelValues& panel);
+// that (applySaveChanges) only now that the file is written. When `keep` is
+// given, a successful save hands it the bytes written. Errors name the file
+// as their subject.
+[[nodiscard]] Result<SaveChanges> saveImage(const ImageDocument& doc, const std::string& path, ImageFormat format,
+                                            const TexPanelValues& panel, FileSnapshot* keep = nullptr);
 
 // The header panel's three boxes as numbers: each a whole number in its
-// field's range, surrounding blanks ignored, an empty box 0. The problem
-// names the first box that is not.
-std::optional<std::string> parseTexPanel(const std::string& mips, const std::string& unknown,
-                                         const std::string& bits, TexPanelValues& values);
-
-// Messages naming a file; its name is shown as printableName shows it.
-std::string cannotOpen(const std::string& path, const std::string& problem);
-std::string cannotSave(const std::string& path, const std::string& problem);
+// field's range, surrounding blanks ignored, an empty box 0. The error
+// (BadValue) names the first box that is not as its subject ("Mips",
+// "Unknown", "Bits"), with a detail such as `must hold a whole number from
+// -32768 to 32767, not "x"`.
+[[nodiscard]] Result<TexPanelValues> parseTexPanel(const std::string& mips, const std::string& unknown,
+                                                   const std::string& bits);
 
 } // namespace vtt

@@ -5,6 +5,7 @@
 #include "codecs/TexFormat.h"
 #include "codecs/PngFormat.h"
 #include "codecs/TgaFormat.h"
+#include "files/Formats.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -96,7 +97,9 @@ private:
 
 std::string plural(std::size_t n, const char* one) { return std::to_string(n) + " " + one + (n == 1 ? "" : "s"); }
 
-void texHeader(Bytes file, std::vector<std::string>& out)
+} // namespace
+
+void describeTexHeader(Bytes file, std::vector<std::string>& out)
 {
     Lines l(file, out);
     namespace at = tex::offset;
@@ -137,6 +140,8 @@ void texHeader(Bytes file, std::vector<std::string>& out)
         l.add(end, file.size() - end, "after the last level", "not read");
 }
 
+namespace {
+
 // Targa 2.0 footer: extension and developer area offsets, then the signature.
 constexpr char FooterSignature[] = "TRUEVISION-XFILE.";
 constexpr std::size_t FooterSize = 8 + sizeof FooterSignature;
@@ -149,7 +154,9 @@ std::string printable(Bytes bytes)
     return s;
 }
 
-void tgaHeader(Bytes file, std::vector<std::string>& out)
+} // namespace
+
+void describeTgaHeader(Bytes file, std::vector<std::string>& out)
 {
     Lines l(file, out);
     namespace at = tga::offset;
@@ -196,7 +203,7 @@ void tgaHeader(Bytes file, std::vector<std::string>& out)
 
 // PNG: the signature, the IHDR fields (big-endian), then one line a chunk;
 // a file of many IDAT chunks lists the first few and sums up the rest.
-void pngHeader(Bytes file, std::vector<std::string>& out)
+void describePngHeader(Bytes file, std::vector<std::string>& out)
 {
     Lines l(file, out);
     if (!l.has(0, 8))
@@ -238,19 +245,12 @@ void pngHeader(Bytes file, std::vector<std::string>& out)
         l.add(skippedFrom, skippedBytes, plural(skipped, "more chunk"), "not listed");
 }
 
-} // namespace
 
 HexDump::HexDump(std::shared_ptr<const FileSnapshot> file) : file_(std::move(file))
 {
     if (!file_)
         return;
-    const Bytes bytes(file_->bytes.data(), file_->bytes.size());
-    if (file_->format == FileFormat::Tex)
-        texHeader(bytes, header_);
-    else if (file_->format == FileFormat::Png)
-        pngHeader(bytes, header_);
-    else
-        tgaHeader(bytes, header_);
+    formatEntry(file_->format).describeHeader(Bytes(file_->bytes.data(), file_->bytes.size()), header_);
 }
 
 std::size_t HexDump::rowCount() const { return file_ ? (file_->bytes.size() + RowBytes - 1) / RowBytes : 0; }

@@ -13,6 +13,11 @@ namespace vtt {
 std::string texTypeName(std::int16_t type);
 std::string tgaTypeName(std::uint8_t type);
 
+// The header lines of each format's file (the format table's describers).
+void describeTexHeader(Bytes file, std::vector<std::string>& lines);
+void describeTgaHeader(Bytes file, std::vector<std::string>& lines);
+void describePngHeader(Bytes file, std::vector<std::string>& lines);
+
 // What the hex dump shows of a file: first one line per header field
 // (offset, bytes, field name, value), then, after a blank line, rows of 16
 // bytes: offset, the bytes in hex and their printable characters. Header

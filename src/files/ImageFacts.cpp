@@ -2,6 +2,7 @@
 
 #include "codecs/MipChain.h"
 #include "codecs/MipLevels.h"
+#include "files/Formats.h"
 #include "files/HexDump.h"
 #include "files/PrintableName.h"
 
@@ -47,77 +48,81 @@ std::string sizeText(std::size_t bytes)
 
 } // namespace
 
+std::string describeTexFormat(const ImageDocument& doc)
+{
+    const std::string name = texTypeName(doc.Facts.Tex.Type);
+    return "TEX, type " + std::to_string(doc.Facts.Tex.Type) + (name.empty() ? "" : " (" + name + ")");
+}
+
+std::string describeTgaFormat(const ImageDocument& doc)
+{
+    const std::string name = tgaTypeName(doc.Facts.Tga.ImageType);
+    return "Targa, image type " + std::to_string(doc.Facts.Tga.ImageType) + (name.empty() ? "" : " (" + name + ")");
+}
+
+std::string describePngFormat(const ImageDocument& doc)
+{
+    static const char* const colourTypes[] = {"grey", "", "RGB", "palette", "grey + alpha", "", "RGBA"};
+    // A file this tool wrote holds 8-bit samples, palette, RGB or RGBA by
+    // depth, not interlaced.
+    const bool read = doc.Facts.Kind == ImageFormat::Png;
+    const PngHeader& png = doc.Facts.Png;
+    const unsigned type = read ? png.ColorType : doc.isPaletted() ? 3 : doc.BitDepth() == 24 ? 2 : 6;
+    const unsigned bits = read ? png.BitDepth : 8;
+    const std::string name = type < 7 ? colourTypes[type] : "";
+    return "PNG, colour type " + std::to_string(type) + (name.empty() ? "" : " (" + name + ")") + ", "
+        + std::to_string(bits) + " bits per sample" + (read && png.Interlace ? ", interlaced" : "");
+}
+
+std::string describeTexMips(const ImageDocument& doc, Bytes file)
+{
+    const auto levels = texMipLevels(file);
+    const int header = mip::levelCount(doc.Facts.Tex.MipCount);
+    const int whole = wholeMipLevels(levels);
+    return std::to_string(whole) + " stored" + (whole == header ? "" : " of " + std::to_string(header) + " announced");
+}
+
 FactLines describeImage(const ImageDocument& doc, const FileSnapshot* file)
 {
     FactLines lines;
-    if (doc.FileKind == DocumentKind::None) {
+    if (!doc.Facts.Kind) {
         lines.push_back({"File", "no image is open"});
         return lines;
     }
-    lines.push_back({"File name", printableName(doc.FileName)});
+    lines.push_back({"File name", printableName(doc.Facts.FileName)});
     // The format of the file as last read or written: a save may convert.
-    const FileFormat format = file                           ? file->format
-        : doc.FileKind == DocumentKind::Tex                   ? FileFormat::Tex
-        : doc.FileKind == DocumentKind::Png                   ? FileFormat::Png
-                                                              : FileFormat::Tga;
-    if (format == FileFormat::Tex) {
-        const std::string name = texTypeName(doc.Tex.Type);
-        lines.push_back({"Format", "TEX, type " + std::to_string(doc.Tex.Type) + (name.empty() ? "" : " (" + name + ")")});
-    } else if (format == FileFormat::Png) {
-        static const char* const colourTypes[] = {"grey", "", "RGB", "palette", "grey + alpha", "", "RGBA"};
-        // A file this tool wrote holds 8-bit samples, palette, RGB or RGBA
-        // by depth, not interlaced.
-        const bool read = doc.FileKind == DocumentKind::Png;
-        const unsigned type = read ? doc.Png.ColorType : doc.isPaletted() ? 3 : doc.BitDepth == 24 ? 2 : 6;
-        const unsigned bits = read ? doc.Png.BitDepth : 8;
-        const std::string name = type < 7 ? colourTypes[type] : "";
-        lines.push_back({"Format", "PNG, colour type " + std::to_string(type) + (name.empty() ? "" : " (" + name + ")")
-                                       + ", " + std::to_string(bits) + " bits per sample"
-                                       + (read && doc.Png.Interlace ? ", interlaced" : "")});
-    } else {
-        const std::string name = tgaTypeName(doc.Tga.ImageType);
-        lines.push_back({"Format",
-                         "Targa, image type " + std::to_string(doc.Tga.ImageType) + (name.empty() ? "" : " (" + name + ")")});
-    }
-    lines.push_back({"Size", std::to_string(doc.ImageWidth) + " x " + std::to_string(doc.ImageHeight) + " pixels"});
-    lines.push_back({"Depth", std::to_string(doc.BitDepth) + (doc.isPaletted() ? " bits (palette)" : " bits")});
-
-    if (file && file->format == FileFormat::Tex) {
-        const auto levels = texMipLevels(Bytes(file->bytes.data(), file->bytes.size()));
-        const int header = mip::levelCount(doc.Tex.MipCount);
-        const int whole = wholeMipLevels(levels);
-        lines.push_back({"Mip levels", std::to_string(whole) + " stored"
-                                           + (whole == header ? "" : " of " + std::to_string(header) + " announced")});
-    } else {
-        lines.push_back({"Mip levels", "1"});
-    }
+    const FormatEntry& format = formatEntry(file ? file->format : *doc.Facts.Kind);
+    lines.push_back({"Format", format.describeFormat(doc)});
+    lines.push_back({"Size", std::to_string(doc.ImageWidth()) + " x " + std::to_string(doc.ImageHeight()) + " pixels"});
+    lines.push_back({"Depth", std::to_string(doc.BitDepth()) + (doc.isPaletted() ? " bits (palette)" : " bits")});
+    lines.push_back({"Mip levels", file ? format.describeMips(doc, Bytes(file->bytes.data(), file->bytes.size())) : "1"});
     if (file)
         lines.push_back({"File size", sizeText(file->bytes.size())});
 
     // Colours and alpha as stored: a palette image through its entries.
-    const std::size_t n = usablePixels(doc);
+    const std::size_t n = doc.area();
     int alphaMin = 255, alphaMax = 0;
     std::vector<std::uint32_t> colours;
     if (doc.isPaletted()) {
         std::bitset<PaletteEntries> used;
         for (std::size_t i = 0; i < n; ++i)
-            used.set(doc.PixelIndices[i]);
+            used.set(doc.PixelIndices()[i]);
         for (int c = 0; c < PaletteEntries; ++c) {
             if (!used.test(c))
                 continue;
             std::uint32_t v;
-            std::memcpy(&v, doc.Palette.data() + 4 * c, 4);
+            std::memcpy(&v, doc.Palette().data() + 4 * c, 4);
             colours.push_back(v);
-            alphaMin = std::min<int>(alphaMin, doc.Palette[4 * c + 3]);
-            alphaMax = std::max<int>(alphaMax, doc.Palette[4 * c + 3]);
+            alphaMin = std::min<int>(alphaMin, doc.Palette()[4 * c + 3]);
+            alphaMax = std::max<int>(alphaMax, doc.Palette()[4 * c + 3]);
         }
         lines.push_back({"Palette entries used", std::to_string(used.count()) + " of 256"});
     } else {
         colours.resize(n);
         if (n > 0)
-            std::memcpy(colours.data(), doc.PixelBytes.data(), 4 * n);
+            std::memcpy(colours.data(), doc.PixelBytes().data(), 4 * n);
         for (std::size_t i = 0; i < n; ++i) {
-            const int a = doc.PixelBytes[4 * i + 3];
+            const int a = doc.PixelBytes()[4 * i + 3];
             alphaMin = std::min(alphaMin, a);
             alphaMax = std::max(alphaMax, a);
         }

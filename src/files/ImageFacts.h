@@ -16,4 +16,11 @@ namespace vtt {
 using FactLines = std::vector<std::pair<std::string, std::string>>;
 FactLines describeImage(const ImageDocument& doc, const FileSnapshot* file);
 
+// The format table's describers: the "Format" line of each format, and the
+// "Mip levels" line of a TEX file.
+std::string describeTexFormat(const ImageDocument& doc);
+std::string describeTgaFormat(const ImageDocument& doc);
+std::string describePngFormat(const ImageDocument& doc);
+std::string describeTexMips(const ImageDocument& doc, Bytes file);
+
 } // namespace vtt

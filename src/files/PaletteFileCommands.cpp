@@ -1,7 +1,6 @@
 #include "files/PaletteFileCommands.h"
 
 #include "files/FileAccess.h"
-#include "files/FileCommands.h"
 
 namespace vtt {
 
@@ -13,26 +12,26 @@ constexpr std::uint64_t LargestPaletteFile = 1 << 20;
 
 } // namespace
 
-Result<PaletteColours, std::string> loadPaletteFile(const std::string& path)
+Result<PaletteColours> loadPaletteFile(const std::string& path)
 {
     FileBytes file = readWholeFile(path, LargestPaletteFile);
-    if (!file.ok())
-        return cannotOpen(path, file.error());
+    if (!file.has_value())
+        return Error{file.error().kind, file.error().detail, path};
     auto read = readPaletteFile(Bytes(file.value().data(), file.value().size()));
-    if (!read.ok())
-        return cannotOpen(path, read.error());
-    return read.value();
+    if (!read)
+        return Error{read.error().kind, read.error().detail, path};
+    return read;
 }
 
-std::optional<std::string> savePaletteFile(const std::string& path, const PaletteColours& colours)
+Result<void> savePaletteFile(const std::string& path, const PaletteColours& colours)
 {
     std::string name = path.substr(path.rfind('/') + 1);
     if (const auto dot = name.rfind('.'); dot != std::string::npos && dot > 0)
         name.resize(dot);
     const auto bytes = writePaletteFile(colours, paletteFormatForPath(path), name);
-    if (auto problem = writeFileAtomically(path, bytes))
-        return cannotSave(path, *problem);
-    return std::nullopt;
+    if (auto written = writeFileAtomically(path, bytes); !written)
+        return Error{written.error().kind, written.error().detail, path};
+    return {};
 }
 
 } // namespace vtt

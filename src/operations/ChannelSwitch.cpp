@@ -25,7 +25,7 @@ std::optional<Channel> channelNamed(std::string_view name)
 
 bool switchChannels(ImageDocument& doc, const ChannelMapping& mapping)
 {
-    if (doc.BitDepth != 24 && doc.BitDepth != 32)
+    if (doc.BitDepth() != 24 && doc.BitDepth() != 32)
         return false;
     if (mapping.isIdentity())
         return true;
@@ -34,7 +34,7 @@ bool switchChannels(ImageDocument& doc, const ChannelMapping& mapping)
     for (std::size_t k = 0; k < 4; ++k)
         from[k] = static_cast<std::uint8_t>(mapping.source[k]);
     // Each pixel is read whole before any of its bytes is written, in place.
-    kernels::shuffle(doc.PixelBytes.data(), doc.PixelBytes.data(), usablePixels(doc), kernels::makeShuffle(4, 4, from));
+    kernels::shuffle(doc.PixelBytes().data(), doc.PixelBytes().data(), doc.area(), kernels::makeShuffle(4, 4, from));
     return true;
 }
 

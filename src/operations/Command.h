@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/ImageDocument.h"
+#include "document/Result.h"
 
 #include <cstddef>
 #include <functional>
@@ -21,13 +22,13 @@ public:
     // document as it was, when it changes nothing; then it is no step.
     // It keeps what revert needs, at most `keepAtMost` bytes: an edit that
     // would need more is still made, but revertible() is false after it.
-    // Memory that cannot hold the edit throws std::bad_alloc with the
+    // Memory that cannot hold the edit is an OutOfMemory error, with the
     // document as it was.
-    virtual bool apply(ImageDocument& doc, std::size_t keepAtMost) = 0;
+    [[nodiscard]] virtual Result<bool> apply(ImageDocument& doc, std::size_t keepAtMost) = 0;
 
     // Takes the edit back, byte for byte. False when the document no longer
     // has the shape the edit left (a save changed its depth since).
-    virtual bool revert(ImageDocument& doc) = 0;
+    [[nodiscard]] virtual Result<bool> revert(ImageDocument& doc) = 0;
 
     // The bytes kept to revert the edit.
     virtual std::size_t size() const { return 0; }

@@ -9,14 +9,10 @@ namespace vtt {
 
 namespace {
 
-bool directColour(const ImageDocument& doc) { return doc.BitDepth == 24 || doc.BitDepth == 32; }
+bool directColour(const ImageDocument& doc) { return doc.BitDepth() == 24 || doc.BitDepth() == 32; }
 
-// Flip and Mirror change nothing where they cannot rearrange the image.
-bool rearrangeable(const ImageDocument& doc)
-{
-    return doc.ImageWidth > 0 && doc.ImageHeight > 0
-           && std::size_t(doc.ImageWidth) * std::size_t(doc.ImageHeight) <= usablePixels(doc);
-}
+// Flip and Mirror change nothing in an empty image.
+bool rearrangeable(const ImageDocument& doc) { return !doc.empty(); }
 
 // The channels no destination takes its value from: a switch loses them.
 std::vector<std::size_t> lostChannels(const ChannelMapping& mapping)
@@ -41,7 +37,7 @@ ChannelMapping undoMapping(const ChannelMapping& mapping)
 
 } // namespace
 
-bool FlipCommand::apply(ImageDocument& doc, std::size_t)
+Result<bool> FlipCommand::apply(ImageDocument& doc, std::size_t)
 {
     if (!rearrangeable(doc))
         return false;
@@ -49,9 +45,9 @@ bool FlipCommand::apply(ImageDocument& doc, std::size_t)
     return true;
 }
 
-bool FlipCommand::revert(ImageDocument& doc) { return apply(doc, 0); }
+Result<bool> FlipCommand::revert(ImageDocument& doc) { return apply(doc, 0); }
 
-bool MirrorCommand::apply(ImageDocument& doc, std::size_t)
+Result<bool> MirrorCommand::apply(ImageDocument& doc, std::size_t)
 {
     if (!rearrangeable(doc))
         return false;
@@ -59,13 +55,13 @@ bool MirrorCommand::apply(ImageDocument& doc, std::size_t)
     return true;
 }
 
-bool MirrorCommand::revert(ImageDocument& doc) { return apply(doc, 0); }
+Result<bool> MirrorCommand::revert(ImageDocument& doc) { return apply(doc, 0); }
 
-bool RotateCommand::apply(ImageDocument& doc, std::size_t) { return rotateImage(doc, clockwise_); }
+Result<bool> RotateCommand::apply(ImageDocument& doc, std::size_t) { return rotateImage(doc, clockwise_); }
 
-bool RotateCommand::revert(ImageDocument& doc) { return rotateImage(doc, 360 - clockwise_); }
+Result<bool> RotateCommand::revert(ImageDocument& doc) { return rotateImage(doc, 360 - clockwise_); }
 
-bool SwitchChannelsCommand::apply(ImageDocument& doc, std::size_t keepAtMost)
+Result<bool> SwitchChannelsCommand::apply(ImageDocument& doc, std::size_t keepAtMost)
 {
     if (!directColour(doc))
         return false;
@@ -74,11 +70,11 @@ bool SwitchChannelsCommand::apply(ImageDocument& doc, std::size_t keepAtMost)
     // Kept on the first apply only: a redo meets the very pixels it met then.
     if (!keptTaken_) {
         const std::vector<std::size_t> lost = lostChannels(mapping_);
-        const std::size_t pixels = usablePixels(doc), perPixel = lost.size();
+        const std::size_t pixels = doc.area(), perPixel = lost.size();
         revertible_ = pixels * perPixel <= keepAtMost;
         if (revertible_ && perPixel) {
-            kept_.resize(pixels * perPixel);
-            const std::uint8_t* from = doc.PixelBytes.data();
+            VTT_CHECK(resizePixels(kept_, pixels * perPixel));
+            const std::uint8_t* from = doc.PixelBytes().data();
             for (std::size_t i = 0; i < pixels; ++i)
                 for (std::size_t j = 0; j < perPixel; ++j)
                     kept_[i * perPixel + j] = from[4 * i + lost[j]];
@@ -88,33 +84,33 @@ bool SwitchChannelsCommand::apply(ImageDocument& doc, std::size_t keepAtMost)
     return switchChannels(doc, mapping_);
 }
 
-bool SwitchChannelsCommand::revert(ImageDocument& doc)
+Result<bool> SwitchChannelsCommand::revert(ImageDocument& doc)
 {
     const std::vector<std::size_t> lost = lostChannels(mapping_);
-    const std::size_t pixels = usablePixels(doc), perPixel = lost.size();
+    const std::size_t pixels = doc.area(), perPixel = lost.size();
     // A save may have changed the depth since; then the kept channels no
     // longer fit.
     if (!revertible_ || !directColour(doc) || kept_.size() != pixels * perPixel)
         return false;
     switchChannels(doc, undoMapping(mapping_));
-    std::uint8_t* to = doc.PixelBytes.data();
+    std::uint8_t* to = doc.PixelBytes().data();
     for (std::size_t i = 0; i < pixels; ++i)
         for (std::size_t j = 0; j < perPixel; ++j)
             to[4 * i + lost[j]] = kept_[i * perPixel + j];
     return true;
 }
 
-bool PaletteCommand::apply(ImageDocument& doc, std::size_t)
+Result<bool> PaletteCommand::apply(ImageDocument& doc, std::size_t)
 {
-    if (doc.Palette == other_)
+    if (doc.Palette() == other_)
         return false;
-    std::swap(doc.Palette, other_);
+    std::swap(doc.Palette(), other_);
     return true;
 }
 
-bool PaletteCommand::revert(ImageDocument& doc)
+Result<bool> PaletteCommand::revert(ImageDocument& doc)
 {
-    std::swap(doc.Palette, other_);
+    std::swap(doc.Palette(), other_);
     return true;
 }
 

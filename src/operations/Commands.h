@@ -9,21 +9,21 @@
 
 namespace vtt {
 
-using PaletteEntries256 = std::array<std::uint8_t, PaletteBytes>;
+using PaletteEntries256 = PaletteArray;
 
 // Flip, Mirror and Rotate keep nothing: each is undone by its inverse.
 class FlipCommand final : public Command {
 public:
     const char* name() const override { return "Flip"; }
-    bool apply(ImageDocument& doc, std::size_t) override;
-    bool revert(ImageDocument& doc) override;
+    Result<bool> apply(ImageDocument& doc, std::size_t) override;
+    Result<bool> revert(ImageDocument& doc) override;
 };
 
 class MirrorCommand final : public Command {
 public:
     const char* name() const override { return "Mirror"; }
-    bool apply(ImageDocument& doc, std::size_t) override;
-    bool revert(ImageDocument& doc) override;
+    Result<bool> apply(ImageDocument& doc, std::size_t) override;
+    Result<bool> revert(ImageDocument& doc) override;
 };
 
 // A clockwise turn by 90, 180 or 270 degrees.
@@ -31,8 +31,8 @@ class RotateCommand final : public Command {
 public:
     explicit RotateCommand(int clockwise) : clockwise_(clockwise) {}
     const char* name() const override { return "Rotate"; }
-    bool apply(ImageDocument& doc, std::size_t) override;
-    bool revert(ImageDocument& doc) override;
+    Result<bool> apply(ImageDocument& doc, std::size_t) override;
+    Result<bool> revert(ImageDocument& doc) override;
 
 private:
     int clockwise_;
@@ -44,15 +44,15 @@ class SwitchChannelsCommand final : public Command {
 public:
     explicit SwitchChannelsCommand(const ChannelMapping& mapping) : mapping_(mapping) {}
     const char* name() const override { return "Switch RGBA Channels"; }
-    bool apply(ImageDocument& doc, std::size_t keepAtMost) override;
-    bool revert(ImageDocument& doc) override;
+    Result<bool> apply(ImageDocument& doc, std::size_t keepAtMost) override;
+    Result<bool> revert(ImageDocument& doc) override;
     std::size_t size() const override { return kept_.size(); }
     bool revertible() const override { return revertible_; }
     bool isStep() const override { return !mapping_.isIdentity(); }
 
 private:
     ChannelMapping mapping_;
-    std::vector<std::uint8_t> kept_; // the lost channels of each pixel, in channel order
+    PixelArray kept_; // the lost channels of each pixel, in channel order
     bool keptTaken_ = false;
     bool revertible_ = true;
 };
@@ -64,8 +64,8 @@ class PaletteCommand final : public Command {
 public:
     explicit PaletteCommand(const PaletteEntries256& colours) : other_(colours) {}
     const char* name() const override { return "Edit Pallet"; }
-    bool apply(ImageDocument& doc, std::size_t) override;
-    bool revert(ImageDocument& doc) override;
+    Result<bool> apply(ImageDocument& doc, std::size_t) override;
+    Result<bool> revert(ImageDocument& doc) override;
     std::size_t size() const override { return other_.size(); }
 
 private:

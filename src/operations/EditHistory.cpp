@@ -7,9 +7,10 @@ namespace vtt {
 
 EditHistory::EditHistory(std::size_t boundBytes) : bound_(boundBytes) {}
 
-bool EditHistory::perform(std::unique_ptr<Command> command, ImageDocument& doc)
+Result<bool> EditHistory::perform(std::unique_ptr<Command> command, ImageDocument& doc)
 {
-    if (!command->apply(doc, bound_ > StepOverhead ? bound_ - StepOverhead : 0))
+    VTT_TRY(changed, command->apply(doc, bound_ > StepOverhead ? bound_ - StepOverhead : 0));
+    if (!changed)
         return false;
     if (!command->revertible()) {
         // Past the bound on its own: done, but nothing before it can be
@@ -30,12 +31,13 @@ const char* EditHistory::nextRedo() const { return undone_.empty() ? nullptr : u
 // Takes the newest step of `from` back (or again) and moves it to `to`. A
 // document that no longer matches the step drops the whole history.
 template <class From, class To>
-bool EditHistory::move(ImageDocument& doc, From& from, To& to, bool forward)
+Result<bool> EditHistory::move(ImageDocument& doc, From& from, To& to, bool forward)
 {
     if (from.empty())
         return false;
     Command& command = *from.back();
-    if (!(forward ? command.apply(doc, bound_) : command.revert(doc))) {
+    VTT_TRY(moved, forward ? command.apply(doc, bound_) : command.revert(doc));
+    if (!moved) {
         dropAll();
         notify(false);
         return false;
@@ -46,9 +48,9 @@ bool EditHistory::move(ImageDocument& doc, From& from, To& to, bool forward)
     return true;
 }
 
-bool EditHistory::undo(ImageDocument& doc) { return move(doc, done_, undone_, false); }
+Result<bool> EditHistory::undo(ImageDocument& doc) { return move(doc, done_, undone_, false); }
 
-bool EditHistory::redo(ImageDocument& doc) { return move(doc, undone_, done_, true); }
+Result<bool> EditHistory::redo(ImageDocument& doc) { return move(doc, undone_, done_, true); }
 
 void EditHistory::clear()
 {

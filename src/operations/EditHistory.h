@@ -28,9 +28,9 @@ public:
     // Applies `command` and records it; false, recording nothing, when the
     // document does not change. Making an edit drops the steps that were
     // undone. An edit too large to keep is made, but nothing before it can
-    // be taken back any more either. std::bad_alloc from the command leaves
-    // the document and the history as they were.
-    bool perform(std::unique_ptr<Command> command, ImageDocument& doc);
+    // be taken back any more either. An edit that memory cannot hold is an
+    // OutOfMemory error, with the document and the history as they were.
+    [[nodiscard]] Result<bool> perform(std::unique_ptr<Command> command, ImageDocument& doc);
 
     // The name of the step undo or redo would take, or null.
     const char* nextUndo() const;
@@ -39,9 +39,10 @@ public:
     // Undo returns the document to the state before the last step, byte for
     // byte; redo replays the last undone one. False when there is none, or
     // when the document no longer has the shape the step left (then the
-    // whole history is dropped, as nothing in it could be replayed).
-    bool undo(ImageDocument& doc);
-    bool redo(ImageDocument& doc);
+    // whole history is dropped, as nothing in it could be replayed). An
+    // OutOfMemory error leaves both as they were.
+    [[nodiscard]] Result<bool> undo(ImageDocument& doc);
+    [[nodiscard]] Result<bool> redo(ImageDocument& doc);
 
     // A document from a file: no steps, and it holds what its file holds.
     void clear();
@@ -63,7 +64,7 @@ private:
     using Step = std::unique_ptr<Command>;
     static std::size_t cost(const Step& step) { return StepOverhead + step->size(); }
     template <class From, class To>
-    bool move(ImageDocument& doc, From& from, To& to, bool forward);
+    Result<bool> move(ImageDocument& doc, From& from, To& to, bool forward);
     void push(Step step);
     // Forgets every step; the document stays unmodified only if it was.
     void dropAll();

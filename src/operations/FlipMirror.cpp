@@ -16,27 +16,11 @@ struct Grid {
     std::size_t pixelSize = 0; // 1 for palette indices, 4 for RGBA
 };
 
-// The image as a grid over the array BitDepth selects; height 0 when there is
-// nothing that can be rearranged safely.
+// The image as a grid over its pixel store.
 Grid gridOf(ImageDocument& doc)
 {
-    Grid grid;
-    if (doc.ImageWidth <= 0 || doc.ImageHeight <= 0)
-        return grid;
-    const std::size_t width = static_cast<std::size_t>(doc.ImageWidth);
-    const std::size_t height = static_cast<std::size_t>(doc.ImageHeight);
-    if (width * height > usablePixels(doc))
-        return grid;
-    grid.width = width;
-    grid.height = height;
-    if (doc.isPaletted()) {
-        grid.data = doc.PixelIndices.data();
-        grid.pixelSize = 1;
-    } else {
-        grid.data = doc.PixelBytes.data();
-        grid.pixelSize = 4;
-    }
-    return grid;
+    return Grid{doc.pixels().data(), static_cast<std::size_t>(doc.ImageWidth()),
+                static_cast<std::size_t>(doc.ImageHeight()), static_cast<std::size_t>(doc.pixelSize())};
 }
 
 } // namespace

@@ -126,15 +126,13 @@ int clockwiseDegrees(int degrees, bool left)
     return left ? 360 - degrees : degrees;
 }
 
-bool rotateImage(ImageDocument& doc, int clockwise)
+Result<bool> rotateImage(ImageDocument& doc, int clockwise)
 {
-    if ((clockwise != 90 && clockwise != 180 && clockwise != 270) || doc.ImageWidth <= 0 || doc.ImageHeight <= 0)
+    if ((clockwise != 90 && clockwise != 180 && clockwise != 270) || doc.empty())
         return false;
-    const std::size_t w = static_cast<std::size_t>(doc.ImageWidth), h = static_cast<std::size_t>(doc.ImageHeight);
-    if (w * h > usablePixels(doc))
-        return false;
-    PixelArray& pixels = doc.isPaletted() ? doc.PixelIndices : doc.PixelBytes;
-    const int size = doc.isPaletted() ? 1 : 4;
+    const std::size_t w = static_cast<std::size_t>(doc.ImageWidth()), h = static_cast<std::size_t>(doc.ImageHeight());
+    const std::span<std::uint8_t> pixels = doc.pixels();
+    const int size = doc.pixelSize();
 
     // A half turn reverses the order of all pixels, in place.
     if (clockwise == 180) {
@@ -142,17 +140,13 @@ bool rotateImage(ImageDocument& doc, int clockwise)
         return true;
     }
 
-    // Pixels past the image (never made by loading) keep their places.
-    PixelArray turned(pixels.size());
+    PixelArray turned;
+    VTT_CHECK(resizePixels(turned, pixels.size()));
     const Turn t{w, h, clockwise == 90};
     const auto turn = size == 4 ? (t.clockwise ? turnQuarter<4, true> : turnQuarter<4, false>)
                                 : (t.clockwise ? turnQuarter<1, true> : turnQuarter<1, false>);
     turn(pixels.data(), turned.data(), t);
-    const std::size_t used = w * h * static_cast<std::size_t>(size);
-    std::copy(pixels.begin() + static_cast<std::ptrdiff_t>(used), pixels.end(),
-              turned.begin() + static_cast<std::ptrdiff_t>(used));
-    pixels.swap(turned);
-    std::swap(doc.ImageWidth, doc.ImageHeight);
+    VTT_CHECK(doc.exchangeSides(std::move(turned)));
     return true;
 }
 

@@ -13,11 +13,10 @@ int clockwiseDegrees(int degrees, bool left);
 // their indices, others their RGBA pixels. A quarter turn exchanges width
 // and height; nothing else changes (palette, headers, the other array).
 //
-// False, with nothing changed, for any other angle and for a document whose
-// selected array cannot hold the whole image (which loading never makes).
+// False, with nothing changed, for any other angle and for an empty image.
 // A quarter turn builds the turned image in a new block before it replaces
-// the old one, so when memory cannot hold both std::bad_alloc leaves the
-// document as it was.
-bool rotateImage(ImageDocument& doc, int clockwise);
+// the old one, so when memory cannot hold both the OutOfMemory error leaves
+// the document as it was.
+[[nodiscard]] Result<bool> rotateImage(ImageDocument& doc, int clockwise);
 
 } // namespace vtt

@@ -1,5 +1,7 @@
 #include "palette/frmPallet.h"
 
+#include "platform/Messages.h"
+
 #include "files/PaletteFileCommands.h"
 #include "operations/Commands.h"
 #include "palette/SwatchLabel.h"
@@ -134,7 +136,7 @@ void frmPallet::Form_Activate()
     for (int k = 0; k < PaletteEntries; ++k) {
         const std::size_t at = 4 * static_cast<std::size_t>(k);
         lblPallet[static_cast<std::size_t>(k)]->setColour(
-            colourValue(doc_.Palette[at], doc_.Palette[at + 1], doc_.Palette[at + 2]));
+            colourValue(doc_.Palette()[at], doc_.Palette()[at + 1], doc_.Palette()[at + 2]));
     }
 }
 
@@ -159,7 +161,7 @@ void frmPallet::cmdOK_Click()
 {
     // Red, green and blue of every entry; the alpha byte stays as it was.
     // The whole window's edit is one step.
-    PaletteEntries256 colours = doc_.Palette;
+    PaletteEntries256 colours = doc_.Palette();
     for (int k = 0; k < PaletteEntries; ++k) {
         const std::int32_t c = lblPallet[static_cast<std::size_t>(k)]->colour();
         const std::size_t at = 4 * static_cast<std::size_t>(k);
@@ -200,8 +202,8 @@ void frmPallet::cmdLoad_Click()
 {
     withPaletteFile(false, [this](const std::string& name) -> std::optional<std::string> {
         const auto loaded = loadPaletteFile(name);
-        if (!loaded.ok())
-            return loaded.error();
+        if (!loaded)
+            return cannotOpen(loaded.error());
         const PaletteColours& colours = loaded.value();
         for (std::size_t k = 0; k < static_cast<std::size_t>(colours.count); ++k)
             lblPallet[k]->setColour(colourValue(colours.rgb[3 * k], colours.rgb[3 * k + 1], colours.rgb[3 * k + 2]));
@@ -212,7 +214,7 @@ void frmPallet::cmdLoad_Click()
 // Writes the 256 colours the swatches show, picks not yet applied included.
 void frmPallet::cmdSave_Click()
 {
-    withPaletteFile(true, [this](const std::string& name) {
+    withPaletteFile(true, [this](const std::string& name) -> std::optional<std::string> {
         PaletteColours colours;
         colours.count = PaletteEntries;
         for (std::size_t k = 0; k < PaletteEntries; ++k) {
@@ -221,7 +223,9 @@ void frmPallet::cmdSave_Click()
             colours.rgb[3 * k + 1] = greenOf(c);
             colours.rgb[3 * k + 2] = blueOf(c);
         }
-        return savePaletteFile(name, colours);
+        if (auto saved = savePaletteFile(name, colours); !saved)
+            return cannotSave(saved.error());
+        return std::nullopt;
     });
 }
 

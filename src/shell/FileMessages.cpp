@@ -1,6 +1,7 @@
 #include "shell/FileMessages.h"
 
 #include "files/PrintableName.h"
+#include "platform/Messages.h"
 
 #include <QFile>
 
@@ -12,7 +13,7 @@ bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent,
     if (!choice)
         return false;
     const std::string path = QFile::encodeName(choice->path).toStdString();
-    const FileFormat format = formatForFilter(choice->filterIndex);
+    const ImageFormat format = formatForFilter(choice->filterIndex);
     const auto fail = [&](const std::string& message, MessageStyle style) {
         platform.messageBox(parent, QString::fromStdString(message), style);
         return false;
@@ -21,19 +22,24 @@ bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent,
     // Only a TEX file carries these boxes, so only a TEX save is refused
     // for them.
     TexPanelValues values;
-    if (format == FileFormat::Tex) {
-        if (auto problem = parseTexPanel(panel.mips.toStdString(), panel.unknown.toStdString(),
-                                         panel.bits.toStdString(), values))
-            return fail(cannotSave(path, *problem), MessageStyle::Stop);
+    if (format == ImageFormat::Tex) {
+        auto parsed = parseTexPanel(panel.mips.toStdString(), panel.unknown.toStdString(), panel.bits.toStdString());
+        if (!parsed)
+            return fail(cannotSave(path, problemOf(parsed.error())), MessageStyle::Stop);
+        values = *parsed;
     }
 
-    if (const auto error = session.save(path, format, values))
-        return fail(error->message,
-                    error->kind == FileFailure::TexTypeMessage ? MessageStyle::Plain : MessageStyle::Stop);
+    if (const auto error = session.save(path, format, values)) {
+        // The historical text of a TEX type that cannot be written stands
+        // alone, in a plain box.
+        if (error->kind == ErrorKind::TexTypeMessage)
+            return fail(error->detail, MessageStyle::Plain);
+        return fail(cannotSave(*error), MessageStyle::Stop);
+    }
     return true;
 }
 
-void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path, const FileError& error, bool reload)
+void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path, const Error& error, bool reload)
 {
     if (reload)
         platform.messageBox(parent,
@@ -42,22 +48,22 @@ void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path,
                                 .arg(QString::fromStdString(printableName(QFile::encodeName(path).toStdString())),
                                      QString::fromStdString(error.detail)),
                             MessageStyle::Stop);
-    else if (error.kind == FileFailure::UnsupportedTexType)
+    else if (error.kind == ErrorKind::UnsupportedTexType)
         platform.messageBox(parent,
                             QStringLiteral("You have opend a tex file whit unsupported type so please email the "
                                            "filename to the author"),
                             MessageStyle::Stop, QStringLiteral("Error"));
     else
-        platform.messageBox(parent, QString::fromStdString(error.message), MessageStyle::Stop);
+        platform.messageBox(parent, QString::fromStdString(cannotOpen(error)), MessageStyle::Stop);
 }
 
 void reportEditOutOfMemory(Platform& platform, QWidget* parent, const ImageDocument& doc, const char* editName)
 {
     platform.messageBox(parent,
                         QStringLiteral("%1: not enough memory for %2 of a %3 x %4 image; it stays as it was.")
-                            .arg(QString::fromStdString(printableName(doc.FileName)), QLatin1String(editName))
-                            .arg(doc.ImageWidth)
-                            .arg(doc.ImageHeight),
+                            .arg(QString::fromStdString(printableName(doc.Facts.FileName)), QLatin1String(editName))
+                            .arg(doc.ImageWidth())
+                            .arg(doc.ImageHeight()),
                         MessageStyle::Stop);
 }
 

@@ -22,7 +22,7 @@ bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent,
 
 // The message for a file that could not be opened (or, on a reload, read
 // again); the document stays as it was.
-void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path, const FileError& error, bool reload);
+void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path, const Error& error, bool reload);
 
 // An edit, undo or redo that memory could not hold: the document stays.
 void reportEditOutOfMemory(Platform& platform, QWidget* parent, const ImageDocument& doc, const char* editName);

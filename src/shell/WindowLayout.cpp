@@ -146,14 +146,14 @@ MainControls buildClientArea(QMainWindow* window)
 
 void showTexHeader(const MainControls& c, const ImageDocument& doc, bool boxes)
 {
-    c.lblWidth->setText(QStringLiteral("Width: %1").arg(doc.ImageWidth));
-    c.lblHeight->setText(QStringLiteral("Height: %1").arg(doc.ImageHeight));
+    c.lblWidth->setText(QStringLiteral("Width: %1").arg(doc.ImageWidth()));
+    c.lblHeight->setText(QStringLiteral("Height: %1").arg(doc.ImageHeight()));
     if (!boxes)
         return;
-    c.lblType->setText(QStringLiteral("Type: %1").arg(doc.Tex.Type));
-    c.txtMips->setText(QString::number(doc.Tex.MipCount));
-    c.txtUnknown->setText(QString::number(doc.Tex.Unknown));
-    c.txtBits->setText(QString::number(doc.Tex.Bits));
+    c.lblType->setText(QStringLiteral("Type: %1").arg(doc.Facts.Tex.Type));
+    c.txtMips->setText(QString::number(doc.Facts.Tex.MipCount));
+    c.txtUnknown->setText(QString::number(doc.Facts.Tex.Unknown));
+    c.txtBits->setText(QString::number(doc.Facts.Tex.Bits));
 }
 
 void restorePlace(QMainWindow* window, Platform& platform)

@@ -1,6 +1,7 @@
 #include "shell/frmSkelvo.h"
 
 #include "files/PrintableName.h"
+#include "platform/Messages.h"
 #include "operations/Commands.h"
 #include "palette/frmPallet.h"
 #include "shell/FileMessages.h"
@@ -147,7 +148,7 @@ void frmSkelvo::historyChanged(bool documentChanged)
         c_.picImage->drawDocument(doc);
         // A quarter turn exchanges the sizes the header panel shows for a
         // TEX file, which a TEX save then writes.
-        if (doc.FileKind == DocumentKind::Tex)
+        if (doc.Facts.Kind == ImageFormat::Tex)
             showTexHeader(c_, doc, false);
     }
     if (info_)
@@ -172,7 +173,9 @@ void frmSkelvo::fileShown()
 void frmSkelvo::showMipLevel(int level)
 {
     if (const auto problem = session_.showMipLevel(level))
-        return platform_.messageBox(this, QString::fromStdString(*problem), MessageStyle::Stop);
+        return platform_.messageBox(
+            this, QString::fromStdString(cannotOpen(session_.document().Facts.FileName, problem->detail)),
+            MessageStyle::Stop);
     // The readout names any level but the image itself.
     c_.picImage->showLevel(session_.shownLevel(),
                            mipLevel() > 0 ? QStringLiteral("level %1").arg(mipLevel()) : QString());
@@ -186,8 +189,8 @@ void frmSkelvo::mnuOpen_Click()
     if (!maybeSaveChanges())
         return;
     if (const auto choice = platform_.showOpen(this)) {
-        const FileFormat format = formatForFilter(choice->filterIndex);
-        showOpened(choice->path, format, readDocumentFile(encoded(choice->path), format, session_.document()));
+        const ImageFormat format = formatForFilter(choice->filterIndex);
+        showOpened(choice->path, format, readDocumentFile(encoded(choice->path), format));
     }
 }
 
@@ -196,17 +199,17 @@ void frmSkelvo::openNamed(const QString& path)
     if (!maybeSaveChanges())
         return;
     const std::string name = encoded(path);
-    showOpened(path, formatForPath(name), readDocumentFile(name, formatForPath(name), session_.document()));
+    showOpened(path, formatForPath(name), readDocumentFile(name, formatForPath(name)));
 }
 
 // The file was read into a new document first: a file that cannot be read
 // leaves the open document, the header panel and the picture as they were.
-void frmSkelvo::showOpened(const QString& path, FileFormat format, ReadFile file, bool reload)
+void frmSkelvo::showOpened(const QString& path, ImageFormat format, ReadFile file, bool reload)
 {
     if (const auto error = session_.open(encoded(path), format, std::move(file), reload))
         return reportOpenFailure(platform_, this, path, *error, reload);
     const ImageDocument& doc = session_.document();
-    if (format == FileFormat::Tex)
+    if (format == ImageFormat::Tex)
         showTexHeader(c_, doc, true);
     if (reload && session_.openKeptSize())
         c_.picImage->drawDocument(doc);
@@ -232,8 +235,8 @@ void frmSkelvo::checkFileOnDisk()
         if (!isModified()
             || platform_.askYesNo(this, QStringLiteral("%1 changed on disk. Reload it and lose your changes?")
                                             .arg(shown(QFileInfo(path).fileName())))) {
-            const FileFormat format = session_.watchedFormat();
-            showOpened(path, format, readDocumentFile(session_.watchedPath(), format, session_.document()), true);
+            const ImageFormat format = session_.watchedFormat();
+            showOpened(path, format, readDocumentFile(session_.watchedPath(), format), true);
         }
         break;
     }

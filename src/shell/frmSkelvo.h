@@ -50,7 +50,7 @@ public:
     // The same with the file already read (at start-up, on another thread
     // while the window was built): the message on a bad file, or the image.
     // A reload keeps the view when the size stays.
-    void showOpened(const QString& path, FileFormat format, ReadFile file, bool reload = false);
+    void showOpened(const QString& path, ImageFormat format, ReadFile file, bool reload = false);
 
     // Reloads the open file when another program changed it since it was
     // opened or saved here; run whenever the window becomes active.

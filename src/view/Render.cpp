@@ -153,11 +153,9 @@ std::uint32_t shadeOf(ChannelMode mode, std::uint32_t v)
 
 ImageExtent extentOf(const ImageDocument& doc)
 {
-    const std::size_t pixels = usablePixels(doc);
-    if (doc.ImageWidth <= 0 || pixels == 0)
+    if (doc.empty())
         return {};
-    const std::size_t rows = (pixels + doc.ImageWidth - 1) / doc.ImageWidth;
-    return {doc.ImageWidth, static_cast<int>(rows)};
+    return {doc.ImageWidth(), doc.ImageHeight()};
 }
 
 void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect part, std::uint32_t* canvas,
@@ -166,7 +164,6 @@ void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect
     if (part.width <= 0 || part.height <= 0)
         return;
     const ImageExtent extent = extentOf(doc);
-    const std::size_t pixels = usablePixels(doc);
     const Run columns = runOf(part.left, part.width, extent.width, [&](int x) { return view.columnAt(x); });
     const Run rows = runOf(part.top, part.height, extent.height, [&](int y) { return view.rowAt(y); });
 
@@ -175,7 +172,7 @@ void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect
     if (doc.isPaletted())
         for (int c = 0; c < PaletteEntries; ++c) {
             std::uint32_t v;
-            std::memcpy(&v, doc.Palette.data() + 4 * c, 4);
+            std::memcpy(&v, doc.Palette().data() + 4 * c, 4);
             lut[c] = shadeOf(mode, v);
         }
     const ShadeRow shadeDirect = shadeRowFor(mode);
@@ -197,12 +194,8 @@ void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect
             continue;
         }
         const std::size_t rowStart = static_cast<std::size_t>(row) * extent.width;
-        // Only the last row can be short, and only if the array is.
-        const int held = static_cast<int>(std::min<std::size_t>(extent.width, pixels - rowStart));
         const int* col = columns.at.data();
-        int end = columns.last;
-        while (end > columns.first && col[end - 1] >= held)
-            --end;
+        const int end = columns.last;
         std::fill(dst, dst + columns.first, background);
         std::fill(dst + end, dst + part.width, background);
         // At 1:1 the columns are consecutive: a plain run the compiler can
@@ -211,7 +204,7 @@ void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect
             ? col[columns.first] - columns.first
             : -1;
         if (doc.isPaletted()) {
-            const std::uint8_t* src = doc.PixelIndices.data() + rowStart;
+            const std::uint8_t* src = doc.PixelIndices().data() + rowStart;
             if (offset >= 0)
                 for (int x = columns.first; x < end; ++x)
                     dst[x] = lut[src[x + offset]];
@@ -221,7 +214,7 @@ void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect
         } else {
             // A pixel's RGBA bytes read as one word become the screen's
             // 0xAARRGGBB by trading red and blue: the colour rule, word-wide.
-            shadeDirect(doc.PixelBytes.data() + 4 * rowStart, dst, columns.first, end, offset, col);
+            shadeDirect(doc.PixelBytes().data() + 4 * rowStart, dst, columns.first, end, offset, col);
         }
         if (checkered)
             overChecker(dst + columns.first, end - columns.first, part.left + columns.first, y);
@@ -235,15 +228,13 @@ std::optional<PixelUnder> pixelUnder(const ImageDocument& doc, const ViewTransfo
     if (column < 0 || row < 0 || column >= extent.width || row >= extent.height)
         return std::nullopt;
     const std::size_t n = static_cast<std::size_t>(row) * extent.width + column;
-    if (n >= usablePixels(doc))
-        return std::nullopt;
     PixelUnder p{column, row};
     const std::uint8_t* bytes = nullptr;
     if (doc.isPaletted()) {
-        p.paletteIndex = doc.PixelIndices[n];
-        bytes = doc.Palette.data() + 4 * p.paletteIndex;
+        p.paletteIndex = doc.PixelIndices()[n];
+        bytes = doc.Palette().data() + 4 * p.paletteIndex;
     } else {
-        bytes = doc.PixelBytes.data() + 4 * n;
+        bytes = doc.PixelBytes().data() + 4 * n;
     }
     p.red = bytes[0];
     p.green = bytes[1];

@@ -1,10 +1,13 @@
 #include "operations/ChannelSwitch.h"
+#include "support/Documents.h"
 
 #include <QtTest>
 
 #include <vector>
 
 using namespace vtt;
+using testing::bytesOf;
+using testing::documentOf;
 
 namespace {
 
@@ -22,15 +25,11 @@ ChannelMapping mappingOf(Channel red, Channel green, Channel blue, Channel alpha
 // is the pattern for 10, 20, 30, 40 shifted by k.
 ImageDocument threePixels(std::uint8_t depth)
 {
-    ImageDocument doc;
-    doc.ImageWidth = 3;
-    doc.ImageHeight = 1;
-    doc.PixelCount = 3;
-    doc.BitDepth = depth;
+    Bytes pixels;
     for (std::uint8_t k = 0; k < 3; ++k)
-        doc.PixelBytes.insert(doc.PixelBytes.end(), {std::uint8_t(10 + k), std::uint8_t(20 + k), std::uint8_t(30 + k),
-                                                     std::uint8_t(40 + k)});
-    return doc;
+        pixels.insert(pixels.end(), {std::uint8_t(10 + k), std::uint8_t(20 + k), std::uint8_t(30 + k),
+                                     std::uint8_t(40 + k)});
+    return documentOf(3, 1, depth, pixels);
 }
 
 } // namespace
@@ -77,42 +76,33 @@ private slots:
         for (std::uint8_t k = 0; k < 3; ++k)
             for (std::uint8_t b : first)
                 expected.push_back(static_cast<std::uint8_t>(b + k));
-        QCOMPARE(doc.PixelBytes, expected);
+        QCOMPARE(bytesOf(doc.PixelBytes()), expected);
     }
 
+    // A depth of 16 bits cannot be made at all: the factory table in
+    // test_image_document refuses it.
     void otherDepthsUntouched_data()
     {
-        QTest::addColumn<int>("depth");
-        QTest::newRow("palette") << 8;
-        QTest::newRow("no image yet") << 0;
-        QTest::newRow("16 bits") << 16;
+        QTest::addColumn<bool>("palette");
+        QTest::newRow("palette") << true;
+        QTest::newRow("no image yet") << false;
     }
     void otherDepthsUntouched()
     {
-        QFETCH(int, depth);
-        ImageDocument doc = threePixels(static_cast<std::uint8_t>(depth));
-        doc.PixelIndices = {1, 2, 3};
-        doc.Palette.fill(5);
+        QFETCH(bool, palette);
+        ImageDocument doc = palette ? documentOf(3, 1, 8, {1, 2, 3}) : ImageDocument{};
+        doc.Palette().fill(5);
         const ImageDocument before = doc;
         QVERIFY(!switchChannels(doc, mappingOf(G, R, A, B)));
-        QCOMPARE(doc.PixelBytes, before.PixelBytes);
-        QCOMPARE(doc.PixelIndices, before.PixelIndices);
-        QVERIFY(doc.Palette == before.Palette);
+        QCOMPARE(bytesOf(doc.pixels()), bytesOf(before.pixels()));
+        QVERIFY(doc.Palette() == before.Palette());
     }
 
-    void staysWithinTheArray()
+    void emptyImageSwitches()
     {
-        // Claims three pixels but holds one and a half: only the whole pixel
-        // is mapped, the stray bytes stay.
-        ImageDocument doc = threePixels(32);
-        doc.PixelBytes.resize(6);
-        QVERIFY(switchChannels(doc, mappingOf(G, R, B, A)));
-        QCOMPARE(doc.PixelBytes, (Bytes{20, 10, 30, 40, 11, 21}));
-
-        ImageDocument empty;
-        empty.BitDepth = 24;
+        ImageDocument empty = documentOf(0, 0, 24);
         QVERIFY(switchChannels(empty, mappingOf(A, A, A, A)));
-        QVERIFY(empty.PixelBytes.empty());
+        QVERIFY(empty.PixelBytes().empty());
     }
 
     void captionsNameChannels()

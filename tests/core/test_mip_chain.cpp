@@ -1,4 +1,5 @@
 #include "codecs/MipChain.h"
+#include "support/Documents.h"
 #include "codecs/TexWriter.h"
 #include "support/SavedImages.h"
 
@@ -14,20 +15,20 @@ namespace {
 
 ImageDocument texDocument(int width, int height, std::int16_t type, std::int16_t mips)
 {
-    ImageDocument doc = type == 1 ? indexedDocument(width, height, DocumentKind::Tex)
-                                  : directDocument(width, height, 32, DocumentKind::Tex);
-    doc.Tex.Type = type;
-    doc.Tex.MipCount = mips;
+    ImageDocument doc = type == 1 ? indexedDocument(width, height, ImageFormat::Tex)
+                                  : directDocument(width, height, 32, ImageFormat::Tex);
+    doc.Facts.Tex.Type = type;
+    doc.Facts.Tex.MipCount = mips;
     return doc;
 }
 
 void setPaletteColour(ImageDocument& doc, int entry, std::uint8_t r, std::uint8_t g, std::uint8_t b,
                       std::uint8_t a = 255)
 {
-    doc.Palette[4 * entry + 0] = r;
-    doc.Palette[4 * entry + 1] = g;
-    doc.Palette[4 * entry + 2] = b;
-    doc.Palette[4 * entry + 3] = a;
+    doc.Palette()[4 * entry + 0] = r;
+    doc.Palette()[4 * entry + 1] = g;
+    doc.Palette()[4 * entry + 2] = b;
+    doc.Palette()[4 * entry + 3] = a;
 }
 
 } // namespace
@@ -71,7 +72,7 @@ private slots:
         using Layout = std::tuple<int, int, int>; // type, bytes a pixel, bytes before level 0
         for (const auto& [type, pixelSize, prefix] : std::array<Layout, 3>{{{1, 1, 1038}, {17, 3, 14}, {18, 4, 14}}}) {
             const WriteResult r = writeTex(texDocument(width, height, std::int16_t(type), std::int16_t(mips)));
-            QVERIFY(r.ok());
+            QVERIFY(r.has_value());
             QCOMPARE(r.value().size(), std::size_t(prefix) + std::size_t(pixelSize) * total);
         }
     }
@@ -108,9 +109,9 @@ private slots:
     {
         // A 1 x 1 image keeps its pixel at every level, in the file too.
         ImageDocument doc = texDocument(1, 1, 18, 5);
-        doc.PixelBytes = {9, 8, 7, 6};
+        vtt::testing::setPixels(doc, {9, 8, 7, 6});
         const WriteResult r = writeTex(doc);
-        QVERIFY(r.ok());
+        QVERIFY(r.has_value());
         ByteVector levels(r.value().begin() + 14, r.value().end());
         QCOMPARE(levels, (ByteVector{9, 8, 7, 6, 9, 8, 7, 6, 9, 8, 7, 6, 9, 8, 7, 6, 9, 8, 7, 6}));
 
@@ -125,9 +126,9 @@ private slots:
     {
         // 2 x 2 type 17, two levels: 4 pixels then their average, 3 bytes each.
         ImageDocument doc = texDocument(2, 2, 17, 2);
-        doc.PixelBytes = {0, 10, 255, 1, 4, 10, 255, 2, 8, 20, 0, 3, 12, 20, 0, 4};
+        vtt::testing::setPixels(doc, {0, 10, 255, 1, 4, 10, 255, 2, 8, 20, 0, 3, 12, 20, 0, 4});
         const WriteResult r = writeTex(doc);
-        QVERIFY(r.ok());
+        QVERIFY(r.has_value());
         QCOMPARE(ByteVector(r.value().begin() + 14, r.value().end()),
                  (ByteVector{0, 10, 255, 4, 10, 255, 8, 20, 0, 12, 20, 0, 6, 15, 128}));
     }
@@ -144,9 +145,9 @@ private slots:
         // Left block 1, 2, 3, 4: average 116.25 grey, nearest is entry 3.
         // Right block 6, 5, 5, 2: average 75, 75, 75, 63.75; entry 5 lies
         // nearer than 2 because alpha counts as well.
-        doc.PixelIndices = {1, 2, 6, 5, 3, 4, 5, 2};
+        vtt::testing::setPixels(doc, {1, 2, 6, 5, 3, 4, 5, 2});
         const WriteResult r = writeTex(doc);
-        QVERIFY(r.ok());
+        QVERIFY(r.has_value());
         const ByteVector levels(r.value().begin() + 1038, r.value().end());
         // Level 2 from 3, 5: average 105, 105, 105, 127.5, equally far from
         // both; the first pixel of the block wins the tie.
@@ -160,9 +161,9 @@ private slots:
         setPaletteColour(doc, 1, 0, 0, 0);
         setPaletteColour(doc, 4, 200, 200, 200);
         setPaletteColour(doc, 7, 100, 100, 100);
-        doc.PixelIndices = {4, 1, 1, 4};
+        vtt::testing::setPixels(doc, {4, 1, 1, 4});
         const WriteResult r = writeTex(doc);
-        QVERIFY(r.ok());
+        QVERIFY(r.has_value());
         QCOMPARE(r.value().back(), std::uint8_t(4));
     }
 };

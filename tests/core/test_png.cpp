@@ -2,8 +2,10 @@
 // the save conversion, round trips with TEX, and every refusal.
 
 #include "codecs/PngReader.h"
+#include "files/FileCommands.h"
 #include "codecs/SaveConversion.h"
 #include "codecs/TexReader.h"
+#include "support/Documents.h"
 #include "support/SavedImages.h"
 #include "support/TestFiles.h"
 
@@ -19,29 +21,29 @@ using File = std::vector<std::uint8_t>;
 
 File pngData(const QString& name) { return testDataFile("png/" + name); }
 
-ReadResult read(const auto& f, SaveFormat as = SaveFormat::Png)
+ReadResult read(const auto& f, ImageFormat as = ImageFormat::Png)
 {
     const Bytes b(f.data(), f.size());
-    return as == SaveFormat::Png ? readPng(b, ImageDocument{}) : readTex(b, ImageDocument{});
+    return as == ImageFormat::Png ? readPng(b) : readTex(b);
 }
 
 // Every pixel as red, green, blue, alpha, through the palette for 8 bits.
 File shown(const ImageDocument& d)
 {
     if (!d.isPaletted())
-        return File(d.PixelBytes.begin(), d.PixelBytes.end());
+        return File(d.PixelBytes().begin(), d.PixelBytes().end());
     File out;
-    for (const std::uint8_t i : d.PixelIndices)
-        out.insert(out.end(), d.Palette.begin() + 4 * i, d.Palette.begin() + 4 * i + 4);
+    for (const std::uint8_t i : d.PixelIndices())
+        out.insert(out.end(), d.Palette().begin() + 4 * i, d.Palette().begin() + 4 * i + 4);
     return out;
 }
 
 // Saved as `format` and read back.
-ImageDocument saved(const ImageDocument& d, SaveFormat format, PixelArray* file = nullptr)
+ImageDocument saved(const ImageDocument& d, ImageFormat format, PixelArray* file = nullptr)
 {
-    auto e = encodeForSave(d, format, TexPanelValues{1, 0, 0});
-    auto r = e.ok() ? read(e.value().bytes, format) : ReadResult(ReadError{});
-    if (!r.ok())
+    auto e = encodeImage(d, format, TexPanelValues{1, 0, 0});
+    auto r = e.has_value() ? read(e.value().bytes, format) : ReadResult(Error{});
+    if (!r.has_value())
         qFatal("saving and reading back failed");
     if (file)
         *file = e.value().bytes;
@@ -52,10 +54,10 @@ ImageDocument saved(const ImageDocument& d, SaveFormat format, PixelArray* file 
 // reads back as 32-bit RGBA).
 void compareKept(const ImageDocument& a, const ImageDocument& b)
 {
-    QVERIFY(b.BitDepth == a.BitDepth || (a.BitDepth == 24 && b.BitDepth == 32));
-    QVERIFY(b.PixelIndices == a.PixelIndices && b.PixelBytes == a.PixelBytes);
+    QVERIFY(b.BitDepth() == a.BitDepth() || (a.BitDepth() == 24 && b.BitDepth() == 32));
+    QVERIFY(bytesOf(b.pixels()) == bytesOf(a.pixels()));
     for (int c = 0; c < PaletteEntries && a.isPaletted(); ++c)
-        QVERIFY(std::equal(&a.Palette[4 * c], &a.Palette[4 * c + 3], &b.Palette[4 * c]));
+        QVERIFY(std::equal(&a.Palette()[4 * c], &a.Palette()[4 * c + 3], &b.Palette()[4 * c]));
 }
 
 } // namespace
@@ -74,11 +76,11 @@ private slots:
     {
         QFETCH(QString, name);
         const auto r = read(pngData(name + ".png"));
-        QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
+        QVERIFY2(r.has_value(), r.has_value() ? "" : r.error().detail.c_str());
         // Palette and grey of up to 8 bits load as palette images.
         const bool indexed = name.startsWith("palette") || (name.startsWith("grey") && !name.contains("16")
                                                             && !name.startsWith("greyalpha"));
-        QCOMPARE(int(r.value().BitDepth), indexed ? 8 : 32);
+        QCOMPARE(int(r.value().BitDepth()), indexed ? 8 : 32);
         QVERIFY(shown(r.value()) == pngData(name + ".rgba"));
     }
 
@@ -95,12 +97,12 @@ private slots:
     {
         QFETCH(int, depth);
         QFETCH(int, colourType);
-        ImageDocument doc = depth == 8 ? indexedDocument(7, 3, DocumentKind::Tga)
-                                       : directDocument(7, 3, std::uint8_t(depth), DocumentKind::Tga);
+        ImageDocument doc = depth == 8 ? indexedDocument(7, 3, ImageFormat::Tga)
+                                       : directDocument(7, 3, std::uint8_t(depth), ImageFormat::Tga);
         for (int c = 0; c < PaletteEntries; ++c)
-            doc.Palette[4 * c + 3] = 255; // no tRNS is written
+            doc.Palette()[4 * c + 3] = 255; // no tRNS is written
         PixelArray file;
-        compareKept(doc, saved(doc, SaveFormat::Png, &file));
+        compareKept(doc, saved(doc, ImageFormat::Png, &file));
         const QByteArray bytes(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()));
         QCOMPARE(int(bytes[25]), colourType);
         QCOMPARE(bytes.mid(24, 1) + bytes.mid(28, 1), QByteArray("\x08\x00", 2)); // 8 bits, not interlaced
@@ -114,15 +116,15 @@ private slots:
     {
         for (const char* png : {"palette4-pil", "grey2-magick", "rgba16-magick"}) {
             const ImageDocument start = read(pngData(QString(png) + ".png")).value();
-            compareKept(start, saved(saved(start, SaveFormat::Tex), SaveFormat::Png));
+            compareKept(start, saved(saved(start, ImageFormat::Tex), ImageFormat::Png));
         }
         for (const int type : {1, 17, 18}) {
-            ImageDocument start = type == 1 ? indexedDocument(6, 5, DocumentKind::Tex)
-                                            : directDocument(6, 5, type == 17 ? 24 : 32, DocumentKind::Tex);
-            start.Tex = TexHeader{std::int16_t(type), 1, 7, -3};
+            ImageDocument start = type == 1 ? indexedDocument(6, 5, ImageFormat::Tex)
+                                            : directDocument(6, 5, type == 17 ? 24 : 32, ImageFormat::Tex);
+            start.Facts.Tex = TexHeader{std::int16_t(type), 1, 7, -3};
             // From PNG the type follows the depth (RGB reads as RGBA) and the boxes are a new window's.
-            const ImageDocument back = saved(saved(start, SaveFormat::Png), SaveFormat::Tex);
-            QCOMPARE(back.Tex, (TexHeader{std::int16_t(type == 17 ? 18 : type), 1, 0, 0}));
+            const ImageDocument back = saved(saved(start, ImageFormat::Png), ImageFormat::Tex);
+            QCOMPARE(back.Facts.Tex, (TexHeader{std::int16_t(type == 17 ? 18 : type), 1, 0, 0}));
             compareKept(start, back);
         }
     }
@@ -155,7 +157,7 @@ private slots:
         QFETCH(File, file);
         QFETCH(QString, problem);
         const auto r = read(file);
-        QVERIFY(!r.ok());
+        QVERIFY(!r.has_value());
         QVERIFY2(QString::fromStdString(r.error().detail).contains(problem), r.error().detail.c_str());
     }
 };

@@ -3,6 +3,8 @@
 // checked in test_tga_conformance.
 
 #include "codecs/TgaReader.h"
+#include "files/FileCommands.h"
+#include "support/Documents.h"
 #include "support/TexFiles.h"
 
 #include <QtTest>
@@ -35,9 +37,15 @@ namespace {
 
 using File = std::vector<std::uint8_t>;
 
-ReadResult read(const File& file, const ImageDocument& previous = {})
+ReadResult read(const File& file) { return readTga(Bytes(file.data(), file.size())); }
+
+// As the window opens it over `previous`.
+ReadResult read(const File& file, const ImageDocument& previous)
 {
-    return readTga(Bytes(file.data(), file.size()), previous);
+    ReadResult r = read(file);
+    if (r)
+        carryFromPrevious(*r, previous);
+    return r;
 }
 
 File header(std::uint8_t mapType, std::uint8_t imageType, std::uint16_t first, std::uint16_t length,
@@ -71,22 +79,19 @@ File padded(File f, std::size_t n)
 using Rgba = std::vector<std::uint8_t>;
 
 // RGBA of palette entry c.
-Rgba entry(const ImageDocument& d, int c) { return Rgba(d.Palette.begin() + 4 * c, d.Palette.begin() + 4 * c + 4); }
+Rgba entry(const ImageDocument& d, int c) { return Rgba(d.Palette().begin() + 4 * c, d.Palette().begin() + 4 * c + 4); }
 
 // A previous document with something in every field a load must replace or
 // keep, so a reader that keeps or drops the wrong thing shows.
 ImageDocument busyPrevious()
 {
-    ImageDocument p;
-    p.Palette.fill(77);
-    p.PixelBytes.assign(40, 5);
-    p.PixelIndices.assign(10, 6);
-    p.BitDepth = 8;
-    p.Tex.Type = 17;
-    p.Tex.MipCount = 4;
-    p.Tex.Unknown = -3;
-    p.Tex.Bits = -9;
-    p.FileKind = DocumentKind::Tex;
+    ImageDocument p = testing::documentOf(2, 5, 8, File(10, 6));
+    p.Palette().fill(77);
+    p.Facts.Tex.Type = 17;
+    p.Facts.Tex.MipCount = 4;
+    p.Facts.Tex.Unknown = -3;
+    p.Facts.Tex.Bits = -9;
+    p.Facts.Kind = ImageFormat::Tex;
     return p;
 }
 
@@ -99,20 +104,16 @@ private slots:
     void twentyFourBitPixelsAreBlueFirstAndOpaque()
     {
         ReadResult r = read(with(header(0, 2, 0, 0, 0, 2, 1, 24), {1, 2, 3, 4, 5, 6}), busyPrevious());
-        QVERIFY(r.ok());
+        QVERIFY(r.has_value());
         const ImageDocument& d = r.value();
-        QCOMPARE(d.FileKind, DocumentKind::Tga);
-        QCOMPARE(d.BitDepth, std::uint8_t(24));
-        QCOMPARE(d.ImageWidth, std::int16_t(2));
-        QCOMPARE(d.ImageHeight, std::int16_t(1));
-        QCOMPARE(d.PixelCount, 2);
-        QCOMPARE(d.PixelBytes, (Rgba{3, 2, 1, 255, 6, 5, 4, 255}));
-        QVERIFY(d.PixelIndices.empty());
+        QCOMPARE(d.Facts.Kind, ImageFormat::Tga);
+        QCOMPARE(d.BitDepth(), std::uint8_t(24));
+        QCOMPARE(d.ImageWidth(), std::int16_t(2));
+        QCOMPARE(d.ImageHeight(), std::int16_t(1));
+        QCOMPARE(d.area(), std::size_t(2));
+        QCOMPARE(bytesOf(d.PixelBytes()), (Rgba{3, 2, 1, 255, 6, 5, 4, 255}));
+        QVERIFY(d.PixelIndices().empty());
         QCOMPARE(entry(d, 200), (Rgba{77, 77, 77, 77})); // no map: the palette stays
-        QCOMPARE(d.Tex.Type, std::int16_t(17));
-        QCOMPARE(d.Tex.MipCount, std::int16_t(4));
-        QCOMPARE(d.Tex.Unknown, std::int16_t(-3));
-        QCOMPARE(d.Tex.Bits, -9);
     }
 
     void thirtyTwoBitPixelsKeepTheirFourthByteAsAlpha_data()
@@ -126,9 +127,9 @@ private slots:
         QFETCH(int, descriptor);
         ReadResult r = read(with(header(0, 2, 0, 0, 0, 1, 2, 32, std::uint8_t(descriptor)),
                                  {10, 20, 30, 0, 40, 50, 60, 99}));
-        QVERIFY(r.ok());
-        QCOMPARE(r.value().BitDepth, std::uint8_t(32));
-        QCOMPARE(r.value().PixelBytes, (Rgba{30, 20, 10, 0, 60, 50, 40, 99}));
+        QVERIFY(r.has_value());
+        QCOMPARE(r.value().BitDepth(), std::uint8_t(32));
+        QCOMPARE(bytesOf(r.value().PixelBytes()), (Rgba{30, 20, 10, 0, 60, 50, 40, 99}));
     }
 
     void paletteImage16x16IsRedLastInTheFile()
@@ -144,15 +145,15 @@ private slots:
             f.push_back(static_cast<std::uint8_t>(255 - i));
         QCOMPARE(f.size(), std::size_t(1042));
         ReadResult r = read(f, busyPrevious());
-        QVERIFY(r.ok());
+        QVERIFY(r.has_value());
         const ImageDocument& d = r.value();
-        QCOMPARE(d.BitDepth, std::uint8_t(8));
+        QCOMPARE(d.BitDepth(), std::uint8_t(8));
         QCOMPARE(entry(d, 0), (Rgba{30, 20, 10, 255}));
         QCOMPARE(entry(d, 255), (Rgba{0, 0, 1, 255}));
-        QCOMPARE(d.PixelIndices.size(), std::size_t(256));
-        QCOMPARE(d.PixelIndices[0], std::uint8_t(255));
-        QCOMPARE(d.PixelIndices[255], std::uint8_t(0));
-        QVERIFY(d.PixelBytes.empty());
+        QCOMPARE(d.PixelIndices().size(), std::size_t(256));
+        QCOMPARE(d.PixelIndices()[0], std::uint8_t(255));
+        QCOMPARE(d.PixelIndices()[255], std::uint8_t(0));
+        QVERIFY(d.PixelBytes().empty());
     }
 
     void legacyHeaderLoadsAsTrueColourWithoutAMap_data()
@@ -169,17 +170,17 @@ private slots:
         for (int i = 1; i <= 2 * depth / 8; ++i)
             f.push_back(std::uint8_t(i));
         ReadResult r = read(f); // exactly header + pixels: no map to skip
-        QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
+        QVERIFY2(r.has_value(), r.has_value() ? "" : r.error().detail.c_str());
         const ImageDocument& d = r.value();
-        QCOMPARE(int(d.BitDepth), depth);
+        QCOMPARE(int(d.BitDepth()), depth);
         if (depth == 24)
-            QCOMPARE(d.PixelBytes, (Rgba{3, 2, 1, 255, 6, 5, 4, 255}));
+            QCOMPARE(bytesOf(d.PixelBytes()), (Rgba{3, 2, 1, 255, 6, 5, 4, 255}));
         else
-            QCOMPARE(d.PixelBytes, (Rgba{3, 2, 1, 4, 7, 6, 5, 8}));
-        QCOMPARE(d.Tga.ColorMapType, std::uint8_t(1));
-        QCOMPARE(d.Tga.ImageType, std::uint8_t(1));
-        QCOMPARE(d.Tga.ColorMapLength, std::uint16_t(256));
-        QCOMPARE(d.Tga.ColorMapEntrySize, std::uint8_t(24));
+            QCOMPARE(bytesOf(d.PixelBytes()), (Rgba{3, 2, 1, 4, 7, 6, 5, 8}));
+        QCOMPARE(d.Facts.Tga.ColorMapType, std::uint8_t(1));
+        QCOMPARE(d.Facts.Tga.ImageType, std::uint8_t(1));
+        QCOMPARE(d.Facts.Tga.ColorMapLength, std::uint16_t(256));
+        QCOMPARE(d.Facts.Tga.ColorMapEntrySize, std::uint8_t(24));
     }
 
     void colourMapIsReadAsDeclared_data()
@@ -208,13 +209,13 @@ private slots:
         f.insert(f.end(), entries.begin(), entries.end());
         append(f, {5, 6, 7});
         ReadResult r = read(f, busyPrevious());
-        QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
+        QVERIFY2(r.has_value(), r.has_value() ? "" : r.error().detail.c_str());
         const ImageDocument& d = r.value();
         QCOMPARE(entry(d, 5), Rgba(expected.begin(), expected.begin() + 4));
         QCOMPARE(entry(d, 6), Rgba(expected.begin() + 4, expected.end()));
         for (int c : {0, 4, 7, 255})
             QCOMPARE(entry(d, c), (Rgba{0, 0, 0, 255}));
-        QCOMPARE(d.PixelIndices, (File{5, 6, 7}));
+        QCOMPARE(bytesOf(d.PixelIndices()), (File{5, 6, 7}));
     }
 
     void sixteenBitTrueColour_data()
@@ -234,26 +235,26 @@ private slots:
         QFETCH(Rgba, expected);
         ReadResult r = read(with(header(0, 2, 0, 0, 0, 2, 1, std::uint8_t(depth), std::uint8_t(descriptor)),
                                  {0x1F, 0x80, 0x00, 0x02}));
-        QVERIFY(r.ok());
-        QCOMPARE(r.value().BitDepth, std::uint8_t(32));
-        QCOMPARE(r.value().PixelBytes, expected);
+        QVERIFY(r.has_value());
+        QCOMPARE(r.value().BitDepth(), std::uint8_t(32));
+        QCOMPARE(bytesOf(r.value().PixelBytes()), expected);
     }
 
     void greyscaleBecomesARampOrRgba()
     {
         ReadResult grey = read(with(header(0, 3, 0, 0, 0, 3, 1, 8), {0, 128, 255}), busyPrevious());
-        QVERIFY(grey.ok());
-        QCOMPARE(grey.value().BitDepth, std::uint8_t(8));
-        QCOMPARE(grey.value().PixelIndices, (File{0, 128, 255}));
-        QVERIFY(grey.value().PixelBytes.empty());
+        QVERIFY(grey.has_value());
+        QCOMPARE(grey.value().BitDepth(), std::uint8_t(8));
+        QCOMPARE(bytesOf(grey.value().PixelIndices()), (File{0, 128, 255}));
+        QVERIFY(grey.value().PixelBytes().empty());
         for (int c = 0; c < 256; ++c)
             QCOMPARE(entry(grey.value(), c), (Rgba{std::uint8_t(c), std::uint8_t(c), std::uint8_t(c), 255}));
 
         ReadResult la = read(with(header(0, 3, 0, 0, 0, 2, 1, 16, 8), {50, 0, 60, 255}), busyPrevious());
-        QVERIFY(la.ok());
-        QCOMPARE(la.value().BitDepth, std::uint8_t(32));
-        QCOMPARE(la.value().PixelBytes, (Rgba{50, 50, 50, 0, 60, 60, 60, 255}));
-        QVERIFY(la.value().PixelIndices.empty());
+        QVERIFY(la.has_value());
+        QCOMPARE(la.value().BitDepth(), std::uint8_t(32));
+        QCOMPARE(bytesOf(la.value().PixelBytes()), (Rgba{50, 50, 50, 0, 60, 60, 60, 255}));
+        QVERIFY(la.value().PixelIndices().empty());
     }
 
     void idFieldAndForeignMapAreSkipped()
@@ -262,10 +263,10 @@ private slots:
         auto f = header(1, 2, 0, 2, 24, 1, 1, 24, 0, 4);
         append(f, {9, 9, 9, 9, 8, 8, 8, 7, 7, 7, 1, 2, 3});
         ReadResult r = read(f, busyPrevious());
-        QVERIFY(r.ok());
-        QCOMPARE(r.value().PixelBytes, (Rgba{3, 2, 1, 255}));
+        QVERIFY(r.has_value());
+        QCOMPARE(bytesOf(r.value().PixelBytes()), (Rgba{3, 2, 1, 255}));
         QCOMPARE(entry(r.value(), 0), (Rgba{77, 77, 77, 77})); // not a palette image
-        QCOMPARE(r.value().Tga.IdLength, std::uint8_t(4));
+        QCOMPARE(r.value().Facts.Tga.IdLength, std::uint8_t(4));
     }
 
     void rowsFollowTheOriginExceptInEarlierOutput_data()
@@ -298,8 +299,8 @@ private slots:
         QFETCH(File, file);
         QFETCH(Rgba, expected);
         ReadResult r = read(file);
-        QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
-        QCOMPARE(r.value().isPaletted() ? r.value().PixelIndices : r.value().PixelBytes, expected);
+        QVERIFY2(r.has_value(), r.has_value() ? "" : r.error().detail.c_str());
+        QCOMPARE(bytesOf(r.value().pixels()), expected);
     }
 
     void runLengthPackets_data()
@@ -333,47 +334,47 @@ private slots:
         QFETCH(File, file);
         QFETCH(Rgba, expected);
         ReadResult r = read(file);
-        QVERIFY2(r.ok(), r.ok() ? "" : r.error().detail.c_str());
+        QVERIFY2(r.has_value(), r.has_value() ? "" : r.error().detail.c_str());
         const ImageDocument& d = r.value();
-        QCOMPARE(d.isPaletted() ? d.PixelIndices : d.PixelBytes, expected);
+        QCOMPARE(bytesOf(d.pixels()), expected);
     }
 
     void emptyImagesLoad()
     {
         ReadResult raw = read(header(0, 2, 0, 0, 0, 0, 5, 32));
-        QVERIFY(raw.ok());
-        QCOMPARE(raw.value().PixelCount, 0);
-        QVERIFY(raw.value().PixelBytes.empty());
+        QVERIFY(raw.has_value());
+        QCOMPARE(raw.value().area(), 0);
+        QVERIFY(raw.value().PixelBytes().empty());
         ReadResult grey = read(header(0, 3, 0, 0, 0, 0, 3, 8));
-        QVERIFY(grey.ok());
-        QVERIFY(grey.value().PixelIndices.empty());
+        QVERIFY(grey.has_value());
+        QVERIFY(grey.value().PixelIndices().empty());
         ReadResult rle = read(header(0, 11, 0, 0, 0, 7, 0, 8));
-        QVERIFY(rle.ok());
-        QCOMPARE(rle.value().PixelCount, 0);
-        QCOMPARE(rle.value().BitDepth, std::uint8_t(8));
+        QVERIFY(rle.has_value());
+        QCOMPARE(rle.value().area(), 0);
+        QCOMPARE(rle.value().BitDepth(), std::uint8_t(8));
     }
 
     void keepsHeaderBytesAsTheyStand()
     {
         // Map type 0: the map fields are kept but describe nothing.
         ReadResult r = read(with(header(0, 2, 0x1234, 0x5678, 0, 1, 1, 24, 0x20), {0, 0, 0}));
-        QVERIFY(r.ok());
+        QVERIFY(r.has_value());
         const ImageDocument& d = r.value();
-        QCOMPARE(d.Tga.FirstEntryIndex, std::uint16_t(0x1234));
-        QCOMPARE(d.Tga.ColorMapLength, std::uint16_t(0x5678));
-        QCOMPARE(d.Tga.ColorMapEntrySize, std::uint8_t(0));
-        QCOMPARE(d.Tga.Descriptor, std::uint8_t(0x20));
+        QCOMPARE(d.Facts.Tga.FirstEntryIndex, std::uint16_t(0x1234));
+        QCOMPARE(d.Facts.Tga.ColorMapLength, std::uint16_t(0x5678));
+        QCOMPARE(d.Facts.Tga.ColorMapEntrySize, std::uint8_t(0));
+        QCOMPARE(d.Facts.Tga.Descriptor, std::uint8_t(0x20));
 
         // A map length with its top bit set.
         auto f = header(1, 1, 0, 128, 16, 1, 1, 8, 0x10);
         f = padded(f, 256 + 1);
         ReadResult n = read(f);
-        QVERIFY(n.ok());
-        QCOMPARE(n.value().Tga.ColorMapLength, std::uint16_t(128));
-        QCOMPARE(n.value().Tga.ColorMapEntrySize, std::uint8_t(16));
-        QCOMPARE(n.value().Tga.ColorMapType, std::uint8_t(1));
-        QCOMPARE(n.value().Tga.ImageType, std::uint8_t(1));
-        QCOMPARE(n.value().Tga.Descriptor, std::uint8_t(0x10));
+        QVERIFY(n.has_value());
+        QCOMPARE(n.value().Facts.Tga.ColorMapLength, std::uint16_t(128));
+        QCOMPARE(n.value().Facts.Tga.ColorMapEntrySize, std::uint8_t(16));
+        QCOMPARE(n.value().Facts.Tga.ColorMapType, std::uint8_t(1));
+        QCOMPARE(n.value().Facts.Tga.ImageType, std::uint8_t(1));
+        QCOMPARE(n.value().Facts.Tga.Descriptor, std::uint8_t(0x10));
     }
 
     void refusedWithAReason_data()
@@ -420,8 +421,8 @@ private slots:
         QFETCH(File, file);
         QFETCH(QString, mentions);
         ReadResult r = read(file);
-        QVERIFY(!r.ok());
-        QCOMPARE(r.error().kind, ReadFailure::Malformed);
+        QVERIFY(!r.has_value());
+        QCOMPARE(r.error().kind, ErrorKind::Malformed);
         QVERIFY2(QString::fromStdString(r.error().detail).contains(mentions), r.error().detail.c_str());
     }
 
@@ -441,7 +442,7 @@ private slots:
         trackingAllocations = true;
         ReadResult r = read(file);
         trackingAllocations = false;
-        QVERIFY(!r.ok());
+        QVERIFY(!r.has_value());
         QVERIFY2(largestAllocation < 64 * 1024, qPrintable(QString::number(largestAllocation)));
     }
 };

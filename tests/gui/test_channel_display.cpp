@@ -1,4 +1,5 @@
 #include "view/Render.h"
+#include "support/Documents.h"
 
 #include <QtTest>
 
@@ -16,18 +17,14 @@ class ChannelDisplayTest : public QObject {
     static ImageDocument row(bool paletted)
     {
         static constexpr std::uint8_t Alpha[Width] = {0, 128, 255, 255, 255, 255, 255, 255, 0, 255, 255, 255, 128};
-        ImageDocument doc;
-        doc.ImageWidth = Width;
-        doc.ImageHeight = 1;
-        doc.PixelCount = Width;
-        doc.BitDepth = paletted ? 8 : 32;
+        ImageDocument doc = vtt::testing::documentOf(Width, 1, paletted ? 8 : 32);
         for (int x = 0; x < Width; ++x) {
             const std::uint8_t rgba[] = {200, 100, 50, Alpha[x]};
             if (paletted) {
-                doc.PixelIndices.push_back(Alpha[x]);
-                std::copy(rgba, rgba + 4, doc.Palette.begin() + 4 * Alpha[x]);
+                doc.PixelIndices()[std::size_t(x)] = Alpha[x];
+                std::copy(rgba, rgba + 4, doc.Palette().begin() + 4 * Alpha[x]);
             } else {
-                doc.PixelBytes.insert(doc.PixelBytes.end(), rgba, rgba + 4);
+                std::copy(rgba, rgba + 4, doc.PixelBytes().begin() + 4 * x);
             }
         }
         return doc;

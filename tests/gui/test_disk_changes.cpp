@@ -76,7 +76,7 @@ private slots:
         QFETCH(int, blue);
         QFETCH(double, scale);
         QFETCH(QString, message);
-        QCOMPARE(doc.PixelBytes[2], std::uint8_t(blue));
+        QCOMPARE(doc.PixelBytes()[2], std::uint8_t(blue));
         QCOMPARE(window->picture()->view().scale(), scale);
         QCOMPARE(platform.messages.size(), std::size_t(!message.isEmpty()));
         QVERIFY(message.isEmpty() || platform.messages.front().text.startsWith(path("a.tga") + ' ' + message));
@@ -88,13 +88,13 @@ private slots:
         for (const bool reload : {false, true}) {
             window->mnuFlip_Click();
             QVERIFY(window->isModified());
-            const std::uint8_t flipped = doc.PixelBytes[2];
+            const std::uint8_t flipped = doc.PixelBytes()[2];
             replace(image(4, 3, std::uint8_t(9 + reload)));
             platform.yesNoAnswers.push_back(reload);
             window->checkFileOnDisk();
             window->checkFileOnDisk();
             QCOMPARE(platform.questions, std::vector<QString>(1 + reload, "a.tga changed on disk. Reload it and lose your changes?"));
-            QCOMPARE(doc.PixelBytes[2], reload ? std::uint8_t(10) : flipped);
+            QCOMPARE(doc.PixelBytes()[2], reload ? std::uint8_t(10) : flipped);
             QCOMPARE(window->isModified(), !reload);
         }
     }
@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(platform.messages.size(), std::size_t(1));
         QVERIFY(platform.messages.front().text.startsWith(path("r7") + ' '));
         QVERIFY(!platform.setting("recentFiles").toStringList().contains(path("r7")));
-        QCOMPARE(doc.PixelBytes[2], std::uint8_t('6'));
+        QCOMPARE(doc.PixelBytes()[2], std::uint8_t('6'));
     }
 };
 

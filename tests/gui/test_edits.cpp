@@ -94,7 +94,7 @@ private slots:
             trigger("mnuOpen");
         else if (how == Trigger::Drop)
             window->openNamed(otherPath);
-        wentOn = wentOn || platform.endRequests == 1 || doc.PixelCount == 1;
+        wentOn = wentOn || platform.endRequests == 1 || doc.area() == 1;
         QTEST(wentOn, "goesOn");
         QCOMPARE(platform.questions, std::vector<QString>(modified, "Save changes to square.tex?"));
         QCOMPARE(QFile::exists(savedPath), answer == SaveAnswer::Save && modified && !saveDialogCancelled);
@@ -130,7 +130,7 @@ private slots:
         trigger("mnuRedo");
         QVERIFY(!window->isModified());
 
-        const PaletteEntries256 before = doc.Palette;
+        const PaletteEntries256 before = doc.Palette();
         trigger("mnuEditPallet");
         for (int k : {3, 200}) {
             platform.answerColour(0x123456 + k);
@@ -138,10 +138,10 @@ private slots:
                               Qt::LeftButton);
         }
         window->palletWindow()->findChild<QAbstractButton*>("cmdOK")->click();
-        QCOMPARE(doc.Palette[4 * 200], std::uint8_t(0x56 + 200));
+        QCOMPARE(doc.Palette()[4 * 200], std::uint8_t(0x56 + 200));
         QCOMPARE(window->menuAction("mnuUndo")->text(), "&Undo Edit Pallet");
         trigger("mnuUndo");
-        QVERIFY(doc.Palette == before);
+        QVERIFY(doc.Palette() == before);
         trigger("mnuUndo");
         QCOMPARE(topLeft(), Red);
         platform.saveAnswers.push_back(SaveAnswer::Discard);

@@ -1,4 +1,5 @@
 #include "codecs/TexReader.h"
+#include "support/Documents.h"
 #include "document/ImageDocument.h"
 #include "shell/frmRotate.h"
 #include "shell/frmSwitchRGBA.h"
@@ -88,7 +89,7 @@ class MainWindowTest : public QObject {
 
     Observed observe() const
     {
-        return {doc.PixelBytes,
+        return {PixelArray(doc.PixelBytes().begin(), doc.PixelBytes().end()),
                 window->picture()->pixelAt(0, 0),
                 platform.fileDialogWasSave,
                 platform.messages.size(),
@@ -305,11 +306,11 @@ private slots:
     void newKeepsTheDocument()
     {
         openSquare();
-        const PixelArray held = doc.PixelBytes;
+        const std::vector<std::uint8_t> held = bytesOf(doc.PixelBytes());
         window->mnuNew_Click();
         QCOMPARE(window->picture()->pixelAt(0, 0), blank);
-        QCOMPARE(doc.PixelBytes, held);
-        QCOMPARE(doc.PixelCount, 4);
+        QCOMPARE(bytesOf(doc.PixelBytes()), held);
+        QCOMPARE(doc.area(), std::size_t(4));
 
         const QString path = dir.filePath(QStringLiteral("saved.tex"));
         platform.answerFile(path, 1);
@@ -318,10 +319,9 @@ private slots:
         QVERIFY2(saved.open(QIODevice::ReadOnly), "Save after New wrote no file");
         const QByteArray data = saved.readAll();
         const std::vector<std::uint8_t> bytes(data.begin(), data.end());
-        ImageDocument reread;
-        ReadResult result = readTex(bytes, reread);
-        QVERIFY(result.ok());
-        QCOMPARE(result.value().PixelBytes, held);
+        ReadResult result = readTex(bytes);
+        QVERIFY(result.has_value());
+        QCOMPARE(bytesOf(result.value().PixelBytes()), held);
 
         window->mnuMirror_Click();
         QCOMPARE(window->picture()->pixelAt(0, 0), Green);

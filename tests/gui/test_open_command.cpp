@@ -1,4 +1,5 @@
 #include "document/ImageDocument.h"
+#include "support/Documents.h"
 #include "widgets/TabControl.h"
 #include "shell/frmSkelvo.h"
 #include "support/ShownTitle.h"
@@ -130,9 +131,9 @@ private slots:
         open(path);
         QVERIFY(platform.messages.empty());
         QCOMPARE(panel(), (PanelTexts{"Width: 2", "Height: 2", "Type: 18", "3", "-1", "2147483647"}));
-        QCOMPARE(doc.FileName, path.toStdString());
-        QCOMPARE(doc.FileKind, DocumentKind::Tex);
-        QCOMPARE(doc.PixelCount, 4);
+        QCOMPARE(doc.Facts.FileName, path.toStdString());
+        QCOMPARE(doc.Facts.Kind, ImageFormat::Tex);
+        QCOMPARE(doc.area(), 4);
         QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
         QCOMPARE(shown(1, 0), colourValue(0, 255, 0));
         QCOMPARE(shown(0, 1), colourValue(0, 0, 255));
@@ -173,7 +174,7 @@ private slots:
         append(f, {15, 0});
         open(write("t15.tex", f));
         QVERIFY(platform.messages.empty());
-        QCOMPARE(doc.BitDepth, std::uint8_t(8));
+        QCOMPARE(doc.BitDepth(), std::uint8_t(8));
         QCOMPARE(shown(0, 0), colourValue(200, 100, 50));
         QCOMPARE(shown(1, 0), colourValue(1, 2, 3));
     }
@@ -239,7 +240,7 @@ private slots:
         platform.cancelFile();
         window->mnuOpen_Click();
         QCOMPARE(panel(), before);
-        QCOMPARE(doc.FileName, path.toStdString());
+        QCOMPARE(doc.Facts.FileName, path.toStdString());
         QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
         QCOMPARE(platform.dialogState().path, path);
         QVERIFY(platform.messages.empty());
@@ -261,7 +262,7 @@ private slots:
     {
         open(write("square.tex", rgbaSquare()));
         const PanelTexts before = panel();
-        const auto pixels = doc.PixelBytes;
+        const auto pixels = doc.PixelBytes();
         auto f = texHeader(8, 8, 16, 9, 9, 9);
         appendRepeated(f, 300, 1);
         open(write("t16.tex", f));
@@ -273,8 +274,8 @@ private slots:
         QCOMPARE(m.title, QStringLiteral("Error"));
         QCOMPARE(m.style, MessageStyle::Stop);
         QCOMPARE(panel(), before);
-        QCOMPARE(doc.Tex.Type, std::int16_t(18));
-        QVERIFY(doc.PixelBytes == pixels);
+        QCOMPARE(doc.Facts.Tex.Type, std::int16_t(18));
+        QVERIFY(bytesOf(doc.PixelBytes()) == bytesOf(pixels));
         QCOMPARE(shown(0, 0), colourValue(255, 0, 0));
     }
 
@@ -317,8 +318,8 @@ private slots:
         QVERIFY2(m.text.contains(QString(path).replace(QChar(0x1b), "\\x1b")), qPrintable(m.text));
         QVERIFY2(m.text.contains(mentions) && !m.text.contains(QChar(0x1b)), qPrintable(m.text));
         QCOMPARE(panel(), before);
-        QCOMPARE(doc.FileName, good.toStdString());
-        QCOMPARE(doc.PixelCount, 4);
+        QCOMPARE(doc.Facts.FileName, good.toStdString());
+        QCOMPARE(doc.area(), 4);
         QCOMPARE(shown(1, 0), colourValue(0, 255, 0));
     }
 
@@ -333,10 +334,10 @@ private slots:
         tga[17] = 0x20;
         append(tga, {1, 2, 3, 4, 5, 6});
         open(write("really-a-png.tga", testDataFile("png/rgb8-pil.png")), 3);
-        QCOMPARE(doc.FileKind, DocumentKind::Png);
+        QCOMPARE(doc.Facts.Kind, ImageFormat::Png);
         open(write("really-a-targa.tex", tga), 2);
         QVERIFY2(platform.messages.empty(), platform.messages.empty() ? "" : qPrintable(platform.messages[0].text));
-        QCOMPARE(doc.FileKind, DocumentKind::Tga);
+        QCOMPARE(doc.Facts.Kind, ImageFormat::Tga);
         QCOMPARE(shown(0, 0), colourValue(3, 2, 1));
         QCOMPARE(shown(1, 0), colourValue(6, 5, 4));
         // The header panel belongs to TEX files.
@@ -349,16 +350,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<std::vector<std::uint8_t>>("bytes");
         QTest::addColumn<bool>("drop");
-        QTest::addColumn<int>("kind"); // None: refused with a message
-        QTest::addRow("named, upper-case TEX") << "a.TEX" << rgbaSquare() << false << int(DocumentKind::Tex);
-        QTest::addRow("dropped tex") << "b.tex" << rgbaSquare() << true << int(DocumentKind::Tex);
-        QTest::addRow("named, no extension") << "c" << tgaFile(2, 2, 32, 0) << false << int(DocumentKind::Tga);
-        QTest::addRow("dropped tga") << "d.tga" << tgaFile(2, 2, 8, 0) << true << int(DocumentKind::Tga);
-        QTest::addRow("named, short") << "e.tga" << std::vector<std::uint8_t>(9, 1) << false << int(DocumentKind::None);
+        QTest::addColumn<int>("kind"); // -1: refused with a message
+        QTest::addRow("named, upper-case TEX") << "a.TEX" << rgbaSquare() << false << int(ImageFormat::Tex);
+        QTest::addRow("dropped tex") << "b.tex" << rgbaSquare() << true << int(ImageFormat::Tex);
+        QTest::addRow("named, no extension") << "c" << tgaFile(2, 2, 32, 0) << false << int(ImageFormat::Tga);
+        QTest::addRow("dropped tga") << "d.tga" << tgaFile(2, 2, 8, 0) << true << int(ImageFormat::Tga);
+        QTest::addRow("named, short") << "e.tga" << std::vector<std::uint8_t>(9, 1) << false << -1;
         const auto png = testDataFile("png/palette4-pil.png");
-        QTest::addRow("dropped, upper-case PNG") << "f.PNG" << png << true << int(DocumentKind::Png);
+        QTest::addRow("dropped, upper-case PNG") << "f.PNG" << png << true << int(ImageFormat::Png);
         QTest::addRow("named png, cut short") << "g.png" << std::vector<std::uint8_t>(png.begin(), png.end() - 1)
-                                              << false << int(DocumentKind::None);
+                                              << false << -1;
     }
     void namedOrDroppedFileIsReadAsItsNameSays()
     {
@@ -378,12 +379,12 @@ private slots:
         } else {
             window->openNamed(path);
         }
-        QCOMPARE(int(doc.FileKind), kind);
-        QCOMPARE(platform.messages.size(), std::size_t(kind == int(DocumentKind::None)));
-        if (kind == int(DocumentKind::None))
+        QCOMPARE(doc.Facts.Kind ? int(*doc.Facts.Kind) : -1, kind);
+        QCOMPARE(platform.messages.size(), std::size_t(kind == -1));
+        if (kind == -1)
             QVERIFY(platform.messages[0].text.contains(path));
         else
-            QCOMPARE(doc.FileName, path.toStdString());
+            QCOMPARE(doc.Facts.FileName, path.toStdString());
     }
 };
 

@@ -16,7 +16,7 @@ using vtt::testing::ScriptedPlatform;
 
 namespace {
 
-using PaletteArray = decltype(ImageDocument::Palette);
+using vtt::PaletteArray;
 
 // Every byte different from its neighbours, alpha bytes included.
 PaletteArray patterned()
@@ -87,7 +87,7 @@ class PaletteEditorTest : public QObject {
 
     IssueCommand issue()
     {
-        return [this](std::unique_ptr<Command> command) { redraws += history.perform(std::move(command), doc); };
+        return [this](std::unique_ptr<Command> command) { redraws += history.perform(std::move(command), doc).value_or(false); };
     }
 
     void open(Platform& with)
@@ -170,42 +170,42 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(int, colour);
         open();
-        QCOMPARE(firstMismatch(doc.Palette), -1); // all black
+        QCOMPARE(firstMismatch(doc.Palette()), -1); // all black
         for (int i = 0; i < 4; ++i)
-            doc.Palette[static_cast<std::size_t>(4 * entry + i)] = static_cast<std::uint8_t>(bytes[i]);
+            doc.Palette()[static_cast<std::size_t>(4 * entry + i)] = static_cast<std::uint8_t>(bytes[i]);
         switchAwayAndBack();
         QCOMPARE(colourOf(entry), colour);
-        QCOMPARE(firstMismatch(doc.Palette), -1);
+        QCOMPARE(firstMismatch(doc.Palette()), -1);
     }
 
     // Shown but not (yet) activated, the window already shows the palette.
     void filledBeforeFirstActivation()
     {
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         window = new frmPallet(doc, issue(), platform, mainWindow.get());
-        QCOMPARE(firstMismatch(doc.Palette), -1);
+        QCOMPARE(firstMismatch(doc.Palette()), -1);
     }
 
     void okWithoutPicksKeepsEveryByte()
     {
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         open();
         for (int round = 0; round < 3; ++round) {
             clickButton("cmdOK");
             switchAwayAndBack();
         }
-        QVERIFY(doc.Palette == patterned());
+        QVERIFY(doc.Palette() == patterned());
         QVERIFY(window->isVisible());
     }
 
     void pickThenOkWritesThatEntryOnly()
     {
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         open();
         platform.answerColour(65280);
         clickSwatch(3);
         QCOMPARE(colourOf(3), 65280);
-        QVERIFY(doc.Palette == patterned()); // nothing written before OK
+        QVERIFY(doc.Palette() == patterned()); // nothing written before OK
         QCOMPARE(redraws, 0);
 
         clickButton("cmdOK");
@@ -214,7 +214,7 @@ private slots:
         expected[12] = 0;
         expected[13] = 255;
         expected[14] = 0;
-        QVERIFY(doc.Palette == expected);
+        QVERIFY(doc.Palette() == expected);
         QVERIFY(window->isVisible());
         QCOMPARE(colourOf(3), 65280);
     }
@@ -222,7 +222,7 @@ private slots:
     // Picks, write-backs and refills in turn never reach an alpha byte.
     void alphaSurvivesFillsAndWriteBacks()
     {
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         open();
         for (int round = 0; round < 4; ++round) {
             for (int k = round; k < PaletteEntries; k += 37) {
@@ -232,11 +232,11 @@ private slots:
             }
             clickButton("cmdOK");
             switchAwayAndBack();
-            QCOMPARE(firstMismatch(doc.Palette), -1);
+            QCOMPARE(firstMismatch(doc.Palette()), -1);
         }
         const PaletteArray original = patterned();
         for (std::size_t alpha = 3; alpha < original.size(); alpha += 4)
-            QCOMPARE(doc.Palette[alpha], original[alpha]);
+            QCOMPARE(doc.Palette()[alpha], original[alpha]);
         QCOMPARE(colourOf(3), colourValue(3, 3, 252));
     }
 
@@ -249,7 +249,7 @@ private slots:
     void cancelledPickChangesNothing()
     {
         QFETCH(bool, queued);
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         open();
         if (queued)
             platform.cancelColour();
@@ -258,7 +258,7 @@ private slots:
         QCOMPARE(firstMismatch(patterned()), -1);
         QVERIFY(platform.messages.empty());
         clickButton("cmdOK");
-        QVERIFY(doc.Palette == patterned());
+        QVERIFY(doc.Palette() == patterned());
     }
 
     void closingDiscardsPicks_data()
@@ -270,7 +270,7 @@ private slots:
     void closingDiscardsPicks()
     {
         QFETCH(bool, closeBox);
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         open();
         platform.answerColour(65280);
         clickSwatch(40);
@@ -279,7 +279,7 @@ private slots:
         else
             clickButton("cmdCancel");
         QTRY_VERIFY(window.isNull());
-        QVERIFY(doc.Palette == patterned());
+        QVERIFY(doc.Palette() == patterned());
 
         open(); // the next "Edit Pallet"
         QCOMPARE(colourOf(40), entryColour(patterned(), 40));
@@ -289,7 +289,7 @@ private slots:
     // colour the last fill or pick happened to handle.
     void pickerStartsAtSwatchColour()
     {
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         open();
         platform.answerColour(123456);
         clickSwatch(7);
@@ -305,16 +305,16 @@ private slots:
     // including what a command changed meanwhile, and drops unwritten picks.
     void switchingWindowsRefills()
     {
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         open();
         platform.answerColour(65280);
         clickSwatch(5);
         QCOMPARE(colourOf(5), 65280);
-        doc.Palette[4 * 9] = 1; // as an opened file would
+        doc.Palette()[4 * 9] = 1; // as an opened file would
         switchAwayAndBack();
         QCOMPARE(colourOf(5), entryColour(patterned(), 5));
-        QCOMPARE(colourOf(9), entryColour(doc.Palette, 9));
-        QCOMPARE(firstMismatch(doc.Palette), -1);
+        QCOMPARE(colourOf(9), entryColour(doc.Palette(), 9));
+        QCOMPARE(firstMismatch(doc.Palette()), -1);
     }
 
     void pickSurvivesPickerClose_data()
@@ -330,7 +330,7 @@ private slots:
         QFETCH(WindowedPicker::Return, mode);
         WindowedPicker picker;
         picker.mode = mode;
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         open(picker);
         for (int k : {2, 5}) {
             picker.answerColour(65280 + k);
@@ -349,13 +349,13 @@ private slots:
     // Load and Save with their file dialogs cancelled.
     void cancelledLoadAndSaveChangeNothing()
     {
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         open();
         platform.answerColour(65280);
         clickSwatch(11);
         clickButton("cmdLoad");
         clickButton("cmdSave");
-        QVERIFY(doc.Palette == patterned());
+        QVERIFY(doc.Palette() == patterned());
         QCOMPARE(colourOf(11), 65280);
         QCOMPARE(platform.colourStarts.size(), std::size_t(1));
         QVERIFY(platform.messages.empty());
@@ -374,7 +374,7 @@ private slots:
         QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("JASC-PAL\n0100\n2\n10 20 30\n") > 0);
         QVERIFY(good.open(QIODevice::WriteOnly) && good.write("GIMP Palette\n10 20 30\n") > 0);
         bad.close(), good.close();
-        doc.Palette = patterned();
+        doc.Palette() = patterned();
         open();
         platform.answerColour(0x030201);
         clickSwatch(1);
@@ -382,13 +382,13 @@ private slots:
             platform.answerPaletteFile(file->fileName());
             clickButton(file == &saved ? "cmdSave" : "cmdLoad");
         }
-        QVERIFY(doc.Palette == patterned());
+        QVERIFY(doc.Palette() == patterned());
         QCOMPARE(platform.messages.size(), std::size_t(1));
         QVERIFY(platform.messages.front().text.contains(bad.fileName()));
         clickButton("cmdOK");
         PaletteArray expected = patterned();
         expected[0] = 10, expected[1] = 20, expected[2] = 30, expected[4] = 1, expected[5] = 2, expected[6] = 3;
-        QVERIFY(doc.Palette == expected);
+        QVERIFY(doc.Palette() == expected);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll().left(6), QByteArray("\x0a\x14\x1e\1\2\3"));
     }
@@ -466,14 +466,14 @@ private slots:
     void enterAndEscape()
     {
         open();
-        doc.Palette[4] = 9; // swatch 1 stays black until the next activation
+        doc.Palette()[4] = 9; // swatch 1 stays black until the next activation
         for (const char* name : {"cmdSave", "cmdLoad", "cmdOK", "cmdCancel"})
             press(name, Qt::Key_Escape);
         press("cmdSave", Qt::Key_Return);
         QVERIFY(window->isVisible());
-        QCOMPARE(doc.Palette[4], std::uint8_t(9));
+        QCOMPARE(doc.Palette()[4], std::uint8_t(9));
         press("cmdOK", Qt::Key_Return);
-        QCOMPARE(doc.Palette[4], std::uint8_t(0));
+        QCOMPARE(doc.Palette()[4], std::uint8_t(0));
         press("cmdCancel", Qt::Key_Return);
         QTRY_VERIFY(window.isNull());
     }

@@ -1,5 +1,6 @@
 #include "operations/EditHistory.h"
 #include "shell/frmSwitchRGBA.h"
+#include "support/Documents.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <vector>
 
 using namespace vtt;
+using vtt::testing::bytesOf;
 
 namespace {
 
@@ -20,13 +22,9 @@ const QStringList InitialRight{"Red", "Green", "Blue", "Alpha"};
 // Two pixels: 10 20 30 40 and 50 60 70 80.
 ImageDocument twoPixels(std::uint8_t depth)
 {
-    ImageDocument doc;
-    doc.ImageWidth = 2;
-    doc.ImageHeight = 1;
-    doc.PixelCount = 2;
-    doc.BitDepth = depth;
-    doc.PixelBytes = {10, 20, 30, 40, 50, 60, 70, 80};
-    return doc;
+    if (depth == PaletteDepth)
+        return vtt::testing::documentOf(2, 1, depth, {10, 20});
+    return vtt::testing::documentOf(2, 1, depth, {10, 20, 30, 40, 50, 60, 70, 80});
 }
 
 } // namespace
@@ -45,7 +43,7 @@ class SwitchDialogTest : public QObject {
     {
         if (!dialog)
             dialog = new frmSwitchRGBA(
-                [this](std::unique_ptr<Command> command) { redraws += history.perform(std::move(command), doc); });
+                [this](std::unique_ptr<Command> command) { redraws += history.perform(std::move(command), doc).value_or(false); });
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
     }
@@ -156,7 +154,7 @@ private slots:
         QTest::keyClick(dialog, Qt::Key_Escape);
         QVERIFY(dialog && dialog->isVisible());
         QCOMPARE(redraws, 0);
-        QCOMPARE(doc.PixelBytes, twoPixels(32).PixelBytes);
+        QCOMPARE(bytesOf(doc.PixelBytes()), bytesOf(twoPixels(32).PixelBytes()));
     }
 
     void clicksThenOK_data()
@@ -213,7 +211,7 @@ private slots:
         QCOMPARE(redraws, 0);
 
         clickOK();
-        QCOMPARE(doc.PixelBytes, pixels);
+        QCOMPARE(bytesOf(doc.PixelBytes()), pixels);
         QCOMPARE(redraws, 1);
         QVERIFY(dialog);
         QVERIFY(!dialog->isVisible());
@@ -231,18 +229,18 @@ private slots:
         doc = ImageDocument{};
         if (palette) {
             doc = twoPixels(8);
-            doc.PixelIndices = {3, 200};
-            for (std::size_t i = 0; i < doc.Palette.size(); ++i)
-                doc.Palette[i] = static_cast<std::uint8_t>(i);
+            vtt::testing::setPixels(doc, {3, 200});
+            for (std::size_t i = 0; i < doc.Palette().size(); ++i)
+                doc.Palette()[i] = static_cast<std::uint8_t>(i);
         }
         const ImageDocument before = doc;
         open();
         click(6);
         click(1);
         clickOK();
-        QCOMPARE(doc.PixelIndices, before.PixelIndices);
-        QCOMPARE(doc.PixelBytes, before.PixelBytes);
-        QVERIFY(doc.Palette == before.Palette);
+        QCOMPARE(bytesOf(doc.PixelIndices()), bytesOf(before.PixelIndices()));
+        QCOMPARE(bytesOf(doc.PixelBytes()), bytesOf(before.PixelBytes()));
+        QVERIFY(doc.Palette() == before.Palette());
         QCOMPARE(redraws, 0);
         QVERIFY(dialog);
         QVERIFY(!dialog->isVisible());
@@ -255,7 +253,7 @@ private slots:
         click(1);
         click(2); // picked, not yet placed
         clickOK();
-        QCOMPARE(doc.PixelBytes, (Bytes{30, 20, 30, 40, 70, 60, 70, 80}));
+        QCOMPARE(bytesOf(doc.PixelBytes()), (Bytes{30, 20, 30, 40, 70, 60, 70, 80}));
         QPointer<frmSwitchRGBA> first = dialog;
 
         doc = twoPixels(24); // a new image opened meanwhile
@@ -266,7 +264,7 @@ private slots:
         QCOMPARE(dialog->pickedCaption(), QStringLiteral("Green"));
         click(7); // completes the pick made before OK
         clickOK();
-        QCOMPARE(doc.PixelBytes, (Bytes{30, 20, 30, 20, 70, 60, 70, 60}));
+        QCOMPARE(bytesOf(doc.PixelBytes()), (Bytes{30, 20, 30, 20, 70, 60, 70, 60}));
         QCOMPARE(redraws, 2);
     }
 
@@ -284,7 +282,7 @@ private slots:
         click(1);
         click(6); // pending pick, discarded with the window
         viaCancel ? clickCancel() : void(dialog->close());
-        QCOMPARE(doc.PixelBytes, twoPixels(32).PixelBytes);
+        QCOMPARE(bytesOf(doc.PixelBytes()), bytesOf(twoPixels(32).PixelBytes()));
         QCOMPARE(redraws, 0);
         settleDeletes();
         QVERIFY(!dialog);

@@ -16,36 +16,28 @@ namespace vtt::testing {
 // Varied but reproducible bytes, so swapped channels or shifted rows show.
 inline std::uint8_t patternByte(std::size_t i) { return static_cast<std::uint8_t>((i * 73 + 19) ^ (i >> 3)); }
 
-inline ImageDocument directDocument(int width, int height, std::uint8_t depth, DocumentKind kind)
+inline ImageDocument directDocument(int width, int height, std::uint8_t depth, ImageFormat kind)
 {
-    ImageDocument doc;
-    doc.FileKind = kind;
-    doc.ImageWidth = static_cast<std::int16_t>(width);
-    doc.ImageHeight = static_cast<std::int16_t>(height);
-    doc.BitDepth = depth;
-    doc.PixelCount = width * height;
-    doc.PixelBytes.resize(static_cast<std::size_t>(4 * doc.PixelCount));
-    for (std::size_t i = 0; i < doc.PixelBytes.size(); ++i)
-        doc.PixelBytes[i] = patternByte(i);
+    ImageDocument doc = ImageDocument::create(width, height, depth).value();
+    doc.Facts.Kind = kind;
+    const auto bytes = doc.PixelBytes();
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = patternByte(i);
     if (depth == 24)
-        for (std::size_t i = 3; i < doc.PixelBytes.size(); i += 4)
-            doc.PixelBytes[i] = 255;
+        for (std::size_t i = 3; i < bytes.size(); i += 4)
+            bytes[i] = 255;
     return doc;
 }
 
-inline ImageDocument indexedDocument(int width, int height, DocumentKind kind)
+inline ImageDocument indexedDocument(int width, int height, ImageFormat kind)
 {
-    ImageDocument doc;
-    doc.FileKind = kind;
-    doc.ImageWidth = static_cast<std::int16_t>(width);
-    doc.ImageHeight = static_cast<std::int16_t>(height);
-    doc.BitDepth = PaletteDepth;
-    doc.PixelCount = width * height;
-    for (std::size_t i = 0; i < doc.Palette.size(); ++i)
-        doc.Palette[i] = patternByte(i + 1000);
-    doc.PixelIndices.resize(static_cast<std::size_t>(doc.PixelCount));
-    for (std::size_t i = 0; i < doc.PixelIndices.size(); ++i)
-        doc.PixelIndices[i] = patternByte(i + 7);
+    ImageDocument doc = ImageDocument::create(width, height, PaletteDepth).value();
+    doc.Facts.Kind = kind;
+    for (std::size_t i = 0; i < doc.Palette().size(); ++i)
+        doc.Palette()[i] = patternByte(i + 1000);
+    const auto indices = doc.PixelIndices();
+    for (std::size_t i = 0; i < indices.size(); ++i)
+        indices[i] = patternByte(i + 7);
     return doc;
 }
 

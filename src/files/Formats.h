@@ -1,0 +1,53 @@
+#pragma once
+
+#include "codecs/ByteIo.h"
+#include "codecs/ClaimJudge.h"
+#include "codecs/ReadResult.h"
+#include "codecs/SaveConversion.h"
+#include "codecs/WriteResult.h"
+#include "document/ImageDocument.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vtt {
+
+// Everything the tool knows of one image format, in one place: adding a
+// format means one entry here plus its codec files.
+struct FormatEntry {
+    ImageFormat format;
+    const char* name;          // "TEX", as `vtt info` and Image Information say it
+    const char* extension;     // ".tex": names ending so (any case) are read as this format
+    const char* filterCaption; // the file dialog's filter for it
+    ClaimJudge judge;          // the header judged against the file's size before the body is read
+    ReadResult (*read)(Bytes file);
+    // What a save as this format changes in the document, and the file it writes.
+    SaveChanges (*saveChanges)(const ImageDocument& doc, const TexPanelValues& panel);
+    WriteResult (*write)(const ImageDocument& doc, const SaveChanges& changes);
+    // The hex dump's lines for the file's header fields.
+    void (*describeHeader)(Bytes file, std::vector<std::string>& lines);
+    // Image Information's "Format" and "Mip levels" lines for a file of this format.
+    std::string (*describeFormat)(const ImageDocument& doc);
+    std::string (*describeMips)(const ImageDocument& doc, Bytes file);
+};
+
+// TEX, Targa, PNG: the file dialog's filters in this order.
+std::span<const FormatEntry> imageFormats();
+const FormatEntry& formatEntry(ImageFormat format);
+
+// The format a file's name suggests, for files named rather than chosen
+// with a dialog filter: a format's extension in any letter case, anything
+// else Targa.
+ImageFormat formatForPath(std::string_view path);
+
+// The format of the file dialog's filter `index` (one-based); the filter,
+// not the name, decides. Outside the filters, Targa.
+ImageFormat formatForFilter(int index);
+
+// The format whose extension, without its dot, is `name` in lower case
+// ("tex", "tga", "png").
+std::optional<ImageFormat> formatNamed(std::string_view name);
+
+} // namespace vtt
