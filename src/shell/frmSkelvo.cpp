@@ -352,9 +352,7 @@ void frmSkelvo::fileChanged(FileSnapshot&& file)
         widest = std::max(widest, line.size());
     txtHexDump_->setLines(
         hex_.lineCount(), [this](std::size_t i) { return QString::fromLatin1(hex_.line(i)); }, static_cast<int>(widest));
-    mipLevels_ = file_->format == ImageFormat::Tex
-        ? std::max(1, wholeMipLevels(texMipLevels(Bytes(file_->bytes.data(), file_->bytes.size()))))
-        : 1;
+    mipLevels_ = formatEntry(file_->format).shownLevels(Bytes(file_->bytes.data(), file_->bytes.size()));
     mipLevel_ = 0;
     levelDoc_ = ImageDocument{};
     mnuNextMip_->setEnabled(mipLevels_ > 1);
@@ -461,7 +459,7 @@ void frmSkelvo::showOpened(const QString& path, ImageFormat format, ReadFile fil
     watch_ = std::move(file.watch);
     watchedFormat_ = format;
     history_.clear();
-    if (format == ImageFormat::Tex)
+    if (formatEntry(format).texFields)
         showHeader();
     fileChanged(std::move(file.bytes));
     if (reload && sameSize)
@@ -612,7 +610,7 @@ void frmSkelvo::stepTaken()
     cmdSave();
     // A quarter turn exchanges the sizes the header panel shows for a TEX
     // file, which a TEX save then writes.
-    if (doc_.Facts.Kind == ImageFormat::Tex) {
+    if (doc_.Facts.Kind && formatEntry(*doc_.Facts.Kind).texFields) {
         lblWidth_->setText(QStringLiteral("Width: %1").arg(doc_.ImageWidth()));
         lblHeight_->setText(QStringLiteral("Height: %1").arg(doc_.ImageHeight()));
     }
