@@ -14,9 +14,11 @@ cd "$(dirname "$0")/.."
 files=${1:-200}
 repeats=${2:-3}
 
+# ImageMagick (in the base set) for mogrify, python3 for the inputs.
+scripts/setup.sh python3
 vtt=build/src/vtt
-[ -x "$vtt" ] || { scripts/setup.sh && scripts/build.sh; }
-command -v mogrify >/dev/null || scripts/setup.sh
+[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j2 --target vtt >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vtt-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT

@@ -14,6 +14,10 @@ build=${BUILD_DIR:-$root/build-bench}
 out=${1:-$build/bench-results.md}
 shift || true
 
+# Google Benchmark; stb_image and libpng as the baselines; python3 for the
+# table; GNU time for the whole process's peak.
+"$root/scripts/setup.sh" libbenchmark-dev libstb-dev libpng-dev python3 time
+
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVTT_BUILD_BENCH=ON -DVTT_BUILD_TESTS=OFF >/dev/null
 fi

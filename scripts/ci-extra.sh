@@ -3,13 +3,15 @@
 #   1. the whole test suite built with AddressSanitizer + UndefinedBehaviorSanitizer;
 #   2. a short run of every fuzz target (FUZZ_SECONDS each, default 60);
 #   3. the benchmark suite built (so it keeps compiling) and the peak-memory
-#      check of opening a 4096 x 4096 type-18 file.
-# About 15 minutes on two cores. Installs what is missing first.
+#      check of opening a 4096 x 4096 type-18 file;
+#   4. the Debian package built and checked (scripts/check-package.sh).
+# About 20 minutes on two cores. Installs what is missing first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-scripts/setup.sh clang libclang-rt-14-dev libbenchmark-dev libstb-dev libpng-dev python3 time
+scripts/setup.sh clang libclang-rt-14-dev libbenchmark-dev libstb-dev libpng-dev python3 time \
+    dpkg-dev file lintian desktop-file-utils appstream bash-completion
 
 echo "== sanitized test suite"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVTT_SANITIZE=ON >/dev/null
@@ -27,3 +29,6 @@ cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVTT_BUILD_BENCH=
 cmake --build build-bench -j2 --target vtt_bench vtt_open_peak
 QT_QPA_PLATFORM=offscreen build-bench/bench/vtt_open_peak | tee build-bench/open-peak.txt
 ! grep -q OVER build-bench/open-peak.txt
+
+echo "== Debian package"
+scripts/check-package.sh

@@ -4,7 +4,9 @@
 The eight toolbar pictures are 16 x 16 with 24-bit colour on a pure green
 (0, 255, 0) background, which the program treats as transparent, like the
 image list they come from. The program icon (a car wheel rim, 32 x 32) and
-the rotate dialog's icon (16 x 16) carry a real alpha channel.
+the rotate dialog's icon (16 x 16) carry a real alpha channel. The program
+icon is also drawn in the other sizes desktops look for, and as SVG, under
+resources/icons/hicolor/ for the package.
 
 Only the standard library is used, so the pictures can be redrawn anywhere:
     python3 scripts/draw-icons.py
@@ -288,14 +290,17 @@ TOOLBAR = [
 
 # --- window icons -----------------------------------------------------------
 
-def layered(size, layers, samples=6):
-    """layers: (inside(x, y) -> bool, (r, g, b)) from bottom to top."""
+def layered(size, layers, samples=6, unit=1.0):
+    """layers: (inside(x, y) -> bool, (r, g, b)) from bottom to top; a pixel
+    is `unit` of the shapes' coordinates wide."""
     rows = []
     for y in range(size):
         row = []
         for x in range(size):
             r = g = b = a = 0.0
             for inside, colour in layers:
+                if unit != 1.0:
+                    inside = (lambda shape: lambda px, py: shape(px * unit, py * unit))(inside)
                 cov = coverage(inside, x, y, samples)
                 if cov == 0:
                     continue
@@ -312,9 +317,23 @@ def layered(size, layers, samples=6):
     return rows
 
 
-def wheel_rim():
+# The wheel's parts on a 32 x 32 grid, shared by the pixel and SVG versions.
+WHEEL_CENTRE = 16.0
+WHEEL_TYRE = (15.6, (30, 30, 32))
+WHEEL_LINE = (14.2, 14.6, (70, 70, 74))  # the tyre wall's line, a ring
+WHEEL_DISCS = [(12.6, (150, 154, 160)), (11.4, (40, 42, 46))]  # rim lip, dark openings between spokes
+WHEEL_SPOKE = (205, 210, 216)
+WHEEL_HUB = [(4.6, (185, 190, 196)), (1.6, (90, 94, 100))]  # hub, centre cap
+WHEEL_NUT = (0.9, 3.0, (60, 62, 66))  # radius, distance from the centre, colour
+
+
+def spoke_half_width(r):
+    return 1.3 + r * 0.12
+
+
+def wheel_rim(size=32):
     """A car wheel seen from the side: tyre, rim lip, five spokes, hub, nuts."""
-    c = 16.0
+    c = WHEEL_CENTRE
 
     def ring(r0, r1):
         return lambda x, y: r0 <= math.hypot(x - c, y - c) <= r1
@@ -332,25 +351,61 @@ def wheel_rim():
             axis = -math.pi / 2 + k * 2 * math.pi / 5
             # distance from the spoke's centre line; spokes widen outwards
             off = abs(math.sin(theta - axis)) * r
-            if math.cos(theta - axis) > 0 and off <= 1.3 + r * 0.12:
+            if math.cos(theta - axis) > 0 and off <= spoke_half_width(r):
                 return True
         return False
 
     nuts = []
     for k in range(5):
         a = -math.pi / 2 + math.pi / 5 + k * 2 * math.pi / 5
-        nuts.append(disc(0.9, 3.0 * math.cos(a), 3.0 * math.sin(a)))
+        nuts.append(disc(WHEEL_NUT[0], WHEEL_NUT[1] * math.cos(a), WHEEL_NUT[1] * math.sin(a)))
 
-    layers = [
-        (disc(15.6), (30, 30, 32)),             # tyre
-        (ring(14.2, 14.6), (70, 70, 74)),       # tyre wall line
-        (disc(12.6), (150, 154, 160)),          # rim lip
-        (disc(11.4), (40, 42, 46)),             # dark openings between spokes
-        (spokes, (205, 210, 216)),
-        (disc(4.6), (185, 190, 196)),           # hub
-        (disc(1.6), (90, 94, 100)),             # centre cap
-    ] + [(n, (60, 62, 66)) for n in nuts]
-    return layered(32, layers)
+    layers = (
+        [(disc(WHEEL_TYRE[0]), WHEEL_TYRE[1]), (ring(WHEEL_LINE[0], WHEEL_LINE[1]), WHEEL_LINE[2])]
+        + [(disc(r), colour) for r, colour in WHEEL_DISCS]
+        + [(spokes, WHEEL_SPOKE)]
+        + [(disc(r), colour) for r, colour in WHEEL_HUB]
+        + [(n, WHEEL_NUT[2]) for n in nuts]
+    )
+    if size == 32:
+        return layered(32, layers)
+    # Fewer samples where pixels are small: the edges stay as smooth.
+    return layered(size, layers, samples=max(2, round(6 * 32 / size)), unit=32 / size)
+
+
+def wheel_svg():
+    """The same wheel as shapes, for the scalable icon."""
+    c = WHEEL_CENTRE
+
+    def fill(colour):
+        return "#%02x%02x%02x" % colour
+
+    def circle(r, colour, cx=c, cy=c):
+        return f'<circle cx="{cx:.3f}" cy="{cy:.3f}" r="{r}" fill="{fill(colour)}"/>'
+
+    inner, outer, line = WHEEL_LINE
+    shapes = [
+        circle(*WHEEL_TYRE),
+        f'<circle cx="{c}" cy="{c}" r="{(inner + outer) / 2:.1f}" fill="none" '
+        f'stroke="{fill(line)}" stroke-width="{outer - inner:.1f}"/>',
+    ] + [circle(r, colour) for r, colour in WHEEL_DISCS]
+    for k in range(5):
+        axis = -math.pi / 2 + k * 2 * math.pi / 5
+        side = []
+        for i in range(13):
+            r = 3 + (11.5 - 3) * i / 12
+            side.append((r, math.asin(min(1.0, spoke_half_width(r) / r))))
+        points = [(r, axis + a) for r, a in side] + [(r, axis - a) for r, a in reversed(side)]
+        path = " ".join(f"{c + r * math.cos(t):.3f},{c + r * math.sin(t):.3f}" for r, t in points)
+        shapes.append(f'<polygon points="{path}" fill="{fill(WHEEL_SPOKE)}"/>')
+    shapes += [circle(r, colour) for r, colour in WHEEL_HUB]
+    radius, distance, colour = WHEEL_NUT
+    for k in range(5):
+        a = -math.pi / 2 + math.pi / 5 + k * 2 * math.pi / 5
+        shapes.append(circle(radius, colour, c + distance * math.cos(a), c + distance * math.sin(a)))
+    body = "\n  ".join(shapes)
+    return (f'<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">\n'
+            f"  {body}\n</svg>\n")
 
 
 def rotate_dialog_icon():
@@ -403,6 +458,11 @@ def main():
     for name, grid in TOOLBAR:
         write_png(ROOT / "toolbar" / f"{name}.png", 16, 16, grid, alpha=False)
     write_png(ROOT / "icons" / "vellicor-texture-tool.png", 32, 32, wheel_rim(), alpha=True)
+    hicolor = ROOT / "icons" / "hicolor"
+    for size in (16, 22, 24, 48, 64, 128, 256):
+        write_png(hicolor / f"{size}x{size}" / "vellicor-texture-tool.png", size, size, wheel_rim(size), alpha=True)
+    (hicolor / "scalable").mkdir(parents=True, exist_ok=True)
+    (hicolor / "scalable" / "vellicor-texture-tool.svg").write_text(wheel_svg())
     write_png(ROOT / "icons" / "rotate.png", 16, 16, rotate_dialog_icon(), alpha=True)
 
 

@@ -18,6 +18,9 @@ build=${BUILD_DIR:-$root/build-fuzz}
 jobs=${FUZZ_JOBS:-1}
 max_len=${FUZZ_MAX_LEN:-1048576}
 
+# libFuzzer comes with clang and its runtime libraries.
+"$root/scripts/setup.sh" clang libclang-rt-14-dev
+
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVTT_BUILD_FUZZ=ON -DVTT_BUILD_TESTS=OFF >/dev/null

@@ -12,13 +12,8 @@ build=${BUILD_DIR:-$root/build-screenshot}
 out=${1:-$root/docs/screenshot.png}
 sample=$root/tests/data/sample-tiles.tex
 
-if ! command -v xvfb-run >/dev/null 2>&1; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    echo "Installing xvfb"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq xvfb xauth
-fi
+# xvfb is in the set scripts/setup.sh installs; python3 draws a missing sample.
+"$root/scripts/setup.sh" python3
 
 # The helper is an extra target of an ordinary build of the tool.
 cmake -S "$root" -B "$build" -G Ninja \

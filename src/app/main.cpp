@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <future>
 #include <optional>
 #include <string>
@@ -32,11 +33,19 @@ bool displayAvailable()
 
 int main(int argc, char** argv)
 {
+    // Answered before the toolkit starts, so that packaging checks and
+    // scripts can ask without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("vellicor-texture-tool " VTT_VERSION);
+        return 0;
+    }
     if (!displayAvailable()) {
-        std::fputs("Vellicor Texture Tool needs a graphical display, and none was found (DISPLAY is not set).\n"
-                   "To run it under a virtual X server, install Debian's xvfb and start it with:\n"
-                   "    xvfb-run -a build/src/vellicor-texture-tool\n",
-                   stderr);
+        // Named as it was started: from the build folder or installed.
+        std::fprintf(stderr,
+                     "Vellicor Texture Tool needs a graphical display, and none was found (DISPLAY is not set).\n"
+                     "To run it under a virtual X server, install Debian's xvfb and start it with:\n"
+                     "    xvfb-run -a %s\n",
+                     argv[0]);
         return 2;
     }
     // Most of the time to the first picture is the toolkit starting, and

@@ -3,6 +3,7 @@
 
 #include "files/FileAccess.h"
 #include "files/PaletteFileCommands.h"
+#include "files/PrintableName.h"
 #include "operations/FlipMirror.h"
 #include "operations/Rotate.h"
 
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -75,19 +77,51 @@ std::string outputNameFor(const std::string& input, const std::string& folder, I
     return folder + (folder.ends_with('/') ? "" : "/") + name + formatEntry(to).extension;
 }
 
-std::optional<std::string> makeFolders(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode) ? std::nullopt : std::optional<std::string>("it is not a folder");
-    const std::string parent = folderOf(path);
-    if (parent != path && parent != "." && parent != "/")
-        if (auto problem = makeFolders(parent))
-            return problem;
-    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
-        return std::string(std::strerror(errno));
-    return std::nullopt;
-}
+// The folder the outputs go to: opened for planning when it exists; a
+// missing --out-dir is made only when the first output is about to be
+// staged, so that a run whose inputs all fail leaves nothing behind.
+class OutputFolder {
+public:
+    explicit OutputFolder(const ConvertOptions& options)
+        : path_(options.output.empty() ? options.outputDir : folderOf(options.output)),
+          planned_(OpenFolder::open(path_, options.output.empty() ? IfMissing::Defer : IfMissing::Refuse))
+    {
+        if (planned_.has_value() && planned_.value())
+            planned_.value()->removeStaleTemporaries();
+    }
+    // The folder, a null one while it is still to be made, or why it cannot
+    // be written to.
+    const Result<FolderRef>& planned() const { return planned_; }
+
+    // The folder to stage in, made if missing; null (said once) when it
+    // cannot be made.
+    FolderRef forStaging(Progress& progress)
+    {
+        std::lock_guard lock(mutex_);
+        if (!made_ && !failed_) {
+            auto made = OpenFolder::open(path_, IfMissing::Make);
+            if (made.has_value())
+                made_ = made.value();
+            else
+                progress.problem(cannotCreate(path_, made.error().detail));
+            failed_ = !made.has_value();
+        }
+        return made_;
+    }
+    bool failed() const { return failed_; }
+
+    static std::string cannotCreate(const std::string& path, const std::string& problem)
+    {
+        return "vtt: cannot create the folder " + path + ": " + problem;
+    }
+
+private:
+    const std::string path_;
+    Result<FolderRef> planned_;
+    std::mutex mutex_;
+    FolderRef made_ = planned_.has_value() ? planned_.value() : FolderRef();
+    std::atomic<bool> failed_{false};
+};
 
 // Each staged output holds a descriptor until its commit: as many as the
 // system allows.
@@ -122,7 +156,7 @@ std::vector<Job> planJobs(const ConvertOptions& options, const Result<FolderRef>
             job.refused = "cannot write " + job.output + ": " + folder.error().detail;
         else if (!first)
             job.refused = job.output + " is also the output of " + writer->second + "; only the first is converted";
-        else if (!options.force
+        else if (!options.force && folder.value() // a folder still to be made holds nothing
                  && ::fstatat(folder.value()->fd(), job.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
             job.refused = job.output + " already exists (add --force to replace it)";
     }
@@ -132,8 +166,14 @@ std::vector<Job> planJobs(const ConvertOptions& options, const Result<FolderRef>
 // Everything the window does from File > Open to File > Save, up to an
 // output staged beside its target; the problem otherwise.
 std::optional<std::string> convertOne(const ConvertOptions& options, const std::optional<PaletteColours>& palette,
-                                      const FolderRef& folder, Job& job)
+                                      OutputFolder& folder, Progress& progress, Job& job)
 {
+    // Once the folder cannot be made, no output can be written; that was
+    // said once.
+    if (folder.failed()) {
+        job.failed = true;
+        return std::nullopt;
+    }
     auto opened = openAsWindowWould(job.input, job.from);
     if (!opened.has_value())
         return problemOf(opened.error());
@@ -161,7 +201,12 @@ std::optional<std::string> convertOne(const ConvertOptions& options, const std::
             return cannotWrite + " as TEX type " + std::to_string(doc.Facts.Tex.Type) + ": \"" + error.detail + "\"";
         return cannotWrite + ": " + error.detail;
     }
-    auto staged = StagedFile::stage(folder, job.name, encoded.value().bytes, options.force, false);
+    const FolderRef target = folder.forStaging(progress);
+    if (!target) {
+        job.failed = true;
+        return std::nullopt;
+    }
+    auto staged = StagedFile::stage(target, job.name, encoded.value().bytes, options.force, false);
     if (!staged.has_value())
         return cannotWrite + ": " + staged.error().detail;
     job.staged.emplace(std::move(staged.value()));
@@ -175,7 +220,7 @@ void fail(Job& job, const std::string& problem, Progress& progress)
     progress.problem("vtt: " + job.input + ": " + problem);
 }
 
-void convertAll(const ConvertOptions& options, const std::optional<PaletteColours>& palette, const FolderRef& folder,
+void convertAll(const ConvertOptions& options, const std::optional<PaletteColours>& palette, OutputFolder& folder,
                 std::vector<Job>& jobs, Progress& progress)
 {
     std::atomic<std::size_t> next{0};
@@ -187,7 +232,7 @@ void convertAll(const ConvertOptions& options, const std::optional<PaletteColour
             std::optional<std::string> problem;
             try {
                 if (!job.failed)
-                    problem = convertOne(options, palette, folder, job);
+                    problem = convertOne(options, palette, folder, progress, job);
             } catch (const std::exception& error) {
                 problem = error.what();
             }
@@ -289,22 +334,21 @@ int runConvert(const ConvertOptions& options)
         auto loaded = loadPaletteFile(options.palette);
         if (!loaded.has_value()) {
             const Error& error = loaded.error();
-            std::fprintf(stderr, "vtt: Could not open \"%s\": %s.\n", error.subject.c_str(), error.detail.c_str());
+            const std::string message = "Could not open \"" + printableName(error.subject) + "\": " + error.detail + ".";
+            std::fprintf(stderr, "vtt: %s\n", printableName(message).c_str());
             return 1;
         }
         palette = loaded.value();
     }
-    if (!options.outputDir.empty())
-        if (auto problem = makeFolders(options.outputDir)) {
-            std::fprintf(stderr, "vtt: cannot create the folder %s: %s\n", options.outputDir.c_str(), problem->c_str());
-            return 1;
-        }
     // Every output is written relative to its folder, opened once here.
-    const auto folder = OpenFolder::open(options.output.empty() ? options.outputDir : folderOf(options.output));
-    if (folder.has_value())
-        folder.value()->removeStaleTemporaries();
+    OutputFolder folder(options);
+    if (!options.outputDir.empty() && !folder.planned().has_value()) {
+        const std::string problem = OutputFolder::cannotCreate(options.outputDir, folder.planned().error().detail);
+        std::fprintf(stderr, "%s\n", printableName(problem).c_str());
+        return 1;
+    }
     allowManyStagedFiles();
-    std::vector<Job> jobs = planJobs(options, folder);
+    std::vector<Job> jobs = planJobs(options, folder.planned());
     std::uint64_t totalBytes = 0;
     for (const Job& job : jobs)
         totalBytes += job.size;
@@ -313,8 +357,8 @@ int runConvert(const ConvertOptions& options)
     for (Job& job : jobs)
         if (!job.refused.empty())
             fail(job, job.refused, progress);
-    if (folder.has_value())
-        convertAll(options, palette, folder.value(), jobs, progress);
+    if (folder.planned().has_value())
+        convertAll(options, palette, folder, jobs, progress);
     Committed committed;
     if (!interrupted)
         committed = commitAll(jobs, progress);
@@ -326,7 +370,7 @@ int runConvert(const ConvertOptions& options)
         else
             std::fprintf(stderr, "vtt: interrupted; %zu outputs were written before it:\n", committed.written.size());
         for (const std::string& output : committed.written)
-            std::fprintf(stderr, "vtt: written: %s\n", output.c_str());
+            std::fprintf(stderr, "vtt: written: %s\n", printableName(output).c_str());
         return 130;
     }
 

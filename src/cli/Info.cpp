@@ -1,5 +1,8 @@
 #include "cli/Commands.h"
 
+#include "files/PrintableName.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -7,58 +10,30 @@ namespace vtt::cli {
 
 namespace {
 
-// Bytes of a valid UTF-8 sequence starting at `at`, or 0.
-std::size_t utf8Length(std::string_view s, std::size_t at)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(at);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF; // the second byte's range
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    }
-    if (length == 0 || at + length > s.size() || byte(at + 1) < low || byte(at + 1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF)
-            return 0;
-    return length;
-}
-
 // A JSON string. File names are bytes: any that are not UTF-8 become U+FFFD,
-// so that every line stays valid JSON.
+// so that every line stays valid JSON, and control characters (C1 too) are
+// escaped, so that no terminal acts on them.
 std::string jsonString(std::string_view s)
 {
     std::string out = "\"";
     for (std::size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
+        const std::size_t length = utf8Length(s, i);
+        // The C1 controls U+0080 to U+009F are 0xC2 0x80 to 0xC2 0x9F.
+        const bool c1 = length == 2 && c == 0xC2 && static_cast<unsigned char>(s[i + 1]) < 0xA0;
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
-            ++i;
-        } else if (c < 0x20 || c == 0x7F) {
+        } else if (c < 0x20 || c == 0x7F || c1) {
             char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c1 ? static_cast<unsigned char>(s[i + 1]) : c);
             out += escaped;
-            ++i;
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-        } else if (const std::size_t length = utf8Length(s, i)) {
+        } else if (length) {
             out.append(s.substr(i, length));
-            i += length;
         } else {
             out += "\\ufffd";
-            ++i;
         }
+        i += std::max<std::size_t>(length, 1);
     }
     return out + "\"";
 }
@@ -109,7 +84,7 @@ void printInfo(const std::string& path, const ImageDocument& doc, bool json)
         }
         line += "}}";
     } else {
-        line = path + ": " + entry.title + ", " + std::to_string(doc.ImageWidth()) + " x "
+        line = printableName(path) + ": " + entry.title + ", " + std::to_string(doc.ImageWidth()) + " x "
             + std::to_string(doc.ImageHeight()) + ", " + std::to_string(doc.BitDepth()) + " bits, mips "
             + std::to_string(mips);
         for (const Field& field : headerFields(doc))
@@ -138,7 +113,7 @@ int runInfo(const InfoOptions& options)
         if (options.json)
             std::printf("{\"file\":%s,\"error\":%s}\n", jsonString(path).c_str(), jsonString(problem).c_str());
         std::fflush(stdout);
-        std::fprintf(stderr, "vtt: %s: %s\n", path.c_str(), problem.c_str());
+        std::fprintf(stderr, "vtt: %s: %s\n", printableName(path).c_str(), printableName(problem).c_str());
     }
     return status;
 }

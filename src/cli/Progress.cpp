@@ -1,5 +1,7 @@
 #include "cli/Progress.h"
 
+#include "files/PrintableName.h"
+
 #include <cstdio>
 #include <system_error>
 
@@ -52,7 +54,7 @@ void Progress::problem(const std::string& line)
 {
     std::lock_guard lock(mutex_);
     clearLine();
-    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fprintf(stderr, "%s\n", printableName(line).c_str()); // names in it may hold control bytes
     if (show_)
         draw();
 }

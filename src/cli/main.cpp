@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "files/PrintableName.h"
 
 #include <csignal>
 #include <cstdio>
@@ -28,7 +29,7 @@ int main(int argc, char** argv)
             return 0;
         }
         if (command == "--version") {
-            std::puts("vtt 1.0");
+            std::puts("vtt " VTT_VERSION);
             return 0;
         }
         if (command == "info") {
@@ -41,7 +42,7 @@ int main(int argc, char** argv)
         }
         throw UsageError({}, "unknown command " + command);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "vtt: %s\n", error.what());
+        std::fprintf(stderr, "vtt: %s\n", vtt::printableName(error.what()).c_str()); // it may quote an argument
         printUsage(error.command, false);
         return 2;
     } catch (const std::exception& error) {

@@ -1,5 +1,7 @@
 #include "files/FileAccess.h"
 
+#include "files/PrintableName.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -29,6 +31,12 @@ public:
             ::close(fd_);
     }
     int get() const { return fd_; }
+    void reset(int fd)
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
     int release()
     {
         const int fd = fd_;
@@ -95,6 +103,119 @@ std::string describeKind(const struct stat& st)
     return S_ISDIR(st.st_mode) ? "it is a folder, not a regular file" : "it is not a regular file";
 }
 
+// `path` as named from the folder named `base`.
+std::string joinedPath(const std::string& base, std::string_view path)
+{
+    if (path.starts_with('/') || base.empty() || base == ".")
+        return std::string(path);
+    if (path.empty() || path == ".")
+        return base;
+    return base + (base.ends_with('/') ? "" : "/") + std::string(path);
+}
+
+// Resolves paths one step at a time from open folders, never letting the
+// kernel follow a symbolic link: each link met is judged by mayFollowLink
+// against the folder it lies in, read, and its target walked the same way.
+// So the rule holds for every step, whatever the kernel's own setting, and
+// a link swapped in the middle of a path cannot lead elsewhere.
+class PathWalk {
+public:
+    std::string problem;
+    bool missing = false; // the problem is a folder that does not exist
+
+    // The folder `path` (absolute, or relative to the folder `at`, named
+    // `shown` in messages) as an O_PATH descriptor, or -1 with `problem`
+    // set. With `make`, missing folders of `path` itself are made; never
+    // those a link points to.
+    int folder(int at, std::string_view path, std::string shown, bool make)
+    {
+        if (path.starts_with('/'))
+            shown = "/";
+        Descriptor dir(::openat(path.starts_with('/') ? AT_FDCWD : at, path.starts_with('/') ? "/" : ".",
+                                O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() < 0)
+            return fail(shown, errno);
+        while (!path.empty()) {
+            const auto slash = path.find('/');
+            const std::string name(path.substr(0, slash));
+            path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+            if (name.empty() || name == ".")
+                continue;
+            const std::string parent = shown;
+            shown = joinedPath(shown, name);
+            const auto step = [&] {
+                return ::openat(dir.get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            };
+            int next = step();
+            if (next < 0 && errno == ENOENT && make) {
+                if (::mkdirat(dir.get(), name.c_str(), 0777) != 0 && errno != EEXIST)
+                    return fail(shown, errno, "made");
+                next = step();
+            }
+            if (next < 0 && (errno == ENOTDIR || errno == ELOOP)) { // perhaps a symbolic link
+                const auto target = readLink(dir.get(), name, shown);
+                if (!target)
+                    return -1;
+                next = folder(dir.get(), *target, parent, false);
+                if (next < 0)
+                    return -1;
+            }
+            if (next < 0)
+                return fail(shown, errno);
+            dir.reset(next);
+        }
+        return dir.release();
+    }
+
+    // The target of the symbolic link `name` in the folder `dir` (named
+    // `shown` in messages), if this user may follow it; else nothing, with
+    // `problem` set. A name that is no link is not a folder.
+    std::optional<std::string> readLink(int dir, const std::string& name, const std::string& shown)
+    {
+        // The link itself is opened, so that what is judged is what is read.
+        Descriptor link(::openat(dir, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        struct stat st {}, folderStat {};
+        if (link.get() < 0 || ::fstat(link.get(), &st) != 0 || ::fstat(dir, &folderStat) != 0) {
+            fail(shown, errno);
+            return std::nullopt;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            fail(shown, ENOTDIR);
+            return std::nullopt;
+        }
+        if (!mayFollowLink(st.st_uid, folderStat.st_mode, folderStat.st_uid, ::geteuid())) {
+            problem = "the symbolic link " + printableName(shown)
+                + " belongs to another user in a shared folder and is not followed";
+            return std::nullopt;
+        }
+        if (++links_ > MostLinks) {
+            problem = "there are too many symbolic links on the way to " + printableName(shown);
+            return std::nullopt;
+        }
+        char target[PATH_MAX];
+        const ssize_t length = ::readlinkat(link.get(), "", target, sizeof target);
+        if (length < 0 || length == sizeof target) {
+            fail(shown, length < 0 ? errno : ENAMETOOLONG);
+            return std::nullopt;
+        }
+        return std::string(target, static_cast<std::size_t>(length));
+    }
+
+private:
+    // As the kernel allows.
+    static constexpr int MostLinks = 40;
+
+    int fail(const std::string& shown, int error, const char* done = "opened")
+    {
+        problem = "the folder " + printableName(shown.empty() ? "." : shown) + " could not be " + done + " ("
+            + systemError(error) + ")";
+        missing = error == ENOENT;
+        return -1;
+    }
+
+    int links_ = 0;
+};
+
 } // namespace
 
 std::string folderOf(const std::string& path)
@@ -112,9 +233,16 @@ std::string nameOf(const std::string& path) { return path.substr(path.rfind('/')
 Result<InputFile> InputFile::open(const std::string& path)
 {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return unexpected(ErrorKind::System, errno == ENOENT ? std::string("the file does not exist")
-                               : "it could not be opened (" + systemError(errno) + ")");
+    if (fd.get() < 0) {
+        const int error = errno;
+        // A socket cannot be opened at all (ENXIO); it is as much "not a
+        // regular file" as a FIFO that can.
+        struct stat st {};
+        if (error != ENOENT && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            return unexpected(ErrorKind::System, describeKind(st));
+        return unexpected(ErrorKind::System, error == ENOENT ? std::string("the file does not exist")
+                               : "it could not be opened (" + systemError(error) + ")");
+    }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
         return unexpected(ErrorKind::System, "it could not be opened (" + systemError(errno) + ")");
@@ -199,13 +327,27 @@ OpenFolder::OpenFolder(int fd, std::string path, dev_t device) : fd_(fd), path_(
 
 OpenFolder::~OpenFolder() { ::close(fd_); }
 
-Result<FolderRef> OpenFolder::open(const std::string& path, int at)
+Result<FolderRef> OpenFolder::open(const std::string& path, IfMissing missing)
 {
-    Descriptor fd(::openat(at, path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    PathWalk walk;
+    const int found = walk.folder(AT_FDCWD, path, "", missing == IfMissing::Make);
+    if (found < 0 && walk.missing && missing == IfMissing::Defer)
+        return FolderRef();
+    if (found < 0)
+        return unexpected(ErrorKind::System, walk.problem);
+    return adopt(found, path);
+}
+
+Result<FolderRef> OpenFolder::adopt(int found, std::string path)
+{
+    const Descriptor walked(found);
+    // Listing, flushing and syncing need a folder opened for reading.
+    Descriptor fd(::openat(walked.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
-        return unexpected(ErrorKind::System, "the folder " + path + " could not be opened (" + systemError(errno) + ")");
-    return FolderRef(new OpenFolder(fd.release(), path, st.st_dev));
+        return unexpected(ErrorKind::System, "the folder " + printableName(path.empty() ? "." : path) + " could not be opened ("
+            + systemError(errno) + ")");
+    return FolderRef(new OpenFolder(fd.release(), std::move(path), st.st_dev));
 }
 
 std::string OpenFolder::pathOf(const std::string& name) const
@@ -219,27 +361,25 @@ Result<void> OpenFolder::flush() const
 {
     // A file system that cannot flush folders at all has nothing to flush.
     if (::fsync(fd_) != 0 && errno != EINVAL)
-        return unexpected(ErrorKind::System, "the folder " + path_ + " could not be flushed to disk (" + systemError(errno) + ")");
+        return unexpected(ErrorKind::System, "the folder " + printableName(path_) + " could not be flushed to disk (" + systemError(errno) + ")");
     return {};
 }
 
 Result<void> OpenFolder::flushFileSystem() const
 {
     if (::syncfs(fd_) != 0)
-        return unexpected(ErrorKind::System, "the file system of " + path_ + " could not be flushed to disk (" + systemError(errno) + ")");
+        return unexpected(ErrorKind::System, "the file system of " + printableName(path_) + " could not be flushed to disk (" + systemError(errno)
+            + ")");
     return {};
 }
 
 std::optional<pid_t> temporaryOwner(const std::string& name)
 {
     std::string_view core(name);
-    if (!core.starts_with('.') || !core.ends_with(".tmp"))
+    if (!core.starts_with(".vtt.") || !core.ends_with(".tmp"))
         return std::nullopt;
-    core.remove_suffix(4);
-    const auto dot = core.rfind('.');
-    if (dot == 0 || dot == std::string_view::npos)
-        return std::nullopt;
-    core.remove_prefix(dot + 1); // "PID-N"
+    core.remove_prefix(5);
+    core.remove_suffix(4); // "PID-N"
     const auto dash = core.find('-');
     const auto digits = [](std::string_view s) {
         return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string_view::npos;
@@ -290,9 +430,10 @@ Result<StagedFile> StagedFile::stage(FolderRef folder, const std::string& name,
     struct stat existing {};
     bool exists = false;
     // Where the save would go: a symbolic link is followed, one step at a
-    // time relative to the folder it is in, only where the kernel itself
-    // would follow it for this user.
-    for (int hops = 0; replace; ++hops) {
+    // time relative to the folder it is in, only where mayFollowLink allows
+    // it, and so is every link on the way to its target.
+    PathWalk walk;
+    while (replace) {
         if (::fstatat(folder->fd(), target.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT)
                 break;
@@ -304,24 +445,18 @@ Result<StagedFile> StagedFile::stage(FolderRef folder, const std::string& name,
             exists = true;
             break;
         }
-        if (hops == 40)
-            return unexpected(ErrorKind::System, std::string("it is a chain of too many symbolic links"));
-        struct stat dir {};
-        if (::fstat(folder->fd(), &dir) != 0)
-            return unexpected(ErrorKind::System, "it could not be looked at (" + systemError(errno) + ")");
-        if (!mayFollowLink(existing.st_uid, dir.st_mode, dir.st_uid, ::geteuid()))
-            return unexpected(ErrorKind::System, "the symbolic link " + folder->pathOf(target)
-                + " belongs to another user in a shared folder and is not followed");
-        char link[PATH_MAX];
-        const ssize_t length = ::readlinkat(folder->fd(), target.c_str(), link, sizeof link - 1);
-        if (length < 0)
-            return unexpected(ErrorKind::System, "its symbolic link could not be read (" + systemError(errno) + ")");
-        const std::string to(link, static_cast<std::size_t>(length));
-        auto next = OpenFolder::open(folderOf(to), folder->fd());
+        const auto to = walk.readLink(folder->fd(), target, folder->pathOf(target));
+        if (!to)
+            return unexpected(ErrorKind::System, walk.problem);
+        const std::string toFolder = folderOf(*to);
+        const int found = walk.folder(folder->fd(), toFolder, folder->path(), false);
+        if (found < 0)
+            return unexpected(ErrorKind::System, "its symbolic link cannot be followed: " + walk.problem);
+        auto next = OpenFolder::adopt(found, joinedPath(folder->path(), toFolder));
         if (!next.has_value())
             return unexpected(ErrorKind::System, "its symbolic link cannot be followed: " + next.error().detail);
         folder = next.value();
-        target = nameOf(to);
+        target = nameOf(*to);
         if (target.empty())
             return unexpected(ErrorKind::System, std::string("its symbolic link points to a folder"));
     }

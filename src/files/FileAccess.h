@@ -51,12 +51,23 @@ FileBytes readWholeFile(const std::string& path, std::uint64_t largest = UINT64_
 // looked at.
 FileBytes readOpenedFile(int fd, std::uint64_t sizeWhenOpened);
 
+// What opening a folder does when the folder, or one on its way, is missing.
+enum class IfMissing {
+    Refuse, // a problem
+    Make,   // made, one step at a time (mode 0777 less the umask)
+    Defer,  // no folder (a null FolderRef): one to be made when needed
+};
+
 // A folder held open while files are written into it: every output is
 // created, checked and put in place relative to it, so the kernel checks
-// each name at the moment it is used and no path is resolved by hand.
+// each name at the moment it is used.
 class OpenFolder {
 public:
-    static Result<std::shared_ptr<const OpenFolder>> open(const std::string& path, int at = AT_FDCWD);
+    // The path is walked one folder at a time, and every symbolic link met
+    // on the way, not only the last, is followed only where mayFollowLink
+    // allows it (at most 40 links), whatever the kernel's own setting.
+    static Result<std::shared_ptr<const OpenFolder>> open(const std::string& path,
+                                                                       IfMissing missing = IfMissing::Refuse);
     OpenFolder(const OpenFolder&) = delete;
     ~OpenFolder();
 
@@ -78,6 +89,10 @@ public:
 
 private:
     OpenFolder(int fd, std::string path, dev_t device);
+    friend class StagedFile;
+    // The folder found by a walk (`found`, an O_PATH descriptor), opened for
+    // writing into.
+    static Result<std::shared_ptr<const OpenFolder>> adopt(int found, std::string path);
     int fd_;
     std::string path_;
     dev_t device_;
@@ -91,8 +106,9 @@ using FolderRef = std::shared_ptr<const OpenFolder>;
 // sticky, world-writable folder when the link belongs to someone else.
 bool mayFollowLink(uid_t linkOwner, mode_t folderMode, uid_t folderOwner, uid_t user);
 
-// Whether `name` is the name of a temporary file this tool makes, and the
-// process that made it.
+// Whether `name` is the name of a temporary file this tool makes
+// (.vtt.PID-N.tmp), and the process that made it. No other name is ever
+// taken for one, however alike: it may be a user's file.
 std::optional<pid_t> temporaryOwner(const std::string& name);
 
 // A complete new version of a file, written to a file of its own in the
@@ -104,7 +120,7 @@ class StagedFile {
 public:
     // Writes `bytes` for `name` in `folder`, flushed to disk when `flush` is
     // set. With `replace`, a symbolic link at the name is followed where
-    // the kernel would follow it for this user, and an existing file's
+    // mayFollowLink allows it, as is every link on the way to its target, and an existing file's
     // permission bits and owner are kept; what is not a regular file is
     // refused. Without it, any entry at the name fails the commit.
     static Result<StagedFile> stage(FolderRef folder, const std::string& name,

@@ -4,6 +4,7 @@
 #include "codecs/MipLevels.h"
 #include "files/Formats.h"
 #include "files/HexDump.h"
+#include "files/PrintableName.h"
 
 #include <algorithm>
 #include <array>
@@ -88,7 +89,7 @@ FactLines describeImage(const ImageDocument& doc, const FileSnapshot* file)
         lines.push_back({"File", "no image is open"});
         return lines;
     }
-    lines.push_back({"File name", doc.Facts.FileName});
+    lines.push_back({"File name", printableName(doc.Facts.FileName)});
     // The format of the file as last read or written: a save may convert.
     const FormatEntry& format = formatEntry(file ? file->format : *doc.Facts.Kind);
     lines.push_back({"Format", format.describeFormat(doc)});

@@ -1,21 +1,22 @@
 #pragma once
 
 #include "document/Result.h"
+#include "files/PrintableName.h"
 
 #include <string>
 
 namespace vtt {
 
 // How the windows word a failure of the core: one sentence that names the
-// file. `vtt` words its own in cli/.
+// file, as printableName shows it. `vtt` words its own in cli/.
 inline std::string cannotOpen(const std::string& path, const std::string& problem)
 {
-    return "Could not open \"" + path + "\": " + problem + ".";
+    return "Could not open \"" + printableName(path) + "\": " + problem + ".";
 }
 
 inline std::string cannotSave(const std::string& path, const std::string& problem)
 {
-    return "Could not save \"" + path + "\": " + problem + ".";
+    return "Could not save \"" + printableName(path) + "\": " + problem + ".";
 }
 
 // "the Mips box must hold ..." for a header panel box, else the detail.

@@ -11,6 +11,7 @@
 #include "shell/SaveCommand.h"
 #include "codecs/MipLevels.h"
 #include "files/ImageFacts.h"
+#include "files/PrintableName.h"
 #include "widgets/LineView.h"
 #include "widgets/TabControl.h"
 #include "widgets/Twips.h"
@@ -45,6 +46,15 @@ const QString UnsupportedTexMessage = QStringLiteral(
     "You have opend a tex file whit unsupported type so please email the filename to the author");
 
 // Client area, below the menu bar.
+// A file name as the window shows it: control bytes in it made visible
+// (\x1b), as vtt shows them.
+QString shown(const QString& path)
+{
+    return QString::fromStdString(printableName(QFile::encodeName(path).toStdString()));
+}
+
+QString shownName(const std::string& path) { return shown(QFileInfo(QFile::decodeName(path.c_str())).fileName()); }
+
 constexpr int ClientWidth = 4125;
 constexpr int ClientHeight = 4875;
 constexpr int MaxMipSpin = 10;
@@ -196,7 +206,7 @@ void frmSkelvo::showRecentFiles()
     const QStringList files = recent_.files();
     for (int i = 0; i < files.size(); ++i) {
         const QString path = files.at(i);
-        QString caption = path;
+        QString caption = shown(path);
         caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* action = mnuRecent_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(caption));
         action->setObjectName(QStringLiteral("mnuRecent_%1").arg(i));
@@ -339,8 +349,7 @@ void frmSkelvo::updateTitle()
     if (doc_.Facts.FileName.empty())
         setWindowTitle(star + ProgramTitle);
     else
-        setWindowTitle(star + QFileInfo(QFile::decodeName(doc_.Facts.FileName.c_str())).fileName() + QStringLiteral(" - ")
-                       + ProgramTitle);
+        setWindowTitle(star + shownName(doc_.Facts.FileName) + QStringLiteral(" - ") + ProgramTitle);
 }
 
 void frmSkelvo::fileChanged(FileSnapshot&& file)
@@ -445,7 +454,7 @@ void frmSkelvo::showOpened(const QString& path, ImageFormat format, ReadFile fil
             platform_.messageBox(this,
                                  QStringLiteral("%1 changed on disk but could not be read again: %2. The document "
                                                 "stays as it was.")
-                                     .arg(path, QString::fromStdString(opened.error().detail)),
+                                     .arg(shown(path), QString::fromStdString(opened.error().detail)),
                                  MessageStyle::Stop);
         else if (opened.error().kind == ErrorKind::UnsupportedTexType)
             platform_.messageBox(this, UnsupportedTexMessage, MessageStyle::Stop, QStringLiteral("Error"));
@@ -483,13 +492,13 @@ void frmSkelvo::checkFileOnDisk()
     case DiskChange::Unchanged: break;
     case DiskChange::Vanished:
         platform_.messageBox(this,
-                             QStringLiteral("%1 is no longer on disk; the document stays open as it is.").arg(path),
+                             QStringLiteral("%1 is no longer on disk; the document stays open as it is.").arg(shown(path)),
                              MessageStyle::Information);
         break;
     case DiskChange::Changed:
         if (!isModified()
             || platform_.askYesNo(this, QStringLiteral("%1 changed on disk. Reload it and lose your changes?")
-                                            .arg(QFileInfo(path).fileName())))
+                                            .arg(shown(QFileInfo(path).fileName()))))
             openPath(path, watchedFormat_, true);
         break;
     }
@@ -499,7 +508,7 @@ void frmSkelvo::checkFileOnDisk()
 void frmSkelvo::openRecent(QString path)
 {
     if (!QFileInfo::exists(path)) {
-        platform_.messageBox(this, QStringLiteral("%1 no longer exists; it is taken off the recent files.").arg(path),
+        platform_.messageBox(this, QStringLiteral("%1 no longer exists; it is taken off the recent files.").arg(shown(path)),
                              MessageStyle::Stop);
         recent_.remove(path);
         return;
@@ -568,7 +577,7 @@ bool frmSkelvo::maybeSaveChanges()
 {
     if (!isModified())
         return true;
-    QString name = QFileInfo(QFile::decodeName(doc_.Facts.FileName.c_str())).fileName();
+    QString name = shownName(doc_.Facts.FileName);
     if (name.isEmpty())
         name = QStringLiteral("the image");
     switch (platform_.askSaveChanges(this, QStringLiteral("Save changes to %1?").arg(name))) {
@@ -595,7 +604,7 @@ void frmSkelvo::takeStep(EditKind kind, Edit edit)
     if (!changed)
         platform_.messageBox(this,
                              QStringLiteral("%1: not enough memory for %2 of a %3 x %4 image; it stays as it was.")
-                                 .arg(QFile::decodeName(doc_.Facts.FileName.c_str()), QLatin1String(editName(kind)))
+                                 .arg(shown(QFile::decodeName(doc_.Facts.FileName.c_str())), QLatin1String(editName(kind)))
                                  .arg(doc_.ImageWidth())
                                  .arg(doc_.ImageHeight()),
                              MessageStyle::Stop);
@@ -683,7 +692,7 @@ void frmSkelvo::mnuOptions_Click() {}
 void frmSkelvo::mnuAbout_Click()
 {
     platform_.messageBox(this,
-                         QStringLiteral("Vellicor Texture Tool 1.0 by Robin Vellicor - progress is reported at "
+                         QStringLiteral("Vellicor Texture Tool " VTT_VERSION " by Robin Vellicor - progress is reported at "
                                         "https://vellicor.example.org/"),
                          MessageStyle::Information, QStringLiteral("About"));
 }

@@ -15,7 +15,9 @@
 #include <algorithm>
 
 #include <csignal>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace vtt;
@@ -150,12 +152,14 @@ private slots:
     {
         writeTestFile(dir, "a.tga", tgaFile(2, 2, 32, 0));
         writeTestFile(dir, "a.tex", {'o', 'l', 'd'});
+        writeTestFile(dir, ".report.99999-1.tmp", {'m', 'i', 'n', 'e'}); // a user's file, never swept
         const Run refused = vtt({"convert", "-o", "a.tex", "a.tga"});
         QCOMPARE(refused.status, 1);
         QVERIFY2(refused.err.contains("a.tex already exists"), qPrintable(refused.err));
         QCOMPARE(read("a.tex"), QByteArray("old"));
         QCOMPARE(vtt({"convert", "--force", "-o", "a.tex", "a.tga"}).status, 0);
         QCOMPARE(read("a.tex").size(), 14 + 16);
+        QCOMPARE(read(".report.99999-1.tmp"), QByteArray("mine"));
     }
 
     // A bad palette file converts nothing; an image without a palette fails
@@ -193,6 +197,9 @@ private slots:
                                            << "vtt: p.tga: it is not a regular file";
         QTest::newRow("FIFO output with --force") << QStringList{"convert", "-f", "-o", "p.tga", "a.tga"}
                                                   << "cannot write p.tga: it is not a regular file";
+        QTest::newRow("info of a socket") << QStringList{"info", "s.tga"} << "vtt: s.tga: it is not a regular file";
+        QTest::newRow("convert of a socket and a FIFO only")
+            << QStringList{"convert", "--to", "tex", "--out-dir", "o", "s.tga", "p.tga"} << "vtt: s.tga: it is not a regular file";
     }
     void specialFilesAreRefusedAtOnce()
     {
@@ -200,24 +207,55 @@ private slots:
         QFETCH(QString, says);
         writeTestFile(dir, "a.tga", tgaFile(2, 2, 32, 0));
         QCOMPARE(::mkfifo(qPrintable(path("p.tga")), 0600), 0);
+        sockaddr_un address{AF_UNIX, "s.tga"};
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(QDir::setCurrent(dir.path()) && ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
         const Run run = vtt(args, 5000);
+        ::close(socket);
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(says), qPrintable(run.err));
         QVERIFY(QFileInfo(path("p.tga")).isFile() == false);
+        QCOMPARE(QFileInfo::exists(path("o")), args.contains("o") && args.contains("a.tga")); // made only for an output
     }
 
-    void otherUsersLinkInASharedFolderIsRefusedWithForce()
+    void otherUsersLinkInASharedFolderIsRefused_data()
     {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("link"); // in the shared folder, to the folder "v"; empty: the link is ours
+        const QStringList a{"a.tga", "--to", "tex"};
+        QTest::newRow("at the output's name") << QStringList{"-f", "-o", "shared/x.tex"} + a << "shared/x.tex";
+        QTest::newRow("mid-path") << QStringList{"-f", "-o", "shared/sub/x.tex"} + a << "shared/sub";
+        QTest::newRow("mid-path, no --force") << QStringList{"-o", "shared/sub/x.tex"} + a << "shared/sub";
+        QTest::newRow("--out-dir") << QStringList{"--out-dir", "shared/sub/o"} + a << "shared/sub";
+        QTest::newRow("own link mid-path") << QStringList{"--out-dir", "shared/sub/o"} + a << "";
+    }
+    void otherUsersLinkInASharedFolderIsRefused()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, link);
         if (::geteuid() != 0)
             QSKIP("giving a link to another user needs root");
         writeTestFile(dir, "a.tga", tgaFile(2, 2, 32, 0));
-        QVERIFY(QDir(dir.path()).mkdir("shared") && ::chmod(qPrintable(path("shared")), 01777) == 0);
-        QCOMPARE(::symlink(qPrintable(path("victim.tex")), qPrintable(path("shared/x.tex"))), 0);
-        QCOMPARE(::lchown(qPrintable(path("shared/x.tex")), 65534, 65534), 0);
-        const Run run = vtt({"convert", "--force", "-o", "shared/x.tex", "a.tga"});
-        QCOMPARE(run.status, 1);
-        QVERIFY2(run.err.contains("the symbolic link shared/x.tex belongs to another user"), qPrintable(run.err));
-        QVERIFY(!QFile::exists(path("victim.tex")));
+        QVERIFY(QDir(dir.path()).mkdir("shared") && QDir(dir.path()).mkdir("v"));
+        QCOMPARE(::chmod(qPrintable(path("shared")), 01777), 0);
+        const QString planted = link.isEmpty() ? "shared/sub" : link;
+        QCOMPARE(::symlink(link.endsWith(".tex") ? "../v/x.tex" : "../v", qPrintable(path(planted))), 0);
+        QCOMPARE(::lchown(qPrintable(path(planted)), link.isEmpty() ? 0 : 65534, 0), 0);
+        const Run run = vtt(QStringList{"convert"} + args);
+        QCOMPARE(run.status, link.isEmpty() ? 0 : 1);
+        QVERIFY2(link.isEmpty() ? run.err.isEmpty() : run.err.contains("the symbolic link " + link + " belongs to another user"),
+                 qPrintable(run.err));
+        QCOMPARE(QDir(path("v")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), link.isEmpty() ? QStringList{"o"} : QStringList{});
+    }
+
+    void namesAreShownEscaped()
+    {
+        const QString name = QString::fromUtf8("e\x1b[2J.tex");
+        writeTestFile(dir, name, rgba18(1, 0, 0));
+        writeTestFile(dir, "b\x1b]0;t\x07.tga", {1, 2});
+        const Run info = vtt({"info", name, "b\x1b]0;t\x07.tga"});
+        QVERIFY2(info.out.startsWith("e\\x1b[2J.tex: TEX, 3 x 2"), info.out.constData());
+        QVERIFY2(info.err.startsWith("vtt: b\\x1b]0;t\\x07.tga: "), qPrintable(info.err));
     }
 
     void cutShortRunsLeaveNoTemporaryFile_data()

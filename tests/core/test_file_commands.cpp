@@ -3,6 +3,7 @@
 
 #include "files/FileAccess.h"
 #include "files/FileCommands.h"
+#include "files/PrintableName.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -138,26 +139,77 @@ private slots:
 
     void staleTemporariesAreRemoved()
     {
-        // Named temporaries of a process that is gone go; a live process's,
-        // and names that only look alike, stay.
+        // Only our own temporaries of a process that is gone go, here swept
+        // by a save into the folder; a live process's, and users' files
+        // that only look alike, stay.
         const pid_t gone = fork();
         if (gone == 0)
             _exit(0);
         QCOMPARE(waitpid(gone, nullptr, 0), gone);
-        const std::string dead = std::to_string(gone), live = std::to_string(getppid());
+        const QString dead = QString::number(gone), live = QString::number(getppid());
         QTemporaryDir dir;
-        const QStringList kept{".vtt." + QString::fromStdString(live) + "-0.tmp", "a.1-2.tmp", ".x.1-y.tmp"};
-        for (const QString& name : kept + QStringList{QString::fromStdString(".vtt." + dead + "-0.tmp"),
-                                                      QString::fromStdString(".a.tex." + dead + "-12.tmp")})
+        const QStringList kept{".vtt." + live + "-0.tmp", "a.1-2.tmp", ".x.1-y.tmp", ".report." + dead + "-1.tmp",
+                               ".a.tex." + dead + "-12.tmp", "saved.bin"};
+        for (const QString& name : kept + QStringList{".vtt." + dead + "-0.tmp"})
             writeBytes(dir.filePath(name).toStdString(), {1});
-        const auto folder = OpenFolder::open(dir.path().toStdString());
-        QVERIFY(folder.has_value());
-        folder.value()->removeStaleTemporaries();
+        QVERIFY(writeFileAtomically(dir.filePath("saved.bin").toStdString(), std::vector<std::uint8_t>{2}));
         QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
         left.sort();
         QStringList expected = kept;
         expected.sort();
         QCOMPARE(left, expected);
+    }
+
+    void everyLinkOnThePathIsJudged_data()
+    {
+        QTest::addColumn<QString>("path"); // written, in a folder holding a shared folder "s" (1777)
+        QTest::addColumn<uid_t>("linkOwner");
+        QTest::addColumn<QString>("says"); // empty: written to the folder "v"
+        const QString refused = "%1 belongs to another user in a shared folder and is not followed";
+        QTest::newRow("other's link mid-path") << "s/sub/x.bin" << uid_t(65534) << refused.arg("/s/sub");
+        QTest::newRow("own link mid-path") << "s/sub/x.bin" << ::geteuid() << "";
+        QTest::newRow("through an own link to it") << "mine/x.bin" << uid_t(65534) << refused.arg("/s/sub");
+        QTest::newRow("final link through it") << "final" << uid_t(65534) << refused.arg("/s/sub");
+        QTest::newRow("final link through own") << "final" << ::geteuid() << "";
+    }
+    void everyLinkOnThePathIsJudged()
+    {
+        // The walk judges links itself, so the outcome is the same whatever
+        // the kernel's protected_symlinks says.
+        QFETCH(QString, path);
+        QFETCH(uid_t, linkOwner);
+        QFETCH(QString, says);
+        if (::geteuid() != 0 && linkOwner != ::geteuid())
+            QSKIP("giving a link to another user needs root");
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("s") && QDir(dir.path()).mkdir("v"));
+        QCOMPARE(::chmod(qPrintable(dir.filePath("s")), 01777), 0);
+        QCOMPARE(::symlink("../v", qPrintable(dir.filePath("s/sub"))), 0);
+        QCOMPARE(::lchown(qPrintable(dir.filePath("s/sub")), linkOwner, linkOwner), 0);
+        QVERIFY(QFile::link(dir.filePath("s/sub"), dir.filePath("mine")));
+        QCOMPARE(::symlink("s/sub/x.bin", qPrintable(dir.filePath("final"))), 0);
+        const auto written = writeFileAtomically(dir.filePath(path).toStdString(), std::vector<std::uint8_t>{7});
+        QCOMPARE(!written, !says.isEmpty());
+        const std::string problem = written ? std::string() : written.error().detail;
+        QVERIFY2(QString::fromStdString(problem).contains(says), problem.c_str());
+        QCOMPARE(QFile::exists(dir.filePath("v/x.bin")), says.isEmpty());
+    }
+
+    void namesAreShownWithoutControlBytes_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::newRow("escape sequence") << QByteArray("a\x1b[2Jb") << QByteArray("a\\x1b[2Jb");
+        QTest::newRow("newline, DEL") << QByteArray("a\n\x7f") << QByteArray("a\\x0a\\x7f");
+        QTest::newRow("C1 CSI in UTF-8") << QByteArray("\xc2\x9b" "1m") << QByteArray("\\xc2\\x9b" "1m");
+        QTest::newRow("not UTF-8") << QByteArray("\xff\xc3") << QByteArray("\\xff\\xc3");
+        QTest::newRow("UTF-8 and backslashes stay") << QByteArray("\xc3\xa9\xc2\xa0\\x1b") << QByteArray("\xc3\xa9\xc2\xa0\\x1b");
+    }
+    void namesAreShownWithoutControlBytes()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, shown);
+        QCOMPARE(QByteArray::fromStdString(printableName(name.toStdString())), shown);
     }
 
     void hugeClaimIsJudgedBeforeTheBodyIsRead_data()

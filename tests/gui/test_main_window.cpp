@@ -251,7 +251,7 @@ private slots:
         QCOMPARE(m.title, QStringLiteral("About"));
         QVERIFY(!m.text.contains(QLatin1Char('\n')));
         QVERIFY(m.text.contains(QStringLiteral("Vellicor Texture Tool")));
-        QVERIFY(m.text.contains(QStringLiteral("1.0")));
+        QVERIFY(m.text.contains(QStringLiteral("Vellicor Texture Tool " VTT_VERSION " ")));
         QVERIFY(m.text.contains(QStringLiteral(".example.org")));
     }
 

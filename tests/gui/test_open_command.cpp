@@ -118,6 +118,12 @@ private slots:
         QCOMPARE(window->findChild<TabControl*>("SSTab1")->currentIndex(), 0);
     }
 
+    void controlBytesInTheNameAreShownEscaped()
+    {
+        open(write("e\x1b[2J.tex", rgbaSquare()));
+        QCOMPARE(window->windowTitle(), QStringLiteral("e\\x1b[2J.tex - Vellicor Texture Tool"));
+    }
+
     void openTexFillsPanelDocumentAndPicture()
     {
         const QString path = write("square.tex", rgbaSquare());
@@ -288,6 +294,7 @@ private slots:
         QTest::addRow("huge claim") << "huge.tex" << huge << "only 20 bytes";
         QTest::addRow("negative width") << "neg.tex" << texHeader(-4, 2, 18) << "negative";
         QTest::addRow("FIFO") << "|pipe.tga" << std::vector<std::uint8_t>{} << "it is not a regular file";
+        QTest::addRow("escape bytes in the name") << "e\x1b[2J.tex" << std::vector<std::uint8_t>(9, 1) << "e\\x1b[2J.tex";
     }
     void badFilesAreNamedAndChangeNothing()
     {
@@ -307,8 +314,8 @@ private slots:
         QCOMPARE(platform.messages.size(), std::size_t(1));
         const RecordedMessage& m = platform.messages.front();
         QCOMPARE(m.style, MessageStyle::Stop);
-        QVERIFY2(m.text.contains(path), qPrintable(m.text));
-        QVERIFY2(m.text.contains(mentions), qPrintable(m.text));
+        QVERIFY2(m.text.contains(QString(path).replace(QChar(0x1b), "\\x1b")), qPrintable(m.text));
+        QVERIFY2(m.text.contains(mentions) && !m.text.contains(QChar(0x1b)), qPrintable(m.text));
         QCOMPARE(panel(), before);
         QCOMPARE(doc.Facts.FileName, good.toStdString());
         QCOMPARE(doc.area(), 4);
