@@ -334,8 +334,8 @@ int runConvert(const ConvertOptions& options)
         auto loaded = loadPaletteFile(options.palette);
         if (!loaded.has_value()) {
             const Error& error = loaded.error();
-            std::fprintf(stderr, "vtt: Could not open \"%s\": %s.\n", printableName(error.subject).c_str(),
-                         error.detail.c_str());
+            const std::string message = "Could not open \"" + printableName(error.subject) + "\": " + error.detail + ".";
+            std::fprintf(stderr, "vtt: %s\n", printableName(message).c_str());
             return 1;
         }
         palette = loaded.value();

@@ -66,9 +66,9 @@ std::vector<Field> headerFields(const ImageDocument& doc)
 
 void printInfo(const std::string& path, const ImageDocument& doc, bool json)
 {
-    const bool tex = doc.Facts.Kind == ImageFormat::Tex;
-    const bool png = doc.Facts.Kind == ImageFormat::Png;
-    const char* format = tex ? "tex" : png ? "png" : "tga";
+    const FormatEntry& entry = formatEntry(doc.Facts.Kind.value_or(ImageFormat::Tga));
+    const bool tex = entry.texFields;
+    const char* format = entry.extension + 1;
     // A Targa or PNG holds one level; a TEX file as many as its header says.
     const int mips = tex ? doc.Facts.Tex.MipCount : 1;
     std::string line;
@@ -84,8 +84,8 @@ void printInfo(const std::string& path, const ImageDocument& doc, bool json)
         }
         line += "}}";
     } else {
-        line = printableName(path) + ": " + (tex ? "TEX" : png ? "PNG" : "Targa") + ", " + std::to_string(doc.ImageWidth())
-            + " x " + std::to_string(doc.ImageHeight()) + ", " + std::to_string(doc.BitDepth()) + " bits, mips "
+        line = printableName(path) + ": " + entry.title + ", " + std::to_string(doc.ImageWidth()) + " x "
+            + std::to_string(doc.ImageHeight()) + ", " + std::to_string(doc.BitDepth()) + " bits, mips "
             + std::to_string(mips);
         for (const Field& field : headerFields(doc))
             line += ", " + std::string(field.label) + " " + std::to_string(field.value);

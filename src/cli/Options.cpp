@@ -198,7 +198,7 @@ std::optional<ChannelMapping> parseChannels(const std::string& text)
 
 TexPanelValues panelFor(const PanelTexts& texts, const ImageDocument& doc)
 {
-    const bool tex = doc.Facts.Kind == ImageFormat::Tex;
+    const bool tex = doc.Facts.Kind && formatEntry(*doc.Facts.Kind).texFields;
     const auto box = [](const std::optional<std::string>& given, const std::string& fallback) {
         return given ? *given : fallback;
     };

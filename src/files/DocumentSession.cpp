@@ -91,9 +91,7 @@ void DocumentSession::fileChanged(FileSnapshot&& file)
 {
     file_ = std::make_shared<const FileSnapshot>(std::move(file));
     hex_ = HexDump(file_);
-    mipLevels_ = file_->format == ImageFormat::Tex
-        ? std::max(1, wholeMipLevels(texMipLevels(Bytes(file_->bytes.data(), file_->bytes.size()))))
-        : 1;
+    mipLevels_ = formatEntry(file_->format).shownLevels(Bytes(file_->bytes.data(), file_->bytes.size()));
     mipLevel_ = 0;
     levelDoc_ = ImageDocument{};
 }

@@ -241,7 +241,7 @@ Result<InputFile> InputFile::open(const std::string& path)
         if (error != ENOENT && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
             return unexpected(ErrorKind::System, describeKind(st));
         return unexpected(ErrorKind::System, error == ENOENT ? std::string("the file does not exist")
-                                                             : "it could not be opened (" + systemError(error) + ")");
+                               : "it could not be opened (" + systemError(error) + ")");
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
@@ -345,8 +345,8 @@ Result<FolderRef> OpenFolder::adopt(int found, std::string path)
     Descriptor fd(::openat(walked.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
-        return unexpected(ErrorKind::System, "the folder " + printableName(path.empty() ? "." : path)
-                                                 + " could not be opened (" + systemError(errno) + ")");
+        return unexpected(ErrorKind::System, "the folder " + printableName(path.empty() ? "." : path) + " could not be opened ("
+            + systemError(errno) + ")");
     return FolderRef(new OpenFolder(fd.release(), std::move(path), st.st_dev));
 }
 
@@ -361,16 +361,15 @@ Result<void> OpenFolder::flush() const
 {
     // A file system that cannot flush folders at all has nothing to flush.
     if (::fsync(fd_) != 0 && errno != EINVAL)
-        return unexpected(ErrorKind::System, "the folder " + printableName(path_) + " could not be flushed to disk ("
-                                                 + systemError(errno) + ")");
+        return unexpected(ErrorKind::System, "the folder " + printableName(path_) + " could not be flushed to disk (" + systemError(errno) + ")");
     return {};
 }
 
 Result<void> OpenFolder::flushFileSystem() const
 {
     if (::syncfs(fd_) != 0)
-        return unexpected(ErrorKind::System, "the file system of " + printableName(path_)
-                                                 + " could not be flushed to disk (" + systemError(errno) + ")");
+        return unexpected(ErrorKind::System, "the file system of " + printableName(path_) + " could not be flushed to disk (" + systemError(errno)
+            + ")");
     return {};
 }
 

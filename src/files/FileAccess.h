@@ -68,7 +68,7 @@ public:
     // on the way, not only the last, is followed only where mayFollowLink
     // allows it (at most 40 links), whatever the kernel's own setting.
     static Result<std::shared_ptr<const OpenFolder>> open(const std::string& path,
-                                                          IfMissing missing = IfMissing::Refuse);
+                                                                       IfMissing missing = IfMissing::Refuse);
     OpenFolder(const OpenFolder&) = delete;
     ~OpenFolder();
 

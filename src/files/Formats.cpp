@@ -1,5 +1,6 @@
 #include "files/Formats.h"
 
+#include "codecs/MipLevels.h"
 #include "codecs/PngReader.h"
 #include "codecs/PngWriter.h"
 #include "codecs/TexReader.h"
@@ -9,6 +10,7 @@
 #include "files/HexDump.h"
 #include "files/ImageFacts.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace vtt {
@@ -26,14 +28,16 @@ WriteResult writePngFile(const ImageDocument& doc, const SaveChanges& changes)
 }
 
 std::string oneMipLevel(const ImageDocument&, Bytes) { return "1"; }
+int oneLevel(Bytes) { return 1; }
+int wholeTexLevels(Bytes file) { return std::max(1, wholeMipLevels(texMipLevels(file))); }
 
 constexpr FormatEntry Formats[] = {
-    {ImageFormat::Tex, "TEX", ".tex", "Tex Files (*.tex)", TexClaimJudge, readTex, texSaveChanges, writeTexFile,
-     describeTexHeader, describeTexFormat, describeTexMips},
-    {ImageFormat::Tga, "TGA", ".tga", "Tga Files (*.tga)", TgaClaimJudge, readTga, tgaSaveChanges, writeTgaFile,
-     describeTgaHeader, describeTgaFormat, oneMipLevel},
-    {ImageFormat::Png, "PNG", ".png", "Png Files (*.png)", PngClaimJudge, readPng, pngSaveChanges, writePngFile,
-     describePngHeader, describePngFormat, oneMipLevel},
+    {ImageFormat::Tex, "TEX", "TEX", ".tex", "Tex Files (*.tex)", true, TexClaimJudge, readTex, texSaveChanges,
+     writeTexFile, describeTexHeader, describeTexFormat, describeTexMips, wholeTexLevels},
+    {ImageFormat::Tga, "TGA", "Targa", ".tga", "Tga Files (*.tga)", false, TgaClaimJudge, readTga, tgaSaveChanges,
+     writeTgaFile, describeTgaHeader, describeTgaFormat, oneMipLevel, oneLevel},
+    {ImageFormat::Png, "PNG", "PNG", ".png", "Png Files (*.png)", false, PngClaimJudge, readPng, pngSaveChanges,
+     writePngFile, describePngHeader, describePngFormat, oneMipLevel, oneLevel},
 };
 
 // Read as Targa when nothing else claims the file, as the tool always has.

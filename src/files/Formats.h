@@ -18,9 +18,13 @@ namespace vtt {
 // format means one entry here plus its codec files.
 struct FormatEntry {
     ImageFormat format;
-    const char* name;          // "TEX", as `vtt info` and Image Information say it
+    const char* name;          // "TEX", "TGA", "PNG": short and upper case
+    const char* title;         // "TEX", "Targa", "PNG": as `vtt info` names it
     const char* extension;     // ".tex": names ending so (any case) are read as this format
     const char* filterCaption; // the file dialog's filter for it
+    // Whether the file carries the TEX fields the header panel shows and a
+    // save as this format reads from it (mip count, unknown, bits).
+    bool texFields;
     ClaimJudge judge;          // the header judged against the file's size before the body is read
     ReadResult (*read)(Bytes file);
     // What a save as this format changes in the document, and the file it writes.
@@ -31,6 +35,8 @@ struct FormatEntry {
     // Image Information's "Format" and "Mip levels" lines for a file of this format.
     std::string (*describeFormat)(const ImageDocument& doc);
     std::string (*describeMips)(const ImageDocument& doc, Bytes file);
+    // How many mip levels of the file can be shown, level 0 included.
+    int (*shownLevels)(Bytes file);
 };
 
 // TEX, Targa, PNG: the file dialog's filters in this order.

@@ -8,7 +8,7 @@
 namespace vtt {
 
 // How the windows word a failure of the core: one sentence that names the
-// file, its control bytes shown escaped. `vtt` words its own in cli/.
+// file, as printableName shows it. `vtt` words its own in cli/.
 inline std::string cannotOpen(const std::string& path, const std::string& problem)
 {
     return "Could not open \"" + printableName(path) + "\": " + problem + ".";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/Formats.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -16,11 +18,14 @@ inline const QString ProgramTitle = QStringLiteral("Vellicor Texture Tool");
 // Message box styles: the values callers pass are the historical ones.
 enum class MessageStyle : int { Plain = 0, Stop = 16, Information = 64 };
 
-// Entries of the shared file dialog; filter indices are one-based, 1 = TEX.
+// Entries of the shared file dialog, one a format; filter indices are
+// one-based, 1 = TEX.
 inline QStringList fileFilters()
 {
-    return {QStringLiteral("Tex Files (*.tex)"), QStringLiteral("Tga Files (*.tga)"),
-            QStringLiteral("Png Files (*.png)")};
+    QStringList filters;
+    for (const FormatEntry& entry : imageFormats())
+        filters.append(QString::fromLatin1(entry.filterCaption));
+    return filters;
 }
 constexpr int TexFilterIndex = 1;
 

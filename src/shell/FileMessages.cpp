@@ -22,7 +22,7 @@ bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent,
     // Only a TEX file carries these boxes, so only a TEX save is refused
     // for them.
     TexPanelValues values;
-    if (format == ImageFormat::Tex) {
+    if (formatEntry(format).texFields) {
         auto parsed = parseTexPanel(panel.mips.toStdString(), panel.unknown.toStdString(), panel.bits.toStdString());
         if (!parsed)
             return fail(cannotSave(path, problemOf(parsed.error())), MessageStyle::Stop);

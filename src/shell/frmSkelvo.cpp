@@ -20,7 +20,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -52,8 +51,7 @@ void showTool(W* window)
 frmSkelvo::frmSkelvo(ImageDocument& doc, Platform& platform, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                               | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      platform_(platform), recentStore_(platform),
-      session_(doc, recentStore_)
+      platform_(platform), recentStore_(platform), session_(doc, recentStore_)
 {
     setObjectName(QStringLiteral("frmSkelvo"));
     setWindowIcon(programIcon());
@@ -148,7 +146,7 @@ void frmSkelvo::historyChanged(bool documentChanged)
         c_.picImage->drawDocument(doc);
         // A quarter turn exchanges the sizes the header panel shows for a
         // TEX file, which a TEX save then writes.
-        if (doc.Facts.Kind == ImageFormat::Tex)
+        if (doc.Facts.Kind && formatEntry(*doc.Facts.Kind).texFields)
             showTexHeader(c_, doc, false);
     }
     if (info_)
@@ -209,7 +207,7 @@ void frmSkelvo::showOpened(const QString& path, ImageFormat format, ReadFile fil
     if (const auto error = session_.open(encoded(path), format, std::move(file), reload))
         return reportOpenFailure(platform_, this, path, *error, reload);
     const ImageDocument& doc = session_.document();
-    if (format == ImageFormat::Tex)
+    if (formatEntry(format).texFields)
         showTexHeader(c_, doc, true);
     if (reload && session_.openKeptSize())
         c_.picImage->drawDocument(doc);

@@ -189,8 +189,8 @@ private slots:
         QVERIFY(QFile::link(dir.filePath("s/sub"), dir.filePath("mine")));
         QCOMPARE(::symlink("s/sub/x.bin", qPrintable(dir.filePath("final"))), 0);
         const auto written = writeFileAtomically(dir.filePath(path).toStdString(), std::vector<std::uint8_t>{7});
-        const std::string problem = written ? std::string() : written.error().detail;
         QCOMPARE(!written, !says.isEmpty());
+        const std::string problem = written ? std::string() : written.error().detail;
         QVERIFY2(QString::fromStdString(problem).contains(says), problem.c_str());
         QCOMPARE(QFile::exists(dir.filePath("v/x.bin")), says.isEmpty());
     }

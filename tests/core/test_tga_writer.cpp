@@ -160,7 +160,7 @@ private slots:
         // The converted fields are the save's changes; the document itself
         // changes only when they are applied, and its kind never does.
         QCOMPARE(doc.Facts.Tga.IdLength, std::uint8_t(9));
-        applySaveChanges(doc, r.value().changes);
+        QVERIFY(applySaveChanges(doc, r.value().changes));
         QCOMPARE(doc.Facts.Kind, ImageFormat::Tex);
         QCOMPARE(doc.BitDepth(), expected[16]);
         QCOMPARE(doc.Facts.Tga.IdLength, std::uint8_t(0));
