@@ -31,7 +31,7 @@ Progress::Progress(std::size_t totalFiles, std::uint64_t totalBytes, bool show)
     if (show_)
         try {
             painter_ = std::thread([this] { run(); });
-        } catch (const std::system_error&) {
+        } catch (...) {
         }
 }
 
@@ -48,11 +48,15 @@ void Progress::fileDone(std::uint64_t bytes)
     ++filesDone_;
 }
 
-void Progress::problem(const std::string& line)
+void Progress::problem(const std::string& line) noexcept { problem({std::string_view(line)}); }
+
+void Progress::problem(std::initializer_list<std::string_view> parts) noexcept
 {
     std::lock_guard lock(mutex_);
     clearLine();
-    std::fprintf(stderr, "%s\n", line.c_str());
+    for (const std::string_view part : parts)
+        std::fwrite(part.data(), 1, part.size(), stderr);
+    std::fputc('\n', stderr);
     if (show_)
         draw();
 }
@@ -98,7 +102,16 @@ void Progress::clearLine()
     drawn_ = false;
 }
 
-void Progress::draw()
+void Progress::draw() noexcept
+{
+    // The line is only a courtesy: without memory for it, it is skipped.
+    try {
+        drawLine();
+    } catch (...) {
+    }
+}
+
+void Progress::drawLine()
 {
     const std::size_t files = filesDone_;
     const std::uint64_t bytes = bytesDone_;
