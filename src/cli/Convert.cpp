@@ -350,7 +350,7 @@ void convertAll(const ConvertOptions& options, const std::optional<PaletteColour
         }
     };
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t count = std::min<std::size_t>(options.jobs ? options.jobs : cores, jobs.size());
+    const std::size_t count = workersWithin(std::min<std::size_t>(options.jobs ? options.jobs : cores, jobs.size()));
     std::vector<std::thread> workers;
     // Threads that cannot be started (no memory for their stacks, a limit
     // on processes) leave the work to those that did, at least this one.

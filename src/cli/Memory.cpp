@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+#include <malloc.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -55,6 +57,27 @@ std::uint64_t memoryBudget(std::uint64_t given)
         budget = std::min<std::uint64_t>(budget, limit.rlim_cur > mapped ? limit.rlim_cur - mapped : 0);
     }
     return std::max<std::uint64_t>(budget, 1); // 0 would mean "not known yet"
+}
+
+std::size_t workersWithin(std::size_t wanted)
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return wanted;
+    // Each thread's stack and each allocator arena takes address space
+    // whether used or not: small stacks, one arena, and no more threads
+    // than leave most of the space to the images.
+    constexpr std::size_t Stack = 1024 * 1024;
+    mallopt(M_ARENA_MAX, 1);
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) == 0) {
+        if (pthread_attr_setstacksize(&attributes, Stack) == 0)
+            pthread_setattr_default_np(&attributes);
+        pthread_attr_destroy(&attributes);
+    }
+    const std::uint64_t mapped = mappedNow();
+    const std::uint64_t headroom = limit.rlim_cur > mapped ? limit.rlim_cur - mapped : 0;
+    return std::clamp<std::size_t>(static_cast<std::size_t>(headroom / (8 * Stack)), 1, std::max<std::size_t>(wanted, 1));
 }
 
 std::optional<std::uint64_t> parseMemorySize(const std::string& text)

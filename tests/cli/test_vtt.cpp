@@ -366,6 +366,20 @@ private slots:
                  qPrintable(run.err));
     }
 
+    // A file whose image alone does not fit in --memory fails before it is
+    // read; the others are converted.
+    void aFileThatCannotFitFailsBeforeItIsRead()
+    {
+        writeTestFile(dir, "big.tga", tgaFile(512, 512, 32, 0));
+        writeTestFile(dir, "small.tga", tgaFile(16, 16, 32, 0));
+        const Run run = vtt({"convert", "--memory", "2M", "--to", "tex", "--out-dir", "out", "big.tga", "small.tga"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.startsWith("vtt: big.tga: not enough memory to convert a 512 x 512 image (")
+                     && run.err.endsWith(" MiB, of 2.0 MiB available)\n"),
+                 qPrintable(run.err));
+        QCOMPARE(QDir(path("out")).entryList(QDir::Files), QStringList{"small.tex"});
+    }
+
     // A decode of many seconds (a 20000 x 20000 PNG of 16-bit zeros) stops
     // within the second at the first signal, and at once at the second.
     void signalsEndALongDecodeAtOnce_data()
@@ -451,6 +465,7 @@ private slots:
         QTest::newRow("three channels") << QStringList{"convert", "--channels", "B,G,R", "-o", "x.tex", "a.tga"};
         QTest::newRow("rotate by 45") << QStringList{"convert", "--rotate", "45", "-o", "x.tex", "a.tga"};
         QTest::newRow("no threads") << QStringList{"convert", "-j", "0", "-o", "x.tex", "a.tga"};
+        QTest::newRow("memory not a size") << QStringList{"convert", "--memory", "4X", "-o", "x.tex", "a.tga"};
         QTest::newRow("info without files") << QStringList{"info", "--json"};
     }
 
