@@ -305,13 +305,17 @@ private slots:
 
     void cutShortRunsLeaveNoTemporaryFile_data()
     {
-        QTest::addColumn<bool>("interrupt"); // else standard error is closed before vtt writes to it
-        QTest::newRow("stderr closed") << false;
-        QTest::newRow("interrupted") << true;
+        QTest::addColumn<int>("interrupts"); // none: standard error is closed before vtt writes to it
+        QTest::addColumn<bool>("named"); // few descriptors, so that staged files get temporary names
+        QTest::newRow("stderr closed") << 0 << false;
+        QTest::newRow("interrupted") << 1 << false;
+        QTest::newRow("interrupted twice, with named temporaries") << 2 << true;
     }
     void cutShortRunsLeaveNoTemporaryFile()
     {
-        QFETCH(bool, interrupt);
+        QFETCH(int, interrupts);
+        QFETCH(bool, named);
+        const bool interrupt = interrupts > 0;
         writeTestFile(dir, "a.tga", tgaFile(64, 64, 32, 0));
         QStringList args{"convert", "--to", "tex", "--out-dir", "out", "-j", "2", "missing.tga"};
         for (int i = 0; i < 300; ++i) {
@@ -321,6 +325,11 @@ private slots:
         }
         QProcess process;
         process.setWorkingDirectory(dir.path());
+        if (named)
+            process.setChildProcessModifier([] {
+                const rlimit few{40, 40};
+                ::setrlimit(RLIMIT_NOFILE, &few);
+            });
         process.start(QStringLiteral(VTT_PROGRAM), args);
         QVERIFY(process.waitForStarted());
         if (!interrupt)
@@ -330,16 +339,22 @@ private slots:
         const qint64 pid = process.processId();
         const QString fds = QString("/proc/%1/fd/").arg(pid);
         const QByteArray stagedPrefix = QFile::encodeName(path("out")) + "/";
-        for (bool staged = !interrupt; !staged && pid > 0 && !process.waitForFinished(1);)
+        for (bool staged = !interrupt; !staged && pid > 0 && !process.waitForFinished(1);) {
+            if (named) {
+                staged = !QDir(path("out")).entryList({".vtt.*"}, QDir::Files | QDir::Hidden).isEmpty();
+                continue;
+            }
             for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
                 char target[4096];
                 const ssize_t length = ::readlink(qPrintable(fds + fd), target, sizeof target);
                 if ((staged = length > 0 && QByteArray(target, length).startsWith(stagedPrefix)))
                     break;
             }
+        }
         if (interrupt) {
             QVERIFY2(process.state() == QProcess::Running, "the batch ended before an output was staged");
-            ::kill(pid_t(pid), SIGINT);
+            for (int i = 0; i < interrupts; ++i)
+                ::kill(pid_t(pid), SIGINT);
         }
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
