@@ -19,7 +19,6 @@
 #include <map>
 #include <mutex>
 #include <string_view>
-#include <system_error>
 #include <thread>
 #include <unordered_map>
 
@@ -249,17 +248,6 @@ private:
     std::size_t turn_ = 0;
 };
 
-std::string sizeText(std::uint64_t bytes)
-{
-    char text[32];
-    const double mib = static_cast<double>(bytes) / (1024.0 * 1024.0);
-    if (mib >= 1024.0)
-        std::snprintf(text, sizeof text, "%.1f GiB", mib / 1024.0);
-    else
-        std::snprintf(text, sizeof text, "%.1f MiB", mib);
-    return text;
-}
-
 // The memory a job holds at most, from its header: the file's bytes (a PNG
 // is read as it inflates), the image, the file written (about the image's
 // size, a third more with TEX mip levels) and, to turn it, a second image.
@@ -305,7 +293,7 @@ std::uint64_t judgeFootprint(const ConvertOptions& options, Job& job, MemoryGate
     if (footprint <= budget)
         return footprint;
     std::string text = notEnoughMemoryText("convert", h.ImageWidth, h.ImageHeight, footprint);
-    text.insert(text.size() - 1, ", of " + sizeText(budget) + " available");
+    text.insert(text.size() - 1, ", of " + memoryText(budget) + " available");
     fail(job, text, progress);
     return 0;
 }

@@ -1,7 +1,6 @@
 #include "cli/Progress.h"
 
 #include <cstdio>
-#include <system_error>
 
 namespace vtt::cli {
 
