@@ -78,13 +78,12 @@ std::optional<ReadError> walkPng(const PngSource& source, PngLayout& walk)
 {
     const std::uint64_t size = source.size;
     SourceCursor in(source);
-    const auto unreadable = [](const std::string& problem) { return malformed(problem); };
     std::uint8_t signature[png::SignatureSize];
     if (size < png::SignatureSize)
         return malformed("the file is " + bytesText(size) + " long, shorter than the "
                          + to_string(png::SignatureSize) + "-byte PNG signature");
     if (auto problem = in.read(0, signature, sizeof signature))
-        return unreadable(*problem);
+        return malformed(*problem);
     if (!std::equal(std::begin(signature), std::end(signature), png::Signature))
         return malformed("it does not start with the PNG signature");
     bool idatSeen = false, idatEnded = false;
@@ -97,7 +96,7 @@ std::optional<ReadError> walkPng(const PngSource& source, PngLayout& walk)
             return malformed("the file is cut short: it ends after " + bytesText(size)
                              + " without the IEND chunk that closes a PNG file");
         if (auto problem = in.read(at, head, 8))
-            return unreadable(*problem);
+            return malformed(*problem);
         const std::uint32_t length = u32Big(head);
         const std::string name = chunkName(head + 4);
         if (length > png::MaxChunkLength)
@@ -112,7 +111,7 @@ std::optional<ReadError> walkPng(const PngSource& source, PngLayout& walk)
                                  + ", not the 13-byte IHDR header");
             std::uint8_t d[png::HeaderDataSize];
             if (auto problem = in.read(at + 8, d, sizeof d))
-                return unreadable(*problem);
+                return malformed(*problem);
             walk.header = png::Header{u32Big(d),        u32Big(d + 4), d[8], static_cast<png::ColourType>(d[9]),
                                       d[10],            d[11],         d[12]};
         }
