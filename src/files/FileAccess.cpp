@@ -2,6 +2,7 @@
 
 #include "codecs/Cancel.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -48,7 +49,12 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error)
     const std::uint8_t* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
+        // Pieces of 64 MiB, with a look for a request to stop between them.
+        if (data != bytes.data() && cancelRequested()) {
+            error = EINTR;
+            return false;
+        }
+        const ssize_t written = ::write(fd, data, std::min<std::size_t>(left, 64 * 1024 * 1024));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) { // a short write that makes no progress is a full disk
