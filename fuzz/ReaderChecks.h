@@ -11,6 +11,7 @@
 #include "operations/ChannelSwitch.h"
 #include "operations/FlipMirror.h"
 
+#include <algorithm>
 #include <string>
 
 namespace vtt::checks {
@@ -121,6 +122,18 @@ inline ImageDocument previousDocument()
     return doc;
 }
 
+// What `vtt info` shows from the header alone must be what a read gives.
+inline bool sameHeader(const ReadResult& peeked, const ImageDocument& doc)
+{
+    if (!peeked.ok())
+        return false;
+    const ImageDocument& p = peeked.value();
+    return p.ImageWidth == doc.ImageWidth && p.ImageHeight == doc.ImageHeight && p.BitDepth == doc.BitDepth
+        && p.FileKind == doc.FileKind && (doc.FileKind != DocumentKind::Tex || p.Tex == doc.Tex)
+        && (doc.FileKind != DocumentKind::Tga || p.Tga == doc.Tga)
+        && (doc.FileKind != DocumentKind::Png || p.Png == doc.Png);
+}
+
 // Everything above for one input read as PNG; empty when sound.
 inline std::string pngReaderProblem(Bytes input, bool withRoundTrip)
 {
@@ -131,6 +144,12 @@ inline std::string pngReaderProblem(Bytes input, bool withRoundTrip)
     const ImageDocument& doc = result.value();
     if (doc.FileKind != DocumentKind::Png || doc.Tex != previous.Tex || doc.Tga != previous.Tga)
         return "a PNG load did not keep the TEX and Targa headers, or named another format";
+    if (!sameHeader(peekPng(memorySource(input)), doc))
+        return "the PNG header alone says otherwise than the read";
+    const ReadResult streamed = readPng(memorySource(input), previous);
+    if (!streamed.ok() || streamed.value().PixelBytes != doc.PixelBytes
+        || streamed.value().PixelIndices != doc.PixelIndices || streamed.value().Palette != doc.Palette)
+        return "a PNG read as it is streamed gives another picture";
     if (std::string p = documentProblem(doc); !p.empty())
         return p;
     if (std::string p = operationsProblem(doc); !p.empty())
@@ -148,6 +167,18 @@ inline std::string readerProblem(Bytes input, bool asTex, bool withRoundTrip)
     const ImageDocument& doc = result.value();
     if (doc.FileKind != (asTex ? DocumentKind::Tex : DocumentKind::Tga))
         return "the document does not name the format it was read from";
+    const Bytes head = input.first(std::min<std::size_t>(input.size(), asTex ? tex::HeaderSize : tga::HeaderSize));
+    if (!sameHeader(asTex ? peekTex(head, input.size()) : peekTga(head, input.size()), doc))
+        return "the header alone says otherwise than the read";
+    // Read only as far as the header says the image needs, with the end
+    // apart: the same picture.
+    const std::size_t needed = asTex ? input.size() : tgaExtent(head);
+    if (needed < input.size()) {
+        const Bytes end = input.last(std::min<std::size_t>(input.size(), 26));
+        const ReadResult part = readTga(input.first(needed), previous, end, input.size());
+        if (!part.ok() || part.value().PixelBytes != doc.PixelBytes || part.value().PixelIndices != doc.PixelIndices)
+            return "a Targa read only as far as its image goes gives another picture";
+    }
     if (asTex && (doc.Tga.ImageType != previous.Tga.ImageType || doc.Tga.Descriptor != previous.Tga.Descriptor))
         return "a TEX load changed the kept Targa header";
     if (!asTex && (doc.Tex.Type != previous.Tex.Type || doc.Tex.MipCount != previous.Tex.MipCount

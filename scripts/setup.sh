@@ -10,6 +10,7 @@ packages=(
     xvfb xauth                  # a virtual display for the screenshot and headless runs
     fonts-urw-base35            # the narrow face that fits the header panel's labels and boxes
     libspng-dev                 # PNG reading and writing
+    zlib1g-dev                  # the tests make large PNG files with it
     libfontconfig-dev           # start-up loads the font configuration on a thread of its own
     "$@"
 )

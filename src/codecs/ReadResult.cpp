@@ -6,7 +6,7 @@
 
 namespace vtt {
 
-std::string notEnoughMemoryText(const char* verb, std::uint64_t width, std::uint64_t height, std::uint64_t bytes)
+std::string memoryText(std::uint64_t bytes)
 {
     char size[32];
     const double mib = static_cast<double>(bytes) / (1024.0 * 1024.0);
@@ -14,8 +14,13 @@ std::string notEnoughMemoryText(const char* verb, std::uint64_t width, std::uint
         std::snprintf(size, sizeof size, "%.1f GiB", mib / 1024.0);
     else
         std::snprintf(size, sizeof size, "%.1f MiB", mib);
+    return size;
+}
+
+std::string notEnoughMemoryText(const char* verb, std::uint64_t width, std::uint64_t height, std::uint64_t bytes)
+{
     return "not enough memory to " + std::string(verb) + " a " + std::to_string(width) + " x " + std::to_string(height)
-        + " image (" + size + ")";
+        + " image (" + memoryText(bytes) + ")";
 }
 
 bool allocatePixels(PixelArray& array, std::uint64_t bytes, std::uint64_t width, std::uint64_t height,

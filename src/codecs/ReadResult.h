@@ -28,6 +28,9 @@ using ReadResult = Result<ImageDocument, ReadError>;
 
 inline ReadError malformed(std::string detail) { return ReadError{ReadFailure::Malformed, std::move(detail)}; }
 
+// "4.0 GiB", "12.5 MiB"
+std::string memoryText(std::uint64_t bytes);
+
 // "not enough memory to open a 32767 x 32767 image (4.0 GiB)"
 std::string notEnoughMemoryText(const char* verb, std::uint64_t width, std::uint64_t height, std::uint64_t bytes);
 

@@ -1,5 +1,6 @@
 #include "codecs/TexReader.h"
 
+#include "codecs/Cancel.h"
 #include "codecs/PixelPacking.h"
 #include "codecs/TexFormat.h"
 
@@ -65,6 +66,48 @@ std::optional<ReadError> judgeTexClaim(Bytes head, std::uint64_t fileSize)
     return std::nullopt;
 }
 
+namespace {
+
+// The document readTex gives, without its pixels.
+ImageDocument headerDocument(const tex::Header& h, const ImageDocument& previous)
+{
+    ImageDocument doc = carriedFieldsOf(previous);
+    doc.FileKind = DocumentKind::Tex;
+    doc.ImageWidth = h.width;
+    doc.ImageHeight = h.height;
+    doc.Tex = TexHeader{h.type, h.mipCount, h.unknown, h.bits};
+    doc.PixelCount = static_cast<std::int32_t>(std::int32_t(h.width) * h.height);
+    // Type 15 has no depth of its own and is shown as the palette image it is.
+    doc.BitDepth = tex::is(h.type, tex::Type::Rgb) || tex::is(h.type, tex::Type::Rgba) ? 32 : PaletteDepth;
+    return doc;
+}
+
+// Copies in bands, looking for a request to stop between them: a copy of
+// gigabytes is seconds of work.
+bool copyInBands(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes, int step)
+{
+    constexpr std::size_t Band = 24 * 1024 * 1024; // whole 3- and 4-byte pixels
+    for (std::size_t done = 0; done < bytes; done += Band) {
+        if (cancelRequested())
+            return false;
+        const std::size_t n = std::min(Band, bytes - done);
+        if (step != 3)
+            std::copy(src + done, src + done + n, dst + done);
+        else
+            packing::fromThreeBytes<false>(src + done, dst + done / 3 * 4, n / 3);
+    }
+    return true;
+}
+
+} // namespace
+
+ReadResult peekTex(Bytes head, std::uint64_t fileSize)
+{
+    if (auto refused = judgeTexClaim(head, fileSize))
+        return *refused;
+    return headerDocument(parseHeader(head.first<tex::HeaderSize>()), ImageDocument{});
+}
+
 ReadResult readTex(Bytes file, const ImageDocument& previous)
 {
     if (auto refused = judgeTexClaim(file.first(std::min(file.size(), tex::HeaderSize)), file.size()))
@@ -77,35 +120,27 @@ ReadResult readTex(Bytes file, const ImageDocument& previous)
         return vtt::shortFile(h, tex::HeaderSize + bodySize(h.type, pixels), file.size());
     };
 
-    ImageDocument doc = carriedFieldsOf(previous);
-    doc.FileKind = DocumentKind::Tex;
-    doc.ImageWidth = h.width;
-    doc.ImageHeight = h.height;
-    doc.Tex = TexHeader{h.type, h.mipCount, h.unknown, h.bits};
-    doc.PixelCount = static_cast<std::int32_t>(pixels);
+    ImageDocument doc = headerDocument(h, previous);
     const std::size_t n = static_cast<std::size_t>(pixels);
 
     ReadError error;
     if (tex::is(h.type, tex::Type::Rgb) || tex::is(h.type, tex::Type::Rgba)) {
         // Both direct-colour types become four bytes a pixel. Type 17 holds
         // no alpha, so its pixels are opaque.
-        doc.BitDepth = 32;
         const bool rgba = tex::is(h.type, tex::Type::Rgba);
         const auto src = in.take((rgba ? 4 : 3) * n);
         if (!src)
             return shortFile();
         if (!allocatePixels(doc.PixelBytes, 4 * pixels, h.width, h.height, error))
             return error;
-        if (rgba)
-            std::copy(src->begin(), src->end(), doc.PixelBytes.begin());
-        else
-            packing::fromThreeBytes<false>(src->data(), doc.PixelBytes.data(), n);
+        // Bands of whole pixels of either size.
+        if (!copyInBands(src->data(), doc.PixelBytes.data(), src->size(), rgba ? 4 : 3))
+            return malformed(CancelledText);
         return doc;
     }
 
     // Palette types. Type 15 has no depth of its own and is shown as the
     // palette image it is; its entries 16..255 keep the previous colours.
-    doc.BitDepth = PaletteDepth;
     const bool sixteen = tex::is(h.type, tex::Type::Palette16);
     const auto pal = in.take(sixteen ? tex::Palette16Size : tex::Palette256Size);
     const auto indices = in.take(n);
@@ -123,7 +158,8 @@ ReadResult readTex(Bytes file, const ImageDocument& previous)
     }
     if (!allocatePixels(doc.PixelIndices, pixels, h.width, h.height, error))
         return error;
-    std::copy(indices->begin(), indices->end(), doc.PixelIndices.begin());
+    if (!copyInBands(indices->data(), doc.PixelIndices.data(), indices->size(), 1))
+        return malformed(CancelledText);
     return doc;
 }
 

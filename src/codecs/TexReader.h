@@ -14,6 +14,9 @@ ReadResult readTex(Bytes file, const ImageDocument& previous);
 
 // The refusal readTex would give from the header and the file's size alone.
 std::optional<ReadError> judgeTexClaim(Bytes head, std::uint64_t fileSize);
-inline constexpr ClaimJudge TexClaimJudge{tex::HeaderSize, judgeTexClaim};
+// The document readTex gives, without its pixels, from the header and the
+// file's size alone.
+ReadResult peekTex(Bytes head, std::uint64_t fileSize);
+inline constexpr ClaimJudge TexClaimJudge{tex::HeaderSize, judgeTexClaim, peekTex};
 
 } // namespace vtt

@@ -1,5 +1,6 @@
 #include "files/FileCommands.h"
 
+#include "codecs/MipLevels.h"
 #include "codecs/PngReader.h"
 #include "codecs/TexReader.h"
 #include "codecs/TgaReader.h"
@@ -109,8 +110,7 @@ FileError readProblem(const std::string& path, const ReadError& error)
     return openProblem(path, error.detail);
 }
 
-// The judge of a format's header; a format without one is judged by its
-// reader alone.
+// The judge of a format's header.
 ClaimJudge judgeFor(FileFormat format)
 {
     switch (format) {
@@ -123,34 +123,104 @@ ClaimJudge judgeFor(FileFormat format)
 
 } // namespace
 
+namespace {
+
+// A tail of up to this many bytes after what the image needs is read with
+// it, so that the hex dump shows every byte of an ordinary file (a Targa
+// extension area, a developer area); a longer one is left unread.
+constexpr std::uint64_t ReadTail = 1024 * 1024;
+// The most of the file's end a reader looks at: the Targa 2.0 footer.
+constexpr std::size_t EndBytes = 26;
+
+PngSource fileSource(const InputFile& input)
+{
+    return PngSource{input.size(), [&input](std::uint64_t at, std::uint8_t* out, std::size_t count) {
+                         return input.readAt(at, out, count);
+                     }};
+}
+
+} // namespace
+
+Result<ImageDocument, FileError> peekImage(const std::string& path, FileFormat format)
+{
+    auto input = InputFile::open(path);
+    if (!input.ok())
+        return openProblem(path, input.error());
+    try {
+        ReadResult peeked = ReadError{};
+        if (format == FileFormat::Png) {
+            peeked = peekPng(fileSource(input.value()));
+        } else {
+            const ClaimJudge judge = judgeFor(format);
+            const FileBytes head = input.value().head(judge.headerBytes);
+            if (!head.ok())
+                return openProblem(path, head.error());
+            peeked = judge.peek(Bytes(head.value().data(), head.value().size()), input.value().size());
+        }
+        if (!peeked.ok())
+            return readProblem(path, peeked.error());
+        peeked.value().FileName = path;
+        return std::move(peeked.value());
+    } catch (const std::bad_alloc&) {
+        return openProblem(path, "there is not enough memory to open it");
+    }
+}
+
 Result<ImageDocument, FileError> openImage(const std::string& path, FileFormat format, const ImageDocument& previous,
                                            FileSnapshot* keep)
 {
     auto input = InputFile::open(path);
     if (!input.ok())
         return openProblem(path, input.error());
+    const InputFile& in = input.value();
+    const std::uint64_t size = in.size();
     // What the header claims is judged against the file's size before the
     // body is read, so a huge claim costs only its header.
-    if (const ClaimJudge judge = judgeFor(format); judge.judge) {
-        const FileBytes head = input.value().head(judge.headerBytes);
-        if (!head.ok())
-            return openProblem(path, head.error());
-        if (auto refused = judge.judge(Bytes(head.value().data(), head.value().size()), input.value().size()))
-            return readProblem(path, *refused);
-    }
-    FileBytes file = input.value().readAll();
-    if (!file.ok())
-        return openProblem(path, file.error());
-    const Bytes bytes(file.value().data(), file.value().size());
+    const ClaimJudge judge = judgeFor(format);
+    const FileBytes head = in.head(judge.headerBytes);
+    if (!head.ok())
+        return openProblem(path, head.error());
+    const Bytes headBytes(head.value().data(), head.value().size());
+    if (auto refused = judge.judge(headBytes, size))
+        return readProblem(path, *refused);
     try {
-        ReadResult read = format == FileFormat::Tex ? readTex(bytes, previous)
-            : format == FileFormat::Png             ? readPng(bytes, previous)
-                                                    : readTga(bytes, previous);
+        // Only as much of the file as its header says the image needs: a
+        // small image followed by gigabytes costs the small image.
+        std::uint64_t needed = 0;
+        if (format == FileFormat::Png) {
+            PngLayout layout;
+            if (auto refused = walkPng(fileSource(in), layout))
+                return readProblem(path, *refused);
+            needed = layout.end;
+        } else {
+            needed = format == FileFormat::Tex ? texLevelsEnd(headBytes) : tgaExtent(headBytes);
+        }
+        ReadResult read = ReadError{};
+        PixelArray end;
+        const bool whole = needed == 0 || size <= needed || size - needed <= ReadTail;
+        if (format == FileFormat::Png && !keep) {
+            // Nobody shows the bytes: the file is read as it inflates.
+            read = readPng(fileSource(in), previous);
+        } else {
+            FileBytes file = whole ? in.readAll() : in.head(needed);
+            if (!file.ok())
+                return openProblem(path, file.error());
+            if (!whole) {
+                FileBytes last = in.tail(EndBytes);
+                if (!last.ok())
+                    return openProblem(path, last.error());
+                end = std::move(last.value());
+            }
+            const Bytes bytes(file.value().data(), file.value().size());
+            read = format == FileFormat::Tex ? readTex(bytes, previous)
+                : format == FileFormat::Png  ? readPng(bytes, previous)
+                                             : readTga(bytes, previous, Bytes(end.data(), end.size()), size);
+            if (read.ok() && keep)
+                *keep = FileSnapshot{std::move(file.value()), format, size - bytes.size(), std::move(end)};
+        }
         if (!read.ok())
             return readProblem(path, read.error());
         read.value().FileName = path;
-        if (keep)
-            *keep = FileSnapshot{std::move(file.value()), format};
         return std::move(read.value());
     } catch (const std::bad_alloc&) {
         // The readers refuse what they cannot allocate; this catches the rest.
@@ -187,7 +257,7 @@ Result<SaveChanges, FileError> saveImage(const ImageDocument& doc, const std::st
     if (auto problem = writeFileAtomically(path, encoded.value().bytes))
         return saveProblem(path, *problem);
     if (keep)
-        *keep = FileSnapshot{std::move(encoded.value().bytes), format};
+        *keep = FileSnapshot{std::move(encoded.value().bytes), format, 0, {}};
     return encoded.value().changes;
 }
 

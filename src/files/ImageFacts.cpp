@@ -92,7 +92,7 @@ FactLines describeImage(const ImageDocument& doc, const FileSnapshot* file)
         lines.push_back({"Mip levels", "1"});
     }
     if (file)
-        lines.push_back({"File size", sizeText(file->bytes.size())});
+        lines.push_back({"File size", sizeText(file->fileSize())});
 
     // Colours and alpha as stored: a palette image through its entries.
     const std::size_t n = usablePixels(doc);
