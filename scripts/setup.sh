@@ -11,6 +11,8 @@ packages=(
     fonts-urw-base35            # the narrow face that fits the header panel's labels and boxes
     libspng-dev                 # PNG reading and writing
     libfontconfig-dev           # start-up loads the font configuration on a thread of its own
+    libimagequant-dev           # colour reduction to a palette (GPL-3.0-or-later)
+    libstb-dev                  # stb_image_resize: scaling in linear light
     "$@"
 )
 
