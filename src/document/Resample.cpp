@@ -1,8 +1,12 @@
 #include "document/Resample.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 // The resizer's implementation lives here and nowhere else, private to this
 // file. Its own asserts are off: it checks the same conditions again and
@@ -115,9 +119,34 @@ std::optional<std::string> scaleRgba(std::span<const std::uint8_t> rgba, int wid
     // linear and weights the colour. Edges repeat their pixels, as a texture
     // that is not tiled shows them.
     const stbir_filter f = stbFilter(filter);
-    const int done = stbir_resize(rgba.data(), width, height, 0, out.data(), toWidth, toHeight, 0, STBIR_TYPE_UINT8,
-                                  4, 3, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, f, f, STBIR_COLORSPACE_SRGB, nullptr);
-    if (!done) { // its only failure left is its working memory
+    const float xScale = float(toWidth) / float(width), yScale = float(toHeight) / float(height);
+    // Bands of output rows on threads of their own: each is the whole scale
+    // shifted by its first row, reading the source rows it needs (edges
+    // included) from the whole image, so the bands together give the very
+    // rows one call would.
+    const auto band = [&](int first, int rows) {
+        return stbir_resize_subpixel(rgba.data(), width, height, 0, out.data() + std::size_t(first) * toWidth * 4,
+                                     toWidth, rows, 0, STBIR_TYPE_UINT8, 4, 3, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP,
+                                     f, f, STBIR_COLORSPACE_SRGB, nullptr, xScale, yScale, 0.0f, float(first));
+    };
+    const long work = long(toWidth) * toHeight + long(width) * height / 4;
+    const int bands = std::clamp(int(std::min<long>(std::thread::hardware_concurrency(), work / 65536)), 1,
+                                 std::min(8, toHeight));
+    std::vector<int> done(std::size_t(bands), 0);
+    std::vector<std::thread> threads;
+    threads.reserve(std::size_t(bands));
+    for (int b = 1; b < bands; ++b) {
+        const int first = int(long(toHeight) * b / bands), rows = int(long(toHeight) * (b + 1) / bands) - first;
+        try {
+            threads.emplace_back([&, b, first, rows] { done[std::size_t(b)] = band(first, rows); });
+        } catch (const std::system_error&) { // no thread to be had: this one does it
+            done[std::size_t(b)] = band(first, rows);
+        }
+    }
+    done[0] = band(0, int(long(toHeight) / bands));
+    for (std::thread& t : threads)
+        t.join();
+    if (std::find(done.begin(), done.end(), 0) != done.end()) { // its only failure left is its working memory
         out = PixelArray();
         return noMemory(toWidth, toHeight, bytes);
     }

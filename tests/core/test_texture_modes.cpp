@@ -256,6 +256,23 @@ private slots:
         }
     }
 
+    // Large scales run in bands of rows: no seam, no row left out.
+    void scaleBandsMeet()
+    {
+        const int w = 600, h = 600, toW = 300, toH = 333;
+        Bytes8 ramp(std::size_t(4 * w * h));
+        for (std::size_t i = 0; i < ramp.size(); ++i)
+            ramp[i] = i % 4 == 3 ? 255 : std::uint8_t(i / 4 / std::size_t(w) * 255 / (h - 1));
+        PixelArray out;
+        QVERIFY(!resample::scaleRgba(ramp, w, h, toW, toH, resample::Filter::Box, out));
+        for (int y = 0; y < toH; ++y) {
+            const std::uint8_t* row = out.data() + std::size_t(4 * y * toW);
+            for (int x = 0; x < 4 * toW; ++x)
+                QCOMPARE(row[x], row[x % 4]);
+            QVERIFY2(y == 0 || (row[0] >= row[-4 * toW] && row[0] - row[-4 * toW] <= 4), qPrintable(QString::number(y)));
+        }
+    }
+
     void scaleIndicesNearest()
     {
         const Bytes8 src = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}; // 4 x 4
