@@ -6,8 +6,10 @@
 #
 #   scripts/compare-quantize.sh [RUNS]
 #
-# PSNR is computed over red, green, blue and alpha of every pixel, in the
-# same way for every tool (each output read back as RGBA). Times are the
+# PSNR is computed over red, green, blue and alpha of every pixel, the colour
+# weighted by alpha as ImageMagick's `compare` weighs it (a colour under
+# alpha 0 is not seen, and a quantizer may change it), in the same way for
+# every tool (each output read back as RGBA). Times are the
 # median of RUNS (default 3) whole-process runs, reading the picture and
 # writing the result: wall clock, and processor time (user + system, which
 # counts every thread and is steadier on a busy machine). The tool is run
@@ -95,10 +97,16 @@ def run(cmd):
             raise SystemExit(f"{cmd[0]} failed: {err}")
     return statistics.median(walls) * 1000, statistics.median(cpus) * 1000
 
+def weighted(img):
+    # Red, green and blue weighted by alpha (what is seen), and alpha itself.
+    r, g, b, a = img.split()
+    return [ImageChops.multiply(c, a) for c in (r, g, b)] + [a]
+
 def psnr(ref, got):
-    # Squared differences counted from the histogram of |ref - got|, 256 bins a channel.
-    hist = ImageChops.difference(ref, got).histogram()
-    se = sum(n * (i % 256) ** 2 for i, n in enumerate(hist))
+    # Squared differences counted from the histogram of |ref - got|, channel by channel.
+    se = 0
+    for x, y in zip(weighted(ref), weighted(got)):
+        se += sum(n * i * i for i, n in enumerate(ImageChops.difference(x, y).histogram()))
     count = ref.size[0] * ref.size[1] * 4
     return math.inf if se == 0 else 10 * math.log10(255 * 255 * count / se)
 
