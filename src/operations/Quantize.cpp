@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -158,6 +159,13 @@ std::optional<std::string> quantizeRgba(std::span<const std::uint8_t> rgba, int 
     const std::unique_ptr<liq_image, ImageFree> image(
         options.alphaInPalette ? liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0)
                                : liq_image_create_custom(attr.get(), opaqueRow, &rows, width, height, 0));
+    // The quantizer takes at most INT_MAX / 4 pixels (about 23170 x 23170).
+    if (!image && n > std::size_t(std::numeric_limits<int>::max() / 4)) {
+        out = Indexed();
+        return "the colours of a " + std::to_string(width) + " x " + std::to_string(height)
+            + " image cannot be reduced: the quantizer takes at most "
+            + std::to_string(std::numeric_limits<int>::max() / 4) + " pixels";
+    }
     liq_result* made = nullptr;
     const liq_error quantized = image ? liq_image_quantize(image.get(), attr.get(), &made) : LIQ_OUT_OF_MEMORY;
     const std::unique_ptr<liq_result, ResultFree> result(made);
