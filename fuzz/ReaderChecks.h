@@ -102,6 +102,24 @@ inline std::string roundTripProblem(const ImageDocument& doc)
     return {};
 }
 
+// What `vtt info` shows from the header alone must be what a read gives.
+inline bool sameHeader(const Result<ImageOutline>& peeked, const ImageDocument& doc)
+{
+    if (!peeked.has_value())
+        return false;
+    const ImageOutline& p = peeked.value();
+    const FileFacts& f = doc.Facts;
+    return p.ImageWidth() == doc.ImageWidth() && p.ImageHeight() == doc.ImageHeight() && p.BitDepth() == doc.BitDepth()
+        && p.Facts.Kind == f.Kind && (f.Kind != ImageFormat::Tex || p.Facts.Tex == f.Tex)
+        && (f.Kind != ImageFormat::Tga || p.Facts.Tga == f.Tga) && (f.Kind != ImageFormat::Png || p.Facts.Png == f.Png);
+}
+
+// The same picture: pixels and palette.
+inline bool samePicture(const ImageDocument& a, const ImageDocument& b)
+{
+    return a.BitDepth() == b.BitDepth() && std::ranges::equal(a.pixels(), b.pixels()) && a.Palette() == b.Palette();
+}
+
 // Everything above for one input read as PNG; empty when sound.
 inline std::string pngReaderProblem(Bytes input, bool withRoundTrip)
 {
@@ -111,6 +129,11 @@ inline std::string pngReaderProblem(Bytes input, bool withRoundTrip)
     const ImageDocument& doc = result.value();
     if (doc.Facts.Kind != ImageFormat::Png)
         return "a PNG load named another format";
+    if (!sameHeader(peekPng(memorySource(input)), doc))
+        return "the PNG header alone says otherwise than the read";
+    const ReadResult streamed = readPng(memorySource(input));
+    if (!streamed.has_value() || !samePicture(streamed.value(), doc))
+        return "a PNG read as it is streamed gives another picture";
     if (std::string p = documentProblem(doc); !p.empty())
         return p;
     if (std::string p = operationsProblem(doc); !p.empty())
@@ -127,6 +150,18 @@ inline std::string readerProblem(Bytes input, bool asTex, bool withRoundTrip)
     const ImageDocument& doc = result.value();
     if (doc.Facts.Kind != (asTex ? ImageFormat::Tex : ImageFormat::Tga))
         return "the document does not name the format it was read from";
+    const Bytes head = input.first(std::min<std::size_t>(input.size(), asTex ? tex::HeaderSize : tga::HeaderSize));
+    if (!sameHeader(asTex ? peekTex(head, input.size()) : peekTga(head, input.size()), doc))
+        return "the header alone says otherwise than the read";
+    // Read only as far as the header says the image needs, with the end
+    // apart: the same picture.
+    const std::size_t needed = asTex ? input.size() : tgaExtent(head);
+    if (needed < input.size()) {
+        const Bytes end = input.last(std::min<std::size_t>(input.size(), 26));
+        const ReadResult part = readTga(input.first(needed), end, input.size());
+        if (!part.has_value() || !std::ranges::equal(part.value().pixels(), doc.pixels()))
+            return "a Targa read only as far as its image goes gives another picture";
+    }
     if (std::string p = documentProblem(doc); !p.empty())
         return p;
     if (std::string p = operationsProblem(doc); !p.empty())

@@ -19,7 +19,7 @@ data = json.load(open(sys.argv[1]))
 rows = {}
 medians = {}
 for b in data["benchmarks"]:
-    name = b.get("run_name", b["name"]).removesuffix("/real_time")
+    name = b.get("run_name", b["name"]).removesuffix("/real_time").removesuffix("/process_time")
     if b.get("run_type", "iteration") == "aggregate":
         if b.get("aggregate_name") == "median":
             medians[name] = b

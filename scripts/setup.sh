@@ -10,7 +10,10 @@ packages=(
     xvfb xauth                  # a virtual display for the screenshot and headless runs
     fonts-urw-base35            # the narrow face that fits the header panel's labels and boxes
     libspng-dev                 # PNG reading and writing
+    zlib1g-dev                  # the tests make large PNG files with it
     libfontconfig-dev           # start-up loads the font configuration on a thread of its own
+    libimagequant-dev           # colour reduction to a palette (GPL-3.0-or-later)
+    libstb-dev                  # stb_image_resize: scaling in linear light
     "$@"
 )
 

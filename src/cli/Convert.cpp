@@ -1,5 +1,8 @@
 #include "cli/Commands.h"
+#include "cli/Memory.h"
 #include "cli/Progress.h"
+
+#include "codecs/Cancel.h"
 
 #include "files/FileAccess.h"
 #include "files/PaletteFileCommands.h"
@@ -9,11 +12,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -29,11 +35,22 @@ namespace {
 
 std::atomic<bool> interrupted{false};
 
-extern "C" void onInterrupt(int) { interrupted = true; }
+// The first signal asks every phase to stop at its next safe point (long
+// decodes and encodes look every few milliseconds); a second one ends the
+// process at once. Staged outputs have no name, so nothing is left behind
+// but those that had to be given one, which are removed first.
+extern "C" void onInterrupt(int)
+{
+    if (interrupted.exchange(true)) {
+        removeTemporariesNow();
+        ::_exit(130);
+    }
+    requestCancel();
+}
 
-// Ctrl-C, SIGTERM and SIGHUP stop the workers between files and the commits
-// before the next one, so that staged files are discarded and no output is
-// left half done.
+// Ctrl-C, SIGTERM and SIGHUP stop the workers and the commits before the
+// next one, so that staged files are discarded and no output is left half
+// done.
 class InterruptGuard {
 public:
     InterruptGuard()
@@ -213,46 +230,169 @@ std::optional<std::string> convertOne(const ConvertOptions& options, const std::
     return std::nullopt;
 }
 
-void fail(Job& job, const std::string& problem, Progress& progress)
+// Reports a job's failure. Never throws: when even the line cannot be
+// built (memory ran out), its pieces are written as they are.
+void fail(Job& job, std::string_view problem, Progress& progress) noexcept
 {
     job.failed = true;
     job.staged.reset();
-    progress.problem("vtt: " + job.input + ": " + problem);
+    if (interrupted)
+        return; // a job stopped by the interrupt has nothing to say
+    try {
+        const FailureReport report;
+        progress.problem("vtt: " + job.input + ": " + std::string(problem));
+    } catch (...) {
+        progress.problem({"vtt: ", job.input, ": ", problem});
+    }
+}
+
+// Admits jobs in their order while the memory of the images in flight, plus
+// the next one's, fits the budget; a job that does not fit waits for others
+// to finish. Closed until the budget is known.
+class MemoryGate {
+public:
+    void open(std::uint64_t budget)
+    {
+        std::lock_guard lock(mutex_);
+        budget_ = budget;
+        changed_.notify_all();
+    }
+    std::uint64_t budget()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return budget_ != 0; });
+        return budget_;
+    }
+    // Waits for job `index`'s turn and room for `bytes`; false when the run
+    // is interrupted first.
+    bool enter(std::size_t index, std::uint64_t bytes)
+    {
+        std::unique_lock lock(mutex_);
+        while (!interrupted) {
+            if (budget_ != 0 && turn_ == index && inFlight_ + bytes <= budget_) {
+                ++turn_;
+                inFlight_ += bytes;
+                changed_.notify_all();
+                return true;
+            }
+            changed_.wait_for(lock, std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    void leave(std::uint64_t bytes)
+    {
+        std::lock_guard lock(mutex_);
+        inFlight_ -= bytes;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::uint64_t budget_ = 0;
+    std::uint64_t inFlight_ = 0;
+    std::size_t turn_ = 0;
+};
+
+// The memory a job holds at most, from its header: the file's bytes (a PNG
+// is read as it inflates), the image, the file written (about the image's
+// size, a third more with TEX mip levels) and, to turn it, a second image.
+std::uint64_t footprintOf(const Job& job, const ImageOutline& header, const ConvertOptions& options)
+{
+    const std::uint64_t image = std::uint64_t(std::max(0, int(header.ImageWidth())))
+        * std::uint64_t(std::max(0, int(header.ImageHeight()))) * (header.depth == PaletteDepth ? 1 : 4);
+    const std::uint64_t read = job.from == ImageFormat::Png ? 0 : std::min(job.size, 2 * image + (1u << 20));
+    return read + image * (options.rotate ? 3 : 2) + image / 3 + (1u << 20);
+}
+
+// Fails `job` for the exception being handled.
+void failForException(Job& job, Progress& progress) noexcept
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        fail(job, "there is not enough memory to convert it", progress);
+    } catch (const std::exception& error) {
+        fail(job, error.what(), progress);
+    } catch (...) {
+        fail(job, "it failed for an unknown reason", progress);
+    }
+}
+
+// The memory a job may need, from its header, or 0 when it has failed
+// already: when even it alone does not fit, that is its failure.
+std::uint64_t judgeFootprint(const ConvertOptions& options, Job& job, MemoryGate& gate, Progress& progress)
+{
+    if (job.failed)
+        return 0;
+    auto header = peekImage(job.input, job.from);
+    if (!header.has_value()) {
+        fail(job, problemOf(header.error()), progress);
+        return 0;
+    }
+    const ImageOutline& h = header.value();
+    const std::uint64_t footprint = footprintOf(job, h, options);
+    const std::uint64_t budget = gate.budget();
+    if (footprint <= budget)
+        return footprint;
+    std::string text = notEnoughMemoryText("convert", h.ImageWidth(), h.ImageHeight(), footprint);
+    text.insert(text.size() - 1, ", of " + memorySizeText(budget) + " available");
+    fail(job, text, progress);
+    return 0;
+}
+
+// One job, admitted in its turn once its image fits in memory with those in
+// flight. The core answers every foreseen problem; anything else, running
+// out of memory included, still fails only this file.
+void runJob(const ConvertOptions& options, const std::optional<PaletteColours>& palette, OutputFolder& folder,
+            std::size_t index, Job& job, MemoryGate& gate, Progress& progress) noexcept
+{
+    std::uint64_t footprint = 0;
+    try {
+        footprint = judgeFootprint(options, job, gate, progress);
+    } catch (...) {
+        failForException(job, progress);
+    }
+    // Every job takes its turn, failed or not, so that the next may enter.
+    if (!gate.enter(index, job.failed ? 0 : footprint) || job.failed)
+        return;
+    struct Admitted {
+        MemoryGate& gate;
+        std::uint64_t bytes;
+        ~Admitted() { gate.leave(bytes); }
+    } admitted{gate, footprint};
+    try {
+        if (auto problem = convertOne(options, palette, folder, progress, job))
+            fail(job, *problem, progress);
+    } catch (...) {
+        failForException(job, progress);
+    }
 }
 
 void convertAll(const ConvertOptions& options, const std::optional<PaletteColours>& palette, OutputFolder& folder,
                 std::vector<Job>& jobs, Progress& progress)
 {
     std::atomic<std::size_t> next{0};
-    const auto work = [&] {
+    MemoryGate gate;
+    const auto work = [&]() noexcept {
         for (std::size_t i; !interrupted && (i = next++) < jobs.size();) {
-            Job& job = jobs[i];
-            // The core answers every foreseen problem; anything else still
-            // fails only this file.
-            std::optional<std::string> problem;
-            try {
-                if (!job.failed)
-                    problem = convertOne(options, palette, folder, progress, job);
-            } catch (const std::exception& error) {
-                problem = error.what();
-            }
-            if (problem)
-                fail(job, *problem, progress);
-            progress.fileDone(job.size);
+            runJob(options, palette, folder, i, jobs[i], gate, progress);
+            progress.fileDone(jobs[i].size);
         }
     };
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t count = std::min<std::size_t>(options.jobs ? options.jobs : cores, jobs.size());
+    const std::size_t count = workersWithin(std::min<std::size_t>(options.jobs ? options.jobs : cores, jobs.size()));
     std::vector<std::thread> workers;
-    // Threads that cannot be started leave the work to those that did, at
-    // least this one.
-    for (std::size_t i = 1; i < count; ++i) {
-        try {
+    // Threads that cannot be started (no memory for their stacks, a limit
+    // on processes) leave the work to those that did, at least this one.
+    try {
+        workers.reserve(count);
+        for (std::size_t i = 1; i < count; ++i)
             workers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;
-        }
+    } catch (...) {
     }
+    // Measured once the threads hold their stacks.
+    gate.open(memoryBudget(options.memory));
     work();
     for (std::thread& worker : workers)
         worker.join();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string_view>
 
 namespace vtt::cli {
@@ -44,7 +45,7 @@ struct Field {
     long long value;
 };
 
-std::vector<Field> headerFields(const ImageDocument& doc)
+std::vector<Field> headerFields(const ImageOutline& doc)
 {
     if (doc.Facts.Kind == ImageFormat::Tex)
         return {{"type", "type", doc.Facts.Tex.Type},
@@ -64,7 +65,7 @@ std::vector<Field> headerFields(const ImageDocument& doc)
             {"descriptor", "descriptor", h.Descriptor}};
 }
 
-void printInfo(const std::string& path, const ImageDocument& doc, bool json)
+void printInfo(const std::string& path, const ImageOutline& doc, bool json)
 {
     const FormatEntry& entry = formatEntry(doc.Facts.Kind.value_or(ImageFormat::Tga));
     const bool tex = entry.texFields;
@@ -99,21 +100,31 @@ int runInfo(const InfoOptions& options)
 {
     int status = 0;
     for (const std::string& path : options.inputs) {
-        auto opened = openAsWindowWould(path, options.as ? *options.as : formatForPath(path));
-        if (opened.has_value()) {
-            printInfo(path, opened.value(), options.json);
-            // With SIGPIPE ignored, a reader that went away (`| head`) shows
-            // as a failed write: nobody is left to show the rest to.
-            if (std::ferror(stdout))
-                return 1;
-            continue;
+        // Out of memory fails this file alone, with a fixed text.
+        try {
+            // The header alone: no pixel is decoded, whatever the file claims.
+            auto peeked = peekImage(path, options.as ? *options.as : formatForPath(path));
+            if (peeked.has_value()) {
+                printInfo(path, peeked.value(), options.json);
+                // With SIGPIPE ignored, a reader that went away (`| head`)
+                // shows as a failed write: nobody is left to show the rest to.
+                if (std::ferror(stdout))
+                    return 1;
+                continue;
+            }
+            status = 1;
+            const std::string problem = problemOf(peeked.error());
+            if (options.json)
+                std::printf("{\"file\":%s,\"error\":%s}\n", jsonString(path).c_str(), jsonString(problem).c_str());
+            std::fflush(stdout);
+            std::fprintf(stderr, "vtt: %s: %s\n", printableName(path).c_str(), printableName(problem).c_str());
+        } catch (const std::bad_alloc&) {
+            status = 1;
+            std::fflush(stdout);
+            std::fputs("vtt: ", stderr);
+            writePrintable(path, stderr);
+            std::fputs(": there is not enough memory to look at it\n", stderr);
         }
-        status = 1;
-        const std::string problem = problemOf(opened.error());
-        if (options.json)
-            std::printf("{\"file\":%s,\"error\":%s}\n", jsonString(path).c_str(), jsonString(problem).c_str());
-        std::fflush(stdout);
-        std::fprintf(stderr, "vtt: %s: %s\n", printableName(path).c_str(), printableName(problem).c_str());
     }
     return status;
 }

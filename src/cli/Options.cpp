@@ -1,5 +1,7 @@
 #include "cli/Options.h"
 
+#include "cli/Memory.h"
+
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -50,6 +52,8 @@ const char* const ConvertHelp =
     "                     from (B,G,R,A exchanges red and blue); 24- and 32-bit images only\n"
     "  -f, --force        replace existing output files\n"
     "  -j, --jobs N       worker threads (default: one per core)\n"
+    "  --memory SIZE      memory the images being converted at once may take, such as 512M or 4G\n"
+    "                     (K, M and G are powers of 1024; default: what the system has available)\n"
     "\n"
     "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error.\n";
 
@@ -277,6 +281,12 @@ std::optional<ConvertOptions> parseConvert(const std::vector<std::string>& args)
             if (error != std::errc() || end != text.data() + text.size() || jobs == 0 || jobs > 1024)
                 throw UsageError("convert", o + " needs a number of threads from 1 to 1024, not \"" + text + "\"");
             options.jobs = jobs;
+        } else if (o == "--memory") {
+            const std::string text = reader.value(o);
+            const auto bytes = parseMemorySize(text);
+            if (!bytes)
+                throw UsageError("convert", "--memory needs a size such as 512M or 4G, not \"" + text + "\"");
+            options.memory = *bytes;
         } else if (o == "--flip" || o == "--mirror" || o == "-f" || o == "--force") {
             reader.noValue(o);
             (o == "--flip" ? options.flip : o == "--mirror" ? options.mirror : options.force) = true;

@@ -47,6 +47,7 @@ struct ConvertOptions {
     std::string palette; // --palette: a palette file for palette images
     bool force = false;
     unsigned jobs = 0; // 0: one per core
+    std::uint64_t memory = 0; // --memory: bytes the images in flight may take; 0: what is available
     std::vector<std::string> inputs;
 };
 

@@ -3,7 +3,6 @@
 #include "files/PrintableName.h"
 
 #include <cstdio>
-#include <system_error>
 
 namespace vtt::cli {
 
@@ -33,7 +32,7 @@ Progress::Progress(std::size_t totalFiles, std::uint64_t totalBytes, bool show)
     if (show_)
         try {
             painter_ = std::thread([this] { run(); });
-        } catch (const std::system_error&) {
+        } catch (...) {
         }
 }
 
@@ -50,11 +49,16 @@ void Progress::fileDone(std::uint64_t bytes)
     ++filesDone_;
 }
 
-void Progress::problem(const std::string& line)
+void Progress::problem(const std::string& line) noexcept { problem({std::string_view(line)}); }
+
+void Progress::problem(std::initializer_list<std::string_view> parts) noexcept
 {
     std::lock_guard lock(mutex_);
     clearLine();
-    std::fprintf(stderr, "%s\n", printableName(line).c_str()); // names in it may hold control bytes
+    // Names in the parts may hold control bytes; shown without allocating.
+    for (const std::string_view part : parts)
+        writePrintable(part, stderr);
+    std::fputc('\n', stderr);
     if (show_)
         draw();
 }
@@ -100,7 +104,16 @@ void Progress::clearLine()
     drawn_ = false;
 }
 
-void Progress::draw()
+void Progress::draw() noexcept
+{
+    // The line is only a courtesy: without memory for it, it is skipped.
+    try {
+        drawLine();
+    } catch (...) {
+    }
+}
+
+void Progress::drawLine()
 {
     const std::size_t files = filesDone_;
     const std::uint64_t bytes = bytesDone_;

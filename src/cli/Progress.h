@@ -5,7 +5,9 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace vtt::cli {
@@ -21,7 +23,10 @@ public:
     Progress(const Progress&) = delete;
 
     void fileDone(std::uint64_t bytes);
-    void problem(const std::string& line);
+    void problem(const std::string& line) noexcept;
+    // One line made of `parts`, written without allocating anything, so that
+    // even running out of memory can be reported.
+    void problem(std::initializer_list<std::string_view> parts) noexcept;
     // What happens once the files are converted ("flushing to disk").
     void stage(const std::string& text);
     // Takes the progress line away and, on a terminal, leaves `summary`.
@@ -31,7 +36,8 @@ public:
     std::uint64_t bytesDone() const { return bytesDone_; }
 
 private:
-    void draw(); // with mutex_ held
+    void draw() noexcept; // with mutex_ held
+    void drawLine();
     void clearLine();
     void run();
 

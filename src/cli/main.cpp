@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <new>
 
 #include <malloc.h>
 
@@ -18,8 +19,9 @@ int main(int argc, char** argv)
     // A closed standard error (a pipe into `head`) is no reason to stop half
     // way: writes to it fail quietly instead.
     std::signal(SIGPIPE, SIG_IGN);
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    // Nothing may leave main as an exception: that would abort the program.
     try {
+        const std::vector<std::string> args(argv + 1, argv + argc);
         if (args.empty())
             throw UsageError({}, "no command named");
         const std::string& command = args.front();
@@ -45,8 +47,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vtt: %s\n", vtt::printableName(error.what()).c_str()); // it may quote an argument
         printUsage(error.command, false);
         return 2;
+    } catch (const std::bad_alloc&) {
+        std::fputs("vtt: there is not enough memory to go on\n", stderr);
+        return 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "vtt: %s\n", error.what());
+        return 1;
+    } catch (...) {
+        std::fputs("vtt: stopped by an unknown error\n", stderr);
         return 1;
     }
 }

@@ -57,6 +57,20 @@ std::vector<MipLevel> texMipLevels(Bytes file)
     return levels;
 }
 
+std::uint64_t texLevelsEnd(Bytes head)
+{
+    if (head.size() < tex::HeaderSize)
+        return 0;
+    const auto h = head.first<tex::HeaderSize>();
+    const std::int16_t width = s16At<tex::offset::Width>(h), height = s16At<tex::offset::Height>(h);
+    const auto layout = layoutOf(s16At<tex::offset::Type>(h));
+    if (!layout || width < 0 || height < 0)
+        return 0;
+    const int count = mip::levelCount(s16At<tex::offset::MipCount>(h));
+    return layout->start
+        + std::uint64_t(mip::chainPixels(std::size_t(width), std::size_t(height), count)) * std::uint64_t(layout->pixelBytes);
+}
+
 int wholeMipLevels(const std::vector<MipLevel>& levels)
 {
     return static_cast<int>(std::find_if(levels.begin(), levels.end(), [](const MipLevel& l) { return !l.whole; })

@@ -27,6 +27,10 @@ struct MipLevel {
 // list stops after the first level that is not whole.
 std::vector<MipLevel> texMipLevels(Bytes file);
 
+// Where the last level the header of a readable type announces ends: all a
+// reader or the mip view needs of the file. 0 for other headers.
+std::uint64_t texLevelsEnd(Bytes head);
+
 // How many levels from level 0 on are whole in the file: the ones that can
 // be shown.
 int wholeMipLevels(const std::vector<MipLevel>& levels);

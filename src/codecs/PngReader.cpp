@@ -1,11 +1,13 @@
 #include "codecs/PngReader.h"
 
+#include "codecs/Cancel.h"
 #include "codecs/PngFormat.h"
 
 #include <spng.h>
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <string>
@@ -32,55 +34,109 @@ std::string chunkName(const std::uint8_t* type)
     return name;
 }
 
-// What walking the chunks finds before the library sees the file: the
-// header and how much compressed pixel data there is.
-struct ChunkWalk {
-    png::Header header;
-    std::uint64_t idatBytes = 0;
+// Reads a source at any offset through a window of its bytes, so that
+// walking many small chunks costs one read per window, not one per chunk.
+class SourceCursor {
+public:
+    explicit SourceCursor(const PngSource& source) : source_(source) {}
+
+    std::optional<std::string> read(std::uint64_t at, std::uint8_t* out, std::size_t count)
+    {
+        if (count > Window)
+            return source_.read(at, out, count);
+        if (at < start_ || at + count > start_ + filled_) {
+            if (window_.empty())
+                window_.resize(Window);
+            start_ = at;
+            filled_ = static_cast<std::size_t>(std::min<std::uint64_t>(Window, source_.size - at));
+            if (auto problem = source_.read(at, window_.data(), filled_)) {
+                filled_ = 0;
+                return problem;
+            }
+        }
+        std::memcpy(out, window_.data() + (at - start_), count);
+        return std::nullopt;
+    }
+
+private:
+    static constexpr std::size_t Window = 64 * 1024;
+    const PngSource& source_;
+    std::vector<std::uint8_t> window_;
+    std::uint64_t start_ = 0;
+    std::size_t filled_ = 0;
 };
 
-// Follows every chunk's length to IEND, so that a file cut short anywhere is
-// refused with where it ends, and nothing is sized by a claim the bytes do
-// not back.
-Result<void> walkChunks(Bytes file, ChunkWalk& walk)
+bool isLetter(std::uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+} // namespace
+
+// Follows every chunk's length to IEND, reading only the chunk heads (and
+// the IHDR data), so that a file cut short anywhere, or a chunk that cannot
+// be, is refused at that chunk before anything is inflated, and nothing is
+// sized by a claim the bytes do not back.
+Result<void> walkPng(const PngSource& source, PngLayout& walk)
 {
-    ByteReader in(file);
-    const auto signature = in.take(png::SignatureSize);
-    if (!signature)
-        return malformed("the file is " + bytesText(file.size()) + " long, shorter than the "
+    const std::uint64_t size = source.size;
+    SourceCursor in(source);
+    std::uint8_t signature[png::SignatureSize];
+    if (size < png::SignatureSize)
+        return malformed("the file is " + bytesText(size) + " long, shorter than the "
                          + to_string(png::SignatureSize) + "-byte PNG signature");
-    if (!std::equal(signature->begin(), signature->end(), png::Signature))
+    if (auto problem = in.read(0, signature, sizeof signature))
+        return malformed(*problem);
+    if (!std::equal(std::begin(signature), std::end(signature), png::Signature))
         return malformed("it does not start with the PNG signature");
-    bool first = true;
-    while (true) {
-        const auto head = in.take(8);
-        if (!head)
-            return malformed("the file is cut short: it ends after " + bytesText(file.size())
+    bool idatSeen = false, idatEnded = false;
+    std::uint64_t at = png::SignatureSize;
+    for (std::uint64_t chunks = 0;; ++chunks) {
+        if (chunks % 1024 == 1023 && cancelRequested())
+            return malformed(CancelledText);
+        std::uint8_t head[8];
+        if (size - at < 8)
+            return malformed("the file is cut short: it ends after " + bytesText(size)
                              + " without the IEND chunk that closes a PNG file");
-        const std::uint32_t length = u32Big(head->data());
-        const std::string name = chunkName(head->data() + 4);
+        if (auto problem = in.read(at, head, 8))
+            return malformed(*problem);
+        const std::uint32_t length = u32Big(head);
+        const std::string name = chunkName(head + 4);
         if (length > png::MaxChunkLength)
             return malformed("its " + name + " chunk claims " + bytesText(length) + ", more than a PNG chunk may hold");
-        const auto data = in.take(length);
-        if (!data || !in.skip(4))
+        if (size - at < std::uint64_t(length) + png::ChunkOverhead)
             return malformed("the file is cut short: its " + name + " chunk needs "
-                             + bytesText(length + png::ChunkOverhead) + " from byte " + to_string(in.position() - 8)
-                             + ", but the file has only " + bytesText(file.size()));
-        if (first) {
+                             + bytesText(length + png::ChunkOverhead) + " from byte " + to_string(at)
+                             + ", but the file has only " + bytesText(size));
+        if (at == png::SignatureSize) {
             if (name != "IHDR" || length != png::HeaderDataSize)
                 return malformed("its first chunk is " + name + " of " + bytesText(length)
                                  + ", not the 13-byte IHDR header");
-            const std::uint8_t* d = data->data();
+            std::uint8_t d[png::HeaderDataSize];
+            if (auto problem = in.read(at + 8, d, sizeof d))
+                return malformed(*problem);
             walk.header = png::Header{u32Big(d),        u32Big(d + 4), d[8], static_cast<png::ColourType>(d[9]),
                                       d[10],            d[11],         d[12]};
-            first = false;
         }
-        if (name == "IDAT")
+        if (!std::all_of(head + 4, head + 8, isLetter))
+            return malformed("its chunk at byte " + to_string(at) + " has the type " + name
+                             + ", which is not four letters: the file is damaged");
+        if (name == "IDAT") {
+            if (idatEnded)
+                return malformed("the IDAT chunks are not consecutive: other chunks stand between them at byte "
+                                 + to_string(walk.idatEnd));
+            idatSeen = true;
             walk.idatBytes += length;
-        if (name == "IEND")
+        } else if (idatSeen && !idatEnded) {
+            idatEnded = true;
+            walk.idatEnd = at;
+        }
+        at += length + png::ChunkOverhead;
+        if (name == "IEND") {
+            walk.end = at;
             return {};
+        }
     }
 }
+
+namespace {
 
 struct ContextFree {
     void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
@@ -246,6 +302,21 @@ Result<void> readWideImage(spng_ctx* ctx, const png::Header& h, ImageDocument& d
                       });
 }
 
+// What a read gives, without its pixels: size, header fields and the depth
+// the colour type is read at.
+ImageOutline headerOutline(const png::Header& h)
+{
+    ImageOutline outline;
+    outline.width = static_cast<int>(h.width);
+    outline.height = static_cast<int>(h.height);
+    const bool indexed = h.colourType == png::ColourType::Palette
+        || (h.colourType == png::ColourType::Grey && h.bitDepth <= 8);
+    outline.depth = indexed ? PaletteDepth : 32;
+    outline.Facts.Kind = ImageFormat::Png;
+    outline.Facts.Png = PngHeader{static_cast<std::uint8_t>(h.colourType), h.bitDepth, h.interlace};
+    return outline;
+}
+
 } // namespace
 
 Result<void> judgePngClaim(Bytes head, std::uint64_t fileSize)
@@ -269,26 +340,43 @@ Result<void> judgePngClaim(Bytes head, std::uint64_t fileSize)
     return {};
 }
 
-ReadResult readPng(Bytes file)
-{
-    ChunkWalk walk;
-    VTT_CHECK(walkChunks(file, walk));
-    const png::Header& h = walk.header;
+namespace {
 
-    // Every chunk's CRC is checked, IDAT's included, so the stream's own
-    // Adler-32 would only catch a fault of the inflater itself; skipping it
-    // saves a pass over every decoded byte.
-    Context ctx(spng_ctx_new(SPNG_CTX_IGNORE_ADLER32));
-    if (!ctx)
-        return unexpected(ErrorKind::OutOfMemory, "there is not enough memory to open it");
-    spng_set_crc_action(ctx.get(), SPNG_CRC_ERROR, SPNG_CRC_ERROR);
+// The library reads a file given as a stream as it inflates, a few
+// kilobytes at a time: the file is never held whole, and a request to stop
+// is seen between two reads.
+struct Stream {
+    const PngSource* source = nullptr;
+    std::uint64_t at = 0;
+    std::optional<std::string> problem;
+    bool cancelled = false;
+};
+
+int readStream(spng_ctx*, void* user, void* dest, std::size_t length)
+{
+    Stream& s = *static_cast<Stream*>(user);
+    if (cancelRequested()) {
+        s.cancelled = true;
+        return SPNG_IO_ERROR;
+    }
+    if (length > s.source->size - s.at)
+        return SPNG_IO_EOF;
+    if ((s.problem = s.source->read(s.at, static_cast<std::uint8_t*>(dest), length)))
+        return SPNG_IO_ERROR;
+    s.at += length;
+    return 0;
+}
+
+// Decodes the walked file from whatever `ctx` was given to read.
+ReadResult decodePng(spng_ctx* ctx, const PngLayout& walk, std::uint64_t fileSize)
+{
+    const png::Header& h = walk.header;
+    spng_set_crc_action(ctx, SPNG_CRC_ERROR, SPNG_CRC_ERROR);
     // No chunk may make the library hold more than its bytes could inflate to.
-    const std::size_t limit = std::min<std::uint64_t>(file.size() * png::MaxInflateRatio, std::uint64_t(1) << 30);
-    spng_set_chunk_limits(ctx.get(), limit, limit);
-    if (int error = spng_set_png_buffer(ctx.get(), file.data(), file.size()))
-        return libraryError(error);
+    const std::size_t limit = std::min<std::uint64_t>(fileSize * png::MaxInflateRatio, std::uint64_t(1) << 30);
+    spng_set_chunk_limits(ctx, limit, limit);
     spng_ihdr ihdr{};
-    if (int error = spng_get_ihdr(ctx.get(), &ihdr))
+    if (int error = spng_get_ihdr(ctx, &ihdr))
         return libraryError(error);
     if (h.width > 32767 || h.height > 32767)
         return malformed("its size " + to_string(h.width) + " x " + to_string(h.height)
@@ -311,23 +399,94 @@ ReadResult readPng(Bytes file)
 
     Result<void> decoded;
     if (h.colourType == png::ColourType::Palette) {
-        decoded = readPaletteImage(ctx.get(), h, doc);
+        decoded = readPaletteImage(ctx, h, doc);
     } else if (paletted) {
-        decoded = readGreyImage(ctx.get(), h, doc);
+        decoded = readGreyImage(ctx, h, doc);
     } else if (h.bitDepth == 16) {
-        decoded = readWideImage(ctx.get(), h, doc);
+        decoded = readWideImage(ctx, h, doc);
     } else {
         // 8-bit RGBA is stored as the document holds it: no conversion.
         const bool stored = h.colourType == png::ColourType::Rgba;
-        decoded = decodeInto(ctx.get(), doc.PixelBytes(), stored ? SPNG_FMT_PNG : SPNG_FMT_RGBA8,
+        decoded = decodeInto(ctx, doc.PixelBytes(), stored ? SPNG_FMT_PNG : SPNG_FMT_RGBA8,
                              stored ? 0 : SPNG_DECODE_TRNS);
     }
     VTT_CHECK(std::move(decoded));
     // Reading the chunks after the image checks their CRCs up to IEND.
     spng_time time{};
-    if (int error = spng_get_time(ctx.get(), &time); error && error != SPNG_ECHUNKAVAIL)
+    if (int error = spng_get_time(ctx, &time); error && error != SPNG_ECHUNKAVAIL)
         return libraryError(error);
     return doc;
+}
+
+// Every chunk's CRC is checked, IDAT's included, so the stream's own
+// Adler-32 would only catch a fault of the inflater itself; skipping it
+// saves a pass over every decoded byte.
+Context newContext() { return Context(spng_ctx_new(SPNG_CTX_IGNORE_ADLER32)); }
+
+Unexpected<Error> noContext() { return unexpected(ErrorKind::OutOfMemory, "there is not enough memory to open it"); }
+
+} // namespace
+
+ReadResult readPng(Bytes file)
+{
+    const PngSource source = memorySource(file);
+    PngLayout walk;
+    VTT_CHECK(walkPng(source, walk));
+    Context ctx = newContext();
+    if (!ctx)
+        return noContext();
+    if (int error = spng_set_png_buffer(ctx.get(), file.data(), file.size()))
+        return libraryError(error);
+    return decodePng(ctx.get(), walk, file.size());
+}
+
+ReadResult readPng(const PngSource& source)
+{
+    PngLayout walk;
+    VTT_CHECK(walkPng(source, walk));
+    Context ctx = newContext();
+    if (!ctx)
+        return noContext();
+    Stream stream;
+    stream.source = &source;
+    if (int error = spng_set_png_stream(ctx.get(), readStream, &stream))
+        return libraryError(error);
+    ReadResult read = decodePng(ctx.get(), walk, source.size);
+    if (!read.has_value() && stream.cancelled)
+        return malformed(CancelledText);
+    if (!read.has_value() && stream.problem)
+        return malformed(*stream.problem);
+    return read;
+}
+
+Result<ImageOutline> peekPng(const PngSource& source)
+{
+    PngLayout walk;
+    VTT_CHECK(walkPng(source, walk));
+    // The library judges the header fields (bit depth for the colour type,
+    // compression, filter, interlace, the CRC) from the signature and IHDR.
+    std::uint8_t head[png::SignatureSize + png::HeaderDataSize + png::ChunkOverhead];
+    if (auto problem = source.read(0, head, sizeof head))
+        return malformed(*problem);
+    Context ctx = newContext();
+    if (!ctx)
+        return noContext();
+    spng_set_crc_action(ctx.get(), SPNG_CRC_ERROR, SPNG_CRC_ERROR);
+    spng_ihdr ihdr{};
+    if (int error = spng_set_png_buffer(ctx.get(), head, sizeof head); error || (error = spng_get_ihdr(ctx.get(), &ihdr)))
+        return libraryError(error);
+    if (walk.header.width > 32767 || walk.header.height > 32767)
+        return malformed("its size " + to_string(walk.header.width) + " x " + to_string(walk.header.height)
+                         + " is larger than the 32767 x 32767 a texture can hold");
+    return headerOutline(walk.header);
+}
+
+PngSource memorySource(Bytes file)
+{
+    return PngSource{file.size(), [file](std::uint64_t at, std::uint8_t* out, std::size_t count) {
+                         std::memcpy(out, file.data() + at, count);
+                         return std::optional<std::string>();
+                     }};
 }
 
 } // namespace vtt

@@ -1,6 +1,7 @@
 #include "codecs/PngWriter.h"
 
 #include "codecs/ByteIo.h"
+#include "codecs/Cancel.h"
 #include "codecs/PngFormat.h"
 #include "document/PixelKernels.h"
 
@@ -71,21 +72,24 @@ WriteResult writePng(const ImageDocument& doc, std::uint8_t depth)
             return libraryError(error, width, height);
     }
 
-    int error = 0;
-    if (depth == 24) {
-        // Row by row, so that the 3-byte pixels never need a whole copy.
-        error = spng_encode_image(ctx.get(), nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
-        std::vector<std::uint8_t> row(width * 3);
-        for (std::size_t y = 0; !error && y < height; ++y) {
+    // Row by row, so that the 3-byte pixels never need a whole copy, and so
+    // that a request to stop is seen between rows of a long encode.
+    int error = spng_encode_image(ctx.get(), nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
+    std::vector<std::uint8_t> row(depth == 24 ? width * 3 : 0);
+    const std::size_t rowBytes = width * (depth / 8);
+    const std::uint8_t* pixels = depth == PaletteDepth ? doc.PixelIndices().data() : doc.PixelBytes().data();
+    for (std::size_t y = 0; !error && y < height; ++y) {
+        if (y % 16 == 0 && cancelRequested())
+            return unwritable(CancelledText);
+        if (depth == 24) {
             kernels::shuffle(doc.PixelBytes().data() + y * width * 4, row.data(), width, kernels::RgbaToRgb);
             error = spng_encode_row(ctx.get(), row.data(), row.size());
+        } else {
+            error = spng_encode_row(ctx.get(), pixels + y * rowBytes, rowBytes);
         }
-        if (error == SPNG_EOI)
-            error = 0;
-    } else {
-        const std::uint8_t* pixels = depth == PaletteDepth ? doc.PixelIndices().data() : doc.PixelBytes().data();
-        error = spng_encode_image(ctx.get(), pixels, n * (depth / 8), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
     }
+    if (error == SPNG_EOI)
+        error = 0;
     if (error)
         return libraryError(error, width, height);
 

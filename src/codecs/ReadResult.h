@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/ImageDocument.h"
+#include "document/ImageOutline.h"
 #include "document/Result.h"
 
 #include <string>

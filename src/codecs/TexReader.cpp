@@ -1,5 +1,6 @@
 #include "codecs/TexReader.h"
 
+#include "codecs/Cancel.h"
 #include "codecs/PixelPacking.h"
 #include "codecs/TexFormat.h"
 
@@ -65,6 +66,46 @@ Result<void> judgeTexClaim(Bytes head, std::uint64_t fileSize)
     return {};
 }
 
+namespace {
+
+// What readTex gives, without its pixels.
+ImageOutline headerOutline(const tex::Header& h)
+{
+    ImageOutline outline;
+    outline.width = h.width;
+    outline.height = h.height;
+    // Type 15 has no depth of its own and is shown as the palette image it is.
+    outline.depth = tex::is(h.type, tex::Type::Rgb) || tex::is(h.type, tex::Type::Rgba) ? 32 : PaletteDepth;
+    outline.Facts.Kind = ImageFormat::Tex;
+    outline.Facts.Tex = TexHeader{h.type, h.mipCount, h.unknown, h.bits};
+    return outline;
+}
+
+// Copies in bands, looking for a request to stop between them: a copy of
+// gigabytes is seconds of work.
+bool copyInBands(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes, int step)
+{
+    constexpr std::size_t Band = 24 * 1024 * 1024; // whole 3- and 4-byte pixels
+    for (std::size_t done = 0; done < bytes; done += Band) {
+        if (cancelRequested())
+            return false;
+        const std::size_t n = std::min(Band, bytes - done);
+        if (step != 3)
+            std::copy(src + done, src + done + n, dst + done);
+        else
+            packing::fromThreeBytes<false>(src + done, dst + done / 3 * 4, n / 3);
+    }
+    return true;
+}
+
+} // namespace
+
+Result<ImageOutline> peekTex(Bytes head, std::uint64_t fileSize)
+{
+    VTT_CHECK(judgeTexClaim(head, fileSize));
+    return headerOutline(parseHeader(head.first<tex::HeaderSize>()));
+}
+
 ReadResult readTex(Bytes file)
 {
     VTT_CHECK(judgeTexClaim(file.first(std::min(file.size(), tex::HeaderSize)), file.size()));
@@ -90,10 +131,9 @@ ReadResult readTex(Bytes file)
         if (!src)
             return shortFile();
         VTT_TRY(doc, ImageDocument::create(h.width, h.height, 32));
-        if (rgba)
-            std::copy(src->begin(), src->end(), doc.PixelBytes().begin());
-        else
-            packing::fromThreeBytes<false>(src->data(), doc.PixelBytes().data(), n);
+        // Bands of whole pixels of either size.
+        if (!copyInBands(src->data(), doc.PixelBytes().data(), src->size(), rgba ? 4 : 3))
+            return malformed(CancelledText);
         return withFacts(std::move(doc));
     }
 
@@ -116,7 +156,8 @@ ReadResult readTex(Bytes file)
             palette[4 * e + 3] = (*pal)[4 * e + 3];
         }
     }
-    std::copy(indices->begin(), indices->end(), doc.PixelIndices().begin());
+    if (!copyInBands(indices->data(), doc.PixelIndices().data(), indices->size(), 1))
+        return malformed(CancelledText);
     return withFacts(std::move(doc));
 }
 

@@ -15,6 +15,9 @@ ReadResult readTex(Bytes file);
 
 // The refusal readTex would give from the header and the file's size alone.
 Result<void> judgeTexClaim(Bytes head, std::uint64_t fileSize);
-inline constexpr ClaimJudge TexClaimJudge{tex::HeaderSize, judgeTexClaim};
+// The document readTex gives, without its pixels, from the header and the
+// file's size alone.
+Result<ImageOutline> peekTex(Bytes head, std::uint64_t fileSize);
+inline constexpr ClaimJudge TexClaimJudge{tex::HeaderSize, judgeTexClaim, peekTex};
 
 } // namespace vtt

@@ -1,10 +1,12 @@
 #include "codecs/TexWriter.h"
 
 #include "codecs/ByteIo.h"
+#include "codecs/Cancel.h"
 #include "codecs/MipChain.h"
 #include "codecs/PixelPacking.h"
 #include "codecs/TexFormat.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -41,22 +43,28 @@ void writeHeader(ByteWriter& out, const ImageDocument& doc, const TexHeader& hea
 // one before it, in place in the output, so no level is held twice. The
 // output is reserved for the whole file beforehand, so growing it never
 // moves it.
-void appendLevels(PixelArray& file, const ImageDocument& doc, mip::LevelSize size, int levels,
+// Gives up, returning false, when asked to stop between bands and levels.
+bool appendLevels(PixelArray& file, const ImageDocument& doc, mip::LevelSize size, int levels,
                   int channels)
 {
     const std::size_t n = size.pixels();
-    if (channels == 1) {
-        if (n > 0) // a plain copy, not element by element; an empty array may have no data at all
-            std::memcpy(ByteWriter(file).grow(n), doc.PixelIndices().data(), n);
-    } else if (channels == 4) {
-        if (n > 0)
-            std::memcpy(ByteWriter(file).grow(4 * n), doc.PixelBytes().data(), 4 * n);
-    } else {
-        packing::toRgb(doc.PixelBytes().data(), ByteWriter(file).grow(3 * n), n);
+    const std::uint8_t* from = channels == 1 ? doc.PixelIndices().data() : doc.PixelBytes().data();
+    constexpr std::size_t Band = 4 * 1024 * 1024; // pixels
+    for (std::size_t done = 0; done < n; done += Band) {
+        if (cancelRequested())
+            return false;
+        const std::size_t count = std::min(Band, n - done);
+        std::uint8_t* to = ByteWriter(file).grow(count * static_cast<std::size_t>(channels));
+        if (channels == 3)
+            packing::toRgb(from + 4 * done, to, count);
+        else // a plain copy, not element by element
+            std::memcpy(to, from + done * static_cast<std::size_t>(channels), count * static_cast<std::size_t>(channels));
     }
     const std::size_t pixelSize = static_cast<std::size_t>(channels);
     std::size_t at = file.size() - n * pixelSize;
     for (int k = 1; k < levels; ++k) {
+        if (cancelRequested())
+            return false;
         const mip::LevelSize next = mip::halved(size);
         const std::size_t bytes = size.pixels() * pixelSize;
         ByteWriter(file).grow(next.pixels() * pixelSize);
@@ -69,6 +77,7 @@ void appendLevels(PixelArray& file, const ImageDocument& doc, mip::LevelSize siz
         at += bytes;
         size = next;
     }
+    return true;
 }
 
 } // namespace
@@ -116,7 +125,8 @@ WriteResult writeTex(const ImageDocument& doc, const TexHeader& header)
             pal[4 * e + 3] = doc.Palette()[4 * e + 3];
         }
     }
-    appendLevels(file, doc, full, levels, channels);
+    if (!appendLevels(file, doc, full, levels, channels))
+        return unwritable(CancelledText);
     return file;
 }
 

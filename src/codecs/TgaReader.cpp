@@ -1,5 +1,6 @@
 #include "codecs/TgaReader.h"
 
+#include "codecs/Cancel.h"
 #include "codecs/PixelPacking.h"
 #include "codecs/RunLength.h"
 #include "codecs/TgaFormat.h"
@@ -52,19 +53,20 @@ bool isLegacyTrueColour(Bytes file, const tga::Header& h)
 constexpr char FooterSignature[] = "TRUEVISION-XFILE.";
 constexpr std::size_t FooterSignatureSize = sizeof FooterSignature; // 18
 
-bool hasFooter(Bytes file)
+// `end` holds the file's last bytes (or all of it), `fileSize` the whole.
+bool hasFooter(Bytes end, std::uint64_t fileSize)
 {
-    return file.size() >= tga::HeaderSize + FooterSignatureSize
-        && std::equal(FooterSignature, FooterSignature + FooterSignatureSize, file.end() - FooterSignatureSize);
+    return fileSize >= tga::HeaderSize + FooterSignatureSize && end.size() >= FooterSignatureSize
+        && std::equal(FooterSignature, FooterSignature + FooterSignatureSize, end.end() - FooterSignatureSize);
 }
 
 // Earlier versions of this tool wrote the top row first under a descriptor
 // of 0 (which declares bottom-up rows), always with this header start and
 // never with a footer. Such files keep loading as they always have.
-bool isEarlierToolOutput(Bytes file, const tga::Header& h)
+bool isEarlierToolOutput(Bytes file, bool footer, const tga::Header& h)
 {
     return std::equal(std::begin(LegacyHeaderStart), std::end(LegacyHeaderStart), file.begin())
-        && h.imageDescriptor == 0 && !hasFooter(file);
+        && h.imageDescriptor == 0 && !footer;
 }
 
 // How the stored rows and columns map to the document's, which holds the
@@ -74,9 +76,9 @@ struct Orientation {
     bool rightToLeft = false;
 };
 
-Orientation orientationOf(Bytes file, const tga::Header& h)
+Orientation orientationOf(Bytes file, bool footer, const tga::Header& h)
 {
-    if (isEarlierToolOutput(file, h))
+    if (isEarlierToolOutput(file, footer, h))
         return {};
     return {(h.imageDescriptor & tga::descriptor::TopToBottom) == 0,
             (h.imageDescriptor & tga::descriptor::RightToLeft) != 0};
@@ -179,12 +181,19 @@ std::string decodeRaw(ByteReader& in, const RowMap& map, std::size_t width)
     const auto src = in.take(map.rows * rowIn);
     if (!src)
         return "its pixel data is shorter than the image";
-    if (!map.bottomUp) {
-        Px::convert(src->data(), map.base, width * map.rows);
-        return {};
+    // Bands of rows, with a look for a request to stop between them.
+    const std::size_t band = std::max<std::size_t>(1, (16u << 20) / (width * Px::Out));
+    for (std::size_t r = 0; r < map.rows; r += band) {
+        if (cancelRequested())
+            return CancelledText;
+        const std::size_t rows = std::min(band, map.rows - r);
+        if (!map.bottomUp) {
+            Px::convert(src->data() + r * rowIn, map.base + r * width * Px::Out, width * rows);
+            continue;
+        }
+        for (std::size_t k = r; k < r + rows; ++k)
+            Px::convert(src->data() + k * rowIn, map.row(k), width);
     }
-    for (std::size_t r = 0; r < map.rows; ++r)
-        Px::convert(src->data() + r * rowIn, map.row(r), width);
     return {};
 }
 
@@ -447,7 +456,41 @@ Result<void> judgeClaim(Bytes head, std::uint64_t fileSize, tga::Header& h, Layo
     return {};
 }
 
+// What readTga gives, without its pixels.
+ImageOutline headerOutline(const tga::Header& h, const Layout& layout)
+{
+    ImageOutline outline;
+    outline.width = h.imageWidth;
+    outline.height = h.imageHeight;
+    outline.depth = layout.bitDepth;
+    outline.Facts.Kind = ImageFormat::Tga;
+    outline.Facts.Tga = TgaHeader{h.idLength,       h.colorMapType,      h.imageType,      h.firstEntryIndex,
+                                  h.colorMapLength, h.colorMapEntrySize, h.imageDescriptor};
+    return outline;
+}
+
 } // namespace
+
+Result<ImageOutline> peekTga(Bytes head, std::uint64_t fileSize)
+{
+    tga::Header h;
+    Layout layout;
+    VTT_CHECK(judgeClaim(head, fileSize, h, layout));
+    return headerOutline(h, layout);
+}
+
+std::uint64_t tgaExtent(Bytes head)
+{
+    tga::Header h;
+    Layout layout;
+    if (!judgeClaim(head, std::uint64_t(1) << 50, h, layout).has_value()) // any size the file may have
+        return 0;
+    const std::uint64_t pixels = std::uint64_t(h.imageWidth) * h.imageHeight;
+    // A run-length packet holds at least one pixel: at worst one head byte
+    // and one value a pixel.
+    const std::uint64_t perPixel = layout.pixelBytes + (layout.rle ? 1 : 0);
+    return tga::HeaderSize + h.idLength + layout.mapBytes + pixels * perPixel;
+}
 
 Result<void> judgeTgaClaim(Bytes head, std::uint64_t fileSize)
 {
@@ -456,7 +499,7 @@ Result<void> judgeTgaClaim(Bytes head, std::uint64_t fileSize)
     return judgeClaim(head, fileSize, h, layout);
 }
 
-ReadResult readTga(Bytes file)
+ReadResult readTga(Bytes file, Bytes fileEnd, std::uint64_t fileSize)
 {
     tga::Header h;
     Layout layout;
@@ -479,7 +522,8 @@ ReadResult readTga(Bytes file)
 
     const std::size_t pixelSize = static_cast<std::size_t>(doc.pixelSize());
     std::uint8_t* target = doc.pixels().data();
-    const Orientation orientation = orientationOf(file, h);
+    const bool footer = fileEnd.empty() ? hasFooter(file, file.size()) : hasFooter(fileEnd, fileSize);
+    const Orientation orientation = orientationOf(file, footer, h);
     const RowMap rows{target, pixelSize * h.imageWidth, h.imageHeight, orientation.bottomUp};
     const std::string shortData = decode(layout.pixels, in, layout.rle, rows, h.imageWidth);
     if (!shortData.empty())
@@ -488,5 +532,7 @@ ReadResult readTga(Bytes file)
         reverseRows(target, h.imageWidth, h.imageHeight, pixelSize);
     return doc;
 }
+
+ReadResult readTga(Bytes file) { return readTga(file, {}, file.size()); }
 
 } // namespace vtt

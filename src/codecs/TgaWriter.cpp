@@ -1,9 +1,11 @@
 #include "codecs/TgaWriter.h"
 
 #include "codecs/ByteIo.h"
+#include "codecs/Cancel.h"
 #include "codecs/PixelPacking.h"
 #include "codecs/TgaFormat.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -77,10 +79,17 @@ WriteResult writeTga(const ImageDocument& doc, std::uint8_t depth)
     }
 
     std::uint8_t* dst = out.grow(n * pixelSize);
-    if (depth == 24)
-        packing::toBgr(doc.PixelBytes().data(), dst, n);
-    else
-        packing::toBgra(doc.PixelBytes().data(), dst, n);
+    // Bands of pixels, with a look for a request to stop between them.
+    constexpr std::size_t Band = 4 * 1024 * 1024;
+    for (std::size_t at = 0; at < n; at += Band) {
+        if (cancelRequested())
+            return unwritable(CancelledText);
+        const std::size_t count = std::min(Band, n - at);
+        if (depth == 24)
+            packing::toBgr(doc.PixelBytes().data() + 4 * at, dst + 3 * at, count);
+        else
+            packing::toBgra(doc.PixelBytes().data() + 4 * at, dst + 4 * at, count);
+    }
     return file;
 }
 

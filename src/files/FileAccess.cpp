@@ -1,13 +1,16 @@
 #include "files/FileAccess.h"
 
+#include "codecs/Cancel.h"
 #include "files/PrintableName.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include <dirent.h>
@@ -53,7 +56,12 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error)
     const std::uint8_t* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
+        // Pieces of 64 MiB, with a look for a request to stop between them.
+        if (data != bytes.data() && cancelRequested()) {
+            error = EINTR;
+            return false;
+        }
+        const ssize_t written = ::write(fd, data, std::min<std::size_t>(left, 64 * 1024 * 1024));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) { // a short write that makes no progress is a full disk
@@ -72,6 +80,40 @@ std::string temporaryName()
 {
     static std::atomic<unsigned> counter{0};
     return ".vtt." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+}
+
+// Named temporary files of this process, kept where a signal handler can
+// remove them without allocating or locking: a fixed table of slots, each
+// free (0), being filled (1) or holding a name (2). One that finds the
+// table full is still removed by a later run's sweep.
+struct NamedSlot {
+    std::atomic<int> state{0};
+    int dir = -1;
+    char name[48] = {};
+};
+NamedSlot namedSlots[512];
+
+int rememberNamed(int dir, const std::string& name) noexcept
+{
+    if (name.size() >= sizeof NamedSlot::name)
+        return -1;
+    for (int i = 0; i < static_cast<int>(std::size(namedSlots)); ++i) {
+        int expected = 0;
+        if (!namedSlots[i].state.compare_exchange_strong(expected, 1))
+            continue;
+        namedSlots[i].dir = dir;
+        std::memcpy(namedSlots[i].name, name.c_str(), name.size() + 1);
+        namedSlots[i].state = 2;
+        return i;
+    }
+    return -1;
+}
+
+void forgetNamed(int& slot) noexcept
+{
+    if (slot >= 0)
+        namedSlots[slot].state = 0;
+    slot = -1;
 }
 
 // Unnamed staged files hold a descriptor each until their commit; past half
@@ -218,6 +260,13 @@ private:
 
 } // namespace
 
+void removeTemporariesNow() noexcept
+{
+    for (NamedSlot& slot : namedSlots)
+        if (slot.state.load() == 2)
+            ::unlinkat(slot.dir, slot.name, 0);
+}
+
 std::string folderOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
@@ -257,22 +306,45 @@ InputFile::~InputFile()
         ::close(fd_);
 }
 
-FileBytes InputFile::head(std::size_t count) const
+// Large reads go in pieces, with a look for a request to stop between them.
+constexpr std::size_t ReadPiece = 64 * 1024 * 1024;
+
+Result<void> InputFile::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const
 {
-    PixelArray bytes;
-    bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(count, size_)));
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    while (done < count) {
+        if (done > 0 && cancelRequested())
+            return unexpected(ErrorKind::System, CancelledText);
+        const ssize_t got =
+            ::pread(fd_, out + done, std::min(count - done, ReadPiece), static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             return unexpected(ErrorKind::System, "it could not be read (" + systemError(errno) + ")");
         if (got == 0)
-            return unexpected(ErrorKind::System, "it changed while it was read: it had " + std::to_string(size_) + " bytes when opened, but only "
-                + std::to_string(done) + " could be read");
+            return unexpected(ErrorKind::System, "it changed while it was read: it had " + std::to_string(size_)
+                                                     + " bytes when opened, but only " + std::to_string(offset + done)
+                                                     + " could be read");
         done += static_cast<std::size_t>(got);
     }
+    return {};
+}
+
+FileBytes InputFile::head(std::uint64_t count) const
+{
+    PixelArray bytes;
+    const std::uint64_t n = std::min<std::uint64_t>(count, size_);
+    if (!resizePixels(bytes, n))
+        return unexpected(ErrorKind::OutOfMemory, "there is not enough memory to read its " + std::to_string(n) + " bytes");
+    VTT_CHECK(readAt(0, bytes.data(), bytes.size()));
+    return bytes;
+}
+
+FileBytes InputFile::tail(std::size_t count) const
+{
+    PixelArray bytes;
+    bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(count, size_)));
+    VTT_CHECK(readAt(size_ - bytes.size(), bytes.data(), bytes.size()));
     return bytes;
 }
 
@@ -286,7 +358,9 @@ FileBytes readOpenedFile(int fd, std::uint64_t sizeWhenOpened)
                           "there is not enough memory to read its " + std::to_string(sizeWhenOpened) + " bytes");
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (done > 0 && cancelRequested())
+            return unexpected(ErrorKind::System, CancelledText);
+        const ssize_t got = ::read(fd, bytes.data() + done, std::min(bytes.size() - done, ReadPiece));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -474,6 +548,8 @@ Result<StagedFile> StagedFile::stage(FolderRef folder, const std::string& name,
         }
         if (staged.fd_ < 0)
             staged.temporary_.clear();
+        else
+            staged.slot_ = rememberNamed(folder->fd(), staged.temporary_);
     }
     if (staged.fd_ < 0)
         return unexpected(ErrorKind::System, "it could not be created (" + systemError(errno) + ")");
@@ -507,8 +583,10 @@ Result<void> StagedFile::giveName()
     if (temporary_.empty()) {
         for (int attempt = 0; attempt < 100 && temporary_.empty(); ++attempt) {
             const std::string name = temporaryName();
-            if (linkUnnamed(fd_, folder_->fd(), name) == 0)
+            if (linkUnnamed(fd_, folder_->fd(), name) == 0) {
                 temporary_ = name;
+                slot_ = rememberNamed(folder_->fd(), name);
+            }
             else if (errno != EEXIST)
                 break;
         }
@@ -525,10 +603,11 @@ Result<void> StagedFile::giveName()
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : folder_(std::move(other.folder_)), name_(std::move(other.name_)), replace_(other.replace_), fd_(other.fd_),
-      temporary_(std::move(other.temporary_))
+      temporary_(std::move(other.temporary_)), slot_(other.slot_)
 {
     other.fd_ = -1;
     other.temporary_.clear();
+    other.slot_ = -1;
 }
 
 void StagedFile::discard()
@@ -542,6 +621,7 @@ void StagedFile::discard()
     if (!temporary_.empty())
         ::unlinkat(folder_->fd(), temporary_.c_str(), 0);
     temporary_.clear();
+    forgetNamed(slot_);
 }
 
 StagedFile::~StagedFile() { discard(); }
@@ -563,8 +643,10 @@ Result<void> StagedFile::commit()
                 if (result == 0)
                     ::unlinkat(dir, temporary_.c_str(), 0);
             }
-            if (result == 0)
+            if (result == 0) {
                 temporary_.clear();
+                forgetNamed(slot_);
+            }
         }
         if (result != 0)
             return unexpected(ErrorKind::System, errno == EEXIST ? std::string("it already exists")
@@ -587,6 +669,7 @@ Result<void> StagedFile::commit()
     if (::renameat(dir, temporary_.c_str(), dir, name_.c_str()) != 0)
         return unexpected(ErrorKind::System, "it could not be replaced (" + systemError(errno) + ")");
     temporary_.clear();
+    forgetNamed(slot_);
     return {};
 }
 

@@ -33,7 +33,12 @@ public:
     int descriptor() const { return fd_; }
     // The first min(count, size) bytes, read without moving the position,
     // for judging the header before the body is read.
-    FileBytes head(std::size_t count) const;
+    FileBytes head(std::uint64_t count) const;
+    // The last min(count, size) bytes.
+    FileBytes tail(std::size_t count) const;
+    // Exactly `count` bytes from `offset`, which must lie within the size;
+    // the problem otherwise.
+    [[nodiscard]] Result<void> readAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const;
     // The whole file.
     FileBytes readAll() const;
 
@@ -151,7 +156,13 @@ private:
     bool replace_ = true;
     int fd_ = -1;           // the unnamed file, until committed
     std::string temporary_; // or its temporary name in folder_
+    int slot_ = -1;         // where removeTemporariesNow finds that name
 };
+
+// Removes every temporary file this process has named and not yet put in
+// place or removed; only system calls, for a signal handler that ends the
+// process at once.
+void removeTemporariesNow() noexcept;
 
 // Replaces the file at `path` with exactly `bytes`, durably: written whole to
 // a staged file, flushed, put in the target's place, the folder flushed. On

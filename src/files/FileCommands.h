@@ -12,13 +12,18 @@
 namespace vtt {
 
 // A file's bytes as last read or written, with the format they were read or
-// written as: what the window shows of the file itself.
+// written as: what the window shows of the file itself. A file with much
+// more after its image than the image needs is not read whole: `bytes` then
+// holds its start, as far as the image goes, and `end` its last bytes.
 struct FileSnapshot {
     PixelArray bytes;
     ImageFormat format = ImageFormat::Tex;
     // Of a file read: its identity, taken from the descriptor just before
     // it was read.
     std::optional<FileIdentity> identity{};
+    std::uint64_t unread = 0; // bytes after `bytes` that were not read
+    PixelArray end{};         // when some were not, the file's last bytes
+    std::uint64_t fileSize() const { return bytes.size() + unread; }
 };
 
 // Reads the file at `path` as `format` into a new document named `path`;
@@ -43,6 +48,12 @@ void carryFromPrevious(ImageDocument& opened, const ImageDocument& previous);
 // historical text), Unwritable or OutOfMemory.
 [[nodiscard]] Result<EncodedFile> encodeImage(const ImageDocument& doc, ImageFormat format,
                                               const TexPanelValues& panel);
+
+// The document openImage would give, without its pixels: from the header
+// (and a PNG file's chunk heads) alone, with the refusals those show. No
+// pixel is decoded and no more than a few kilobytes of the file are held,
+// whatever the file claims or holds.
+[[nodiscard]] Result<ImageOutline> peekImage(const std::string& path, ImageFormat format);
 
 // Writes `doc` as `format` to `path`, replacing any file there atomically,
 // and returns what the save changes in the document; the caller applies

@@ -245,12 +245,40 @@ void describePngHeader(Bytes file, std::vector<std::string>& out)
         l.add(skippedFrom, skippedBytes, plural(skipped, "more chunk"), "not listed");
 }
 
+namespace {
+
+// A file read only as far as its image goes: what was left, and a Targa
+// 2.0 footer at its end, read on its own.
+void unreadTail(const FileSnapshot& file, std::vector<std::string>& out)
+{
+    const std::size_t read = file.bytes.size();
+    Lines(Bytes(file.bytes.data(), read), out).add(read, 0, "rest of the file",
+                                                   plural(file.unread, "byte") + ", not read or shown");
+    const Bytes end(file.end.data(), file.end.size());
+    if (file.format != ImageFormat::Tga || end.size() < FooterSize
+        || !std::equal(FooterSignature, FooterSignature + sizeof FooterSignature, end.end() - sizeof FooterSignature))
+        return;
+    const std::size_t at = static_cast<std::size_t>(file.fileSize() - FooterSize);
+    const auto le32 = [&](std::size_t i) {
+        return std::to_string(std::uint32_t(end[i]) | std::uint32_t(end[i + 1]) << 8 | std::uint32_t(end[i + 2]) << 16
+                              | std::uint32_t(end[i + 3]) << 24);
+    };
+    const std::size_t footer = end.size() - FooterSize;
+    Lines l(end, out);
+    l.add(at, 4, "extension area offset", le32(footer));
+    l.add(at + 4, 4, "developer area offset", le32(footer + 4));
+    l.add(at + 8, sizeof FooterSignature, "signature", "\"" + std::string(FooterSignature) + "\"");
+}
+
+} // namespace
 
 HexDump::HexDump(std::shared_ptr<const FileSnapshot> file) : file_(std::move(file))
 {
     if (!file_)
         return;
     formatEntry(file_->format).describeHeader(Bytes(file_->bytes.data(), file_->bytes.size()), header_);
+    if (file_->unread > 0)
+        unreadTail(*file_, header_);
 }
 
 std::size_t HexDump::rowCount() const { return file_ ? (file_->bytes.size() + RowBytes - 1) / RowBytes : 0; }

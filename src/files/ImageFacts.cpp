@@ -97,7 +97,7 @@ FactLines describeImage(const ImageDocument& doc, const FileSnapshot* file)
     lines.push_back({"Depth", std::to_string(doc.BitDepth()) + (doc.isPaletted() ? " bits (palette)" : " bits")});
     lines.push_back({"Mip levels", file ? format.describeMips(doc, Bytes(file->bytes.data(), file->bytes.size())) : "1"});
     if (file)
-        lines.push_back({"File size", sizeText(file->bytes.size())});
+        lines.push_back({"File size", sizeText(file->fileSize())});
 
     // Colours and alpha as stored: a palette image through its entries.
     const std::size_t n = doc.area();

@@ -31,16 +31,14 @@ std::size_t utf8Length(std::string_view s, std::size_t at)
     return length;
 }
 
-std::string printableName(std::string_view name)
+namespace {
+
+// Hands `name` to `put` in shown pieces: text as it is, control and
+// non-UTF-8 bytes as `\xHH`.
+template <class Put>
+void showPieces(std::string_view name, Put put)
 {
     static constexpr char Hex[] = "0123456789abcdef";
-    std::string shown;
-    shown.reserve(name.size());
-    const auto escape = [&](unsigned char c) {
-        shown += "\\x";
-        shown += Hex[c >> 4];
-        shown += Hex[c & 15];
-    };
     for (std::size_t i = 0; i < name.size();) {
         const auto c = static_cast<unsigned char>(name[i]);
         const std::size_t length = utf8Length(name, i);
@@ -48,15 +46,32 @@ std::string printableName(std::string_view name)
         const bool control = c < 0x20 || c == 0x7F || length == 0
             || (c == 0xC2 && static_cast<unsigned char>(name[i + 1]) < 0xA0);
         if (control) {
-            for (std::size_t j = 0; j < std::max<std::size_t>(length, 1); ++j)
-                escape(static_cast<unsigned char>(name[i + j]));
+            for (std::size_t j = 0; j < std::max<std::size_t>(length, 1); ++j) {
+                const auto b = static_cast<unsigned char>(name[i + j]);
+                const char escaped[4] = {'\\', 'x', Hex[b >> 4], Hex[b & 15]};
+                put(std::string_view(escaped, 4));
+            }
             i += std::max<std::size_t>(length, 1);
         } else {
-            shown.append(name.substr(i, length));
+            put(name.substr(i, length));
             i += length;
         }
     }
+}
+
+} // namespace
+
+std::string printableName(std::string_view name)
+{
+    std::string shown;
+    shown.reserve(name.size());
+    showPieces(name, [&](std::string_view piece) { shown.append(piece); });
     return shown;
+}
+
+void writePrintable(std::string_view name, std::FILE* to) noexcept
+{
+    showPieces(name, [&](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), to); });
 }
 
 } // namespace vtt

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,10 @@ namespace vtt {
 // else, backslashes included, stays, so showing a shown name again changes
 // nothing.
 std::string printableName(std::string_view name);
+
+// The same written straight to `to`, without allocating: for reports made
+// while memory is short.
+void writePrintable(std::string_view name, std::FILE* to) noexcept;
 
 // The length of the valid UTF-8 sequence starting at `at`, or 0.
 std::size_t utf8Length(std::string_view text, std::size_t at);

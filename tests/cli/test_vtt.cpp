@@ -13,12 +13,18 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <chrono>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ptrace.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 using namespace vtt;
 using namespace vtt::testing;
@@ -34,10 +40,15 @@ class VttTest : public QObject {
 
     QTemporaryDir dir;
 
-    Run vtt(const QStringList& args, int waitMs = 60000)
+    Run vtt(const QStringList& args, int waitMs = 60000, const QString& env = {})
     {
         QProcess process;
         process.setWorkingDirectory(dir.path());
+        if (!env.isEmpty()) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(env.section('=', 0, 0), env.section('=', 1));
+            process.setProcessEnvironment(environment);
+        }
         process.start(QStringLiteral(VTT_PROGRAM), args);
         if (!process.waitForFinished(waitMs) || process.exitStatus() != QProcess::NormalExit)
             qFatal("vtt did not finish");
@@ -57,6 +68,80 @@ class VttTest : public QObject {
         return f;
     }
     static std::vector<std::uint8_t> pngFile() { return testDataFile("png/rgba16-magick.png"); }
+
+    // An RGBA PNG of side x side zero samples, made without deflating them
+    // all: one deflated mebibyte of zeros, flushed to stand alone, repeated.
+    static void writeZeroPng(const QString& path, std::uint32_t side, int bitDepth)
+    {
+        const std::uint64_t raw = (std::uint64_t(side) * 4 * bitDepth / 8 + 1) * side, piece = 1 << 20;
+        std::vector<std::uint8_t> zeros(piece), block(piece);
+        z_stream z{};
+        deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+        const auto deflated = [&](std::size_t n) {
+            deflateReset(&z);
+            z.next_in = zeros.data(), z.avail_in = uInt(n), z.next_out = block.data(), z.avail_out = uInt(piece);
+            deflate(&z, Z_FULL_FLUSH);
+            return QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(piece - z.avail_out));
+        };
+        const QByteArray whole = deflated(piece);
+        QByteArray data("\x78\xda");
+        for (std::uint64_t n = 0; n < raw / piece; ++n)
+            data += whole;
+        data += deflated(raw % piece) + QByteArray("\x03\x00", 2); // the final, empty block
+        deflateEnd(&z);
+        const std::uint32_t adler = std::uint32_t(raw % 65521) << 16 | 1; // of `raw` zeros
+        const auto be32 = [](std::uint32_t v) {
+            const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+            return QByteArray(b, 4);
+        };
+        data += be32(adler);
+        const auto chunk = [&](const char* type, const QByteArray& d) {
+            const QByteArray body = type + d;
+            return be32(std::uint32_t(d.size())) + body
+                + be32(std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()))));
+        };
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\x89PNG\r\n\x1a\n" + chunk("IHDR", be32(side) + be32(side) + char(bitDepth) + QByteArray("\x06\0\0\0", 4)));
+        for (qsizetype at = 0; at < data.size(); at += 1 << 20)
+            f.write(chunk("IDAT", data.mid(at, 1 << 20)));
+        f.write(chunk("IEND", {}));
+    }
+
+    // Runs vtt and reads its peak resident memory (VmHWM, KiB) as it exits:
+    // stopped there by tracing, before its memory is gone.
+    std::pair<int, long> vttPeak(const QStringList& args)
+    {
+        std::vector<std::string> words{VTT_PROGRAM};
+        for (const QString& a : args)
+            words.push_back(a.toStdString());
+        std::vector<char*> argv;
+        for (std::string& w : words)
+            argv.push_back(w.data());
+        argv.push_back(nullptr);
+        const std::string folder = dir.path().toStdString();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::dup2(::open("/dev/null", O_WRONLY), 1);
+            if (::chdir(folder.c_str()) == 0 && ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) == 0)
+                ::execv(VTT_PROGRAM, argv.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        long peak = -1;
+        ::waitpid(pid, &status, 0); // stopped at its start
+        ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT);
+        for (int signal = 0; ::ptrace(PTRACE_CONT, pid, nullptr, signal) == 0 && ::waitpid(pid, &status, 0) == pid
+             && WIFSTOPPED(status);) {
+            signal = WSTOPSIG(status) == SIGTRAP ? 0 : WSTOPSIG(status);
+            QFile report(QString("/proc/%1/status").arg(pid));
+            if (status >> 8 == (SIGTRAP | PTRACE_EVENT_EXIT << 8) && report.open(QIODevice::ReadOnly)) {
+                const QByteArray text = report.readAll();
+                peak = text.mid(text.indexOf("VmHWM:") + 6).trimmed().split(' ').first().toLong();
+            }
+        }
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, peak};
+    }
 
 private slots:
     void init() { QVERIFY(QDir(dir.path()).removeRecursively() && QDir().mkpath(dir.path())); }
@@ -260,13 +345,17 @@ private slots:
 
     void cutShortRunsLeaveNoTemporaryFile_data()
     {
-        QTest::addColumn<bool>("interrupt"); // else standard error is closed before vtt writes to it
-        QTest::newRow("stderr closed") << false;
-        QTest::newRow("interrupted") << true;
+        QTest::addColumn<int>("interrupts"); // none: standard error is closed before vtt writes to it
+        QTest::addColumn<bool>("named"); // few descriptors, so that staged files get temporary names
+        QTest::newRow("stderr closed") << 0 << false;
+        QTest::newRow("interrupted") << 1 << false;
+        QTest::newRow("interrupted twice, with named temporaries") << 2 << true;
     }
     void cutShortRunsLeaveNoTemporaryFile()
     {
-        QFETCH(bool, interrupt);
+        QFETCH(int, interrupts);
+        QFETCH(bool, named);
+        const bool interrupt = interrupts > 0;
         writeTestFile(dir, "a.tga", tgaFile(64, 64, 32, 0));
         QStringList args{"convert", "--to", "tex", "--out-dir", "out", "-j", "2", "missing.tga"};
         for (int i = 0; i < 300; ++i) {
@@ -276,6 +365,11 @@ private slots:
         }
         QProcess process;
         process.setWorkingDirectory(dir.path());
+        if (named)
+            process.setChildProcessModifier([] {
+                const rlimit few{40, 40};
+                ::setrlimit(RLIMIT_NOFILE, &few);
+            });
         process.start(QStringLiteral(VTT_PROGRAM), args);
         QVERIFY(process.waitForStarted());
         if (!interrupt)
@@ -285,16 +379,22 @@ private slots:
         const qint64 pid = process.processId();
         const QString fds = QString("/proc/%1/fd/").arg(pid);
         const QByteArray stagedPrefix = QFile::encodeName(path("out")) + "/";
-        for (bool staged = !interrupt; !staged && pid > 0 && !process.waitForFinished(1);)
+        for (bool staged = !interrupt; !staged && pid > 0 && !process.waitForFinished(1);) {
+            if (named) {
+                staged = !QDir(path("out")).entryList({".vtt.*"}, QDir::Files | QDir::Hidden).isEmpty();
+                continue;
+            }
             for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
                 char target[4096];
                 const ssize_t length = ::readlink(qPrintable(fds + fd), target, sizeof target);
                 if ((staged = length > 0 && QByteArray(target, length).startsWith(stagedPrefix)))
                     break;
             }
+        }
         if (interrupt) {
             QVERIFY2(process.state() == QProcess::Running, "the batch ended before an output was staged");
-            ::kill(pid_t(pid), SIGINT);
+            for (int i = 0; i < interrupts; ++i)
+                ::kill(pid_t(pid), SIGINT);
         }
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
@@ -303,6 +403,118 @@ private slots:
         QVERIFY2(left.filter(QRegularExpression("^\\.")).isEmpty(), qPrintable(left.join(' ')));
         if (!interrupt)
             QCOMPARE(left.size(), 300);
+    }
+
+    // Running out of memory while a failure is reported (the test hook fails
+    // the first allocation made for a report) fails that file alone.
+    void aReportWithoutMemoryFailsOnlyItsFile()
+    {
+        writeTestFile(dir, "good1.tga", tgaFile(4, 4, 32, 0));
+        writeTestFile(dir, "bad.tga", std::vector<std::uint8_t>(30, 0));
+        writeTestFile(dir, "good2.tga", tgaFile(4, 4, 24, 0));
+        const Run run = vtt({"convert", "--to", "tex", "--out-dir", "out", "-j", "2", "good1.tga", "bad.tga",
+                             "missing.tga", "good2.tga"},
+                            60000, "VTT_TEST_FAIL_ALLOCATION=1");
+        QCOMPARE(run.status, 1);
+        QCOMPARE(QDir(path("out")).entryList(QDir::Files), (QStringList{"good1.tex", "good2.tex"}));
+        QVERIFY2(run.err.contains("vtt: bad.tga: ") && run.err.contains("vtt: missing.tga: the file does not exist"),
+                 qPrintable(run.err));
+    }
+
+    // A file whose image alone does not fit in --memory fails before it is
+    // read; the others are converted.
+    void aFileThatCannotFitFailsBeforeItIsRead()
+    {
+        writeTestFile(dir, "big.tga", tgaFile(512, 512, 32, 0));
+        writeTestFile(dir, "small.tga", tgaFile(16, 16, 32, 0));
+        const Run run = vtt({"convert", "--memory", "2M", "--to", "tex", "--out-dir", "out", "big.tga", "small.tga"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.startsWith("vtt: big.tga: not enough memory to convert a 512 x 512 image (")
+                     && run.err.endsWith(" MiB, of 2.0 MiB available)\n"),
+                 qPrintable(run.err));
+        QCOMPARE(QDir(path("out")).entryList(QDir::Files), QStringList{"small.tex"});
+    }
+
+    // A decode of many seconds (a 20000 x 20000 PNG of 16-bit zeros) stops
+    // within the second at the first signal, and at once at the second.
+    void signalsEndALongDecodeAtOnce_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("one") << 1;
+        QTest::newRow("two") << 2;
+    }
+    void signalsEndALongDecodeAtOnce()
+    {
+        QFETCH(int, count);
+        writeZeroPng(path("bomb.png"), 20000, 16);
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(VTT_PROGRAM), {"convert", "--to", "tga", "--out-dir", "out", "bomb.png"});
+        QVERIFY(process.waitForStarted());
+        // Once the image is being decoded (its memory grows).
+        const QString status = QString("/proc/%1/status").arg(process.processId());
+        for (int i = 0; i < 1000 && !process.waitForFinished(10); ++i) {
+            QFile f(status);
+            if (f.open(QIODevice::ReadOnly)) {
+                const QByteArray text = f.readAll();
+                const qsizetype at = text.indexOf("VmRSS:");
+                if (at >= 0 && text.mid(at + 6).trimmed().split(' ').first().toLong() > 100 * 1024)
+                    break;
+            }
+        }
+        QVERIFY2(process.state() == QProcess::Running, "the decode ended before it was interrupted");
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < count; ++i) {
+            if (i > 0)
+                QTest::qSleep(200); // two signals sent at once would arrive as one
+            ::kill(pid_t(process.processId()), SIGINT);
+        }
+        QVERIFY(process.waitForFinished(20000));
+        const auto took = std::chrono::steady_clock::now() - start;
+        QCOMPARE(process.exitCode(), 130);
+#if defined(__SANITIZE_ADDRESS__)
+        // The sanitizer fills the new image element by element, which no
+        // signal interrupts but a second.
+        const auto bound = std::chrono::seconds(count == 1 ? 15 : 2);
+#else
+        const auto bound = std::chrono::seconds(2);
+#endif
+        QVERIFY2(took < bound, "the decode went on after the signal");
+        QVERIFY(QDir(path("out")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    // info reads headers only: a decompression bomb and a small image
+    // followed by 2 GiB (a sparse file) cost a few megabytes.
+    void infoReadsOnlyTheHeader_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::vector<std::uint8_t>>("start"); // empty: the PNG bomb
+        QTest::newRow("png bomb") << "bomb.png" << std::vector<std::uint8_t>{};
+        QTest::newRow("targa and 2 GiB") << "tail.tga" << tgaFile(1, 1, 32, 0);
+        QTest::newRow("tex and 2 GiB") << "tail.tex" << rgba18(1, 0, 0);
+    }
+    void infoReadsOnlyTheHeader()
+    {
+        QFETCH(QString, name);
+        QFETCH(std::vector<std::uint8_t>, start);
+        if (start.empty()) {
+            writeZeroPng(path(name), 20000, 8);
+        } else {
+            writeTestFile(dir, name, start);
+            QCOMPARE(::truncate(qPrintable(path(name)), off_t(start.size()) + (off_t(2) << 30)), 0);
+        }
+        for (const QStringList& args : {QStringList{"info", name}, QStringList{"convert", "--to", "png", "--out-dir", "o", name}}) {
+            if (start.empty() && args[0] == "convert")
+                continue; // its image is 1.6 GB
+            const auto [status, peakKiB] = vttPeak(args);
+            QCOMPARE(status, 0);
+#if defined(__SANITIZE_ADDRESS__)
+            constexpr long bound = 256 * 1024; // the sanitizer's own memory
+#else
+            constexpr long bound = 20 * 1024;
+#endif
+            QVERIFY2(peakKiB > 0 && peakKiB < bound, qPrintable(QString("%1: %2 KiB").arg(args.join(' ')).arg(peakKiB)));
+        }
     }
 
     void usageErrorsDoNothing_data()
@@ -318,6 +530,7 @@ private slots:
         QTest::newRow("three channels") << QStringList{"convert", "--channels", "B,G,R", "-o", "x.tex", "a.tga"};
         QTest::newRow("rotate by 45") << QStringList{"convert", "--rotate", "45", "-o", "x.tex", "a.tga"};
         QTest::newRow("no threads") << QStringList{"convert", "-j", "0", "-o", "x.tex", "a.tga"};
+        QTest::newRow("memory not a size") << QStringList{"convert", "--memory", "4X", "-o", "x.tex", "a.tga"};
         QTest::newRow("info without files") << QStringList{"info", "--json"};
     }
 

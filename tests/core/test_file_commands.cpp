@@ -3,10 +3,13 @@
 
 #include "files/FileAccess.h"
 #include "files/FileCommands.h"
+#include "files/HexDump.h"
 #include "files/PrintableName.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <numeric>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -249,6 +252,42 @@ private slots:
         QCOMPARE(waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
+    }
+
+    // Beyond what the image needs, a long tail is not read; the Targa footer
+    // at its end still is, and still decides the row order of a file with
+    // the header earlier versions wrote.
+    void aLongTailIsLeftUnread_data()
+    {
+        QTest::addColumn<bool>("footer");
+        QTest::addColumn<int>("topRed");
+        QTest::newRow("footer: bottom row first") << true << 6;
+        QTest::newRow("no footer: an earlier version's file") << false << 3;
+    }
+    void aLongTailIsLeftUnread()
+    {
+        QFETCH(bool, footer);
+        QFETCH(int, topRed);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("tail.tga").toStdString();
+        writeBytes(path, {0, 1, 1, 0, 0, 0, 1, 24, 0, 0, 0, 0, 1, 0, 2, 0, 24, 0, 1, 2, 3, 4, 5, 6});
+        const off_t size = 24 + (off_t(2) << 20);
+        QCOMPARE(::truncate(path.c_str(), size), 0);
+        if (footer) {
+            const int fd = ::open(path.c_str(), O_WRONLY);
+            QCOMPARE(::pwrite(fd, "TRUEVISION-XFILE.", 18, size - 18), 18);
+            ::close(fd);
+        }
+        FileSnapshot kept;
+        const auto opened = openImage(path, ImageFormat::Tga, &kept);
+        QVERIFY(opened.has_value());
+        QCOMPARE(int(opened.value().PixelBytes()[0]), topRed);
+        QCOMPARE(kept.bytes.size(), std::size_t(24));
+        QCOMPARE(kept.fileSize(), std::uint64_t(size));
+        const HexDump dump(std::make_shared<const FileSnapshot>(std::move(kept)));
+        const std::string lines = std::accumulate(dump.headerLines().begin(), dump.headerLines().end(), std::string());
+        QVERIFY(lines.find("rest of the file         2097152 bytes, not read") != std::string::npos);
+        QCOMPARE(lines.find("TRUEVISION") != std::string::npos, footer);
     }
 
     void fileThatChangesWhileReadIsRefused_data()

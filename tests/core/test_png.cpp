@@ -137,6 +137,13 @@ private slots:
         QTest::newRow("empty") << File{} << "shorter than the 8-byte PNG signature";
         QTest::newRow("not png") << pngData("grey1-pil.rgba") << "does not start with the PNG signature";
         QTest::newRow("cut in IDAT") << File(good.begin(), good.begin() + 50) << "cut short: its IDAT chunk";
+        QTest::newRow("cut in IHDR") << File(good.begin(), good.begin() + 20)
+                                     << "its IHDR chunk needs 25 bytes from byte 8, but the file has only 20 bytes";
+        File apart(good.begin(), good.end() - 12); // IDAT, another chunk, IDAT again
+        for (const char* chunk : {"\0\0\0\0abcd\0\0\0\0", "\0\0\0\0IDAT\x35\xaf\x06\x1e"})
+            apart.insert(apart.end(), chunk, chunk + 12);
+        apart.insert(apart.end(), good.end() - 12, good.end());
+        QTest::newRow("IDAT apart") << apart << "the IDAT chunks are not consecutive";
         QTest::newRow("no IEND") << File(good.begin(), good.end() - 12) << "without the IEND chunk";
         for (std::size_t at : {good.size() - 13, std::size_t(29)}) { // the CRCs of IDAT and IHDR
             File crc = good;
