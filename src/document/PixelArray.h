@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <stdexcept>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -55,6 +56,20 @@ struct PixelAllocator {
 };
 
 using PixelArray = std::vector<std::uint8_t, PixelAllocator<std::uint8_t>>;
+
+// Sizes `array` to `bytes`; false, with `array` empty, when memory (or the
+// address space) cannot hold them, so callers answer with a message.
+inline bool resizeOrEmpty(PixelArray& array, std::size_t bytes) noexcept
+{
+    try {
+        array.resize(bytes);
+        return true;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    array = PixelArray();
+    return false;
+}
 
 // The same bytes in a plain vector compare equal.
 inline bool operator==(const PixelArray& a, const std::vector<std::uint8_t>& b)
