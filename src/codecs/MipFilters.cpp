@@ -14,18 +14,6 @@ namespace {
 
 constexpr int AlphaTest = 128;
 
-bool allocate(PixelArray& array, std::size_t bytes)
-{
-    try {
-        array.resize(bytes);
-        return true;
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
-    }
-    array = PixelArray();
-    return false;
-}
-
 std::size_t levelBytes(LevelSize full, int levels, std::size_t pixelSize)
 {
     return (chainPixels(full.width, full.height, levels) - full.pixels()) * pixelSize;
@@ -89,7 +77,7 @@ std::optional<std::string> linearLightLevels(std::span<const std::uint8_t> rgba,
     if (rgba.size() < 4 * full.pixels())
         return "level 0 holds " + std::to_string(rgba.size() / 4) + " of its " + std::to_string(full.pixels())
             + " pixels";
-    if (!allocate(out, bytes))
+    if (!resizeOrEmpty(out, bytes))
         return notEnoughMemoryText("make the mip levels of", full.width, full.height, bytes);
     const double coverage = alphaCoverage(rgba.first(4 * full.pixels()));
     const bool alphaTested = coverage > 0 && coverage < 1;
@@ -131,7 +119,7 @@ std::optional<std::string> linearLightIndexedLevels(std::span<const std::uint8_t
         return "level 0 holds " + std::to_string(indices.size()) + " of its " + std::to_string(full.pixels())
             + " pixels";
     PixelArray colours, colourLevels;
-    if (!allocate(colours, 4 * full.pixels()) || !allocate(out, bytes))
+    if (!resizeOrEmpty(colours, 4 * full.pixels()) || !resizeOrEmpty(out, bytes))
         return notEnoughMemoryText("make the mip levels of", full.width, full.height, 4 * full.pixels() + bytes);
     for (std::size_t i = 0; i < full.pixels(); ++i)
         std::memcpy(colours.data() + 4 * i, palette.data() + 4 * std::size_t(indices[i]), 4);

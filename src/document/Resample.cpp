@@ -52,19 +52,6 @@ stbir_filter stbFilter(Filter filter)
     return STBIR_FILTER_MITCHELL;
 }
 
-// Sizes `out` for the result; false (and `out` empty) when memory cannot.
-bool allocate(PixelArray& out, std::size_t bytes)
-{
-    try {
-        out.resize(bytes);
-        return true;
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
-    }
-    out = PixelArray();
-    return false;
-}
-
 std::optional<std::string> refuseInput(std::size_t held, int width, int height, int pixelSize)
 {
     if (auto refused = refuseSize(width, height))
@@ -113,7 +100,7 @@ std::optional<std::string> scaleRgba(std::span<const std::uint8_t> rgba, int wid
     if (auto refused = refuseSize(toWidth, toHeight))
         return refused;
     const std::size_t bytes = std::size_t(toWidth) * std::size_t(toHeight) * 4;
-    if (!allocate(out, bytes))
+    if (!resizeOrEmpty(out, bytes))
         return noMemory(toWidth, toHeight, bytes);
     // sRGB-coded colour is filtered in linear light; alpha (channel 3) stays
     // linear and weights the colour. Edges repeat their pixels, as a texture
@@ -162,7 +149,7 @@ std::optional<std::string> scaleIndices(std::span<const std::uint8_t> indices, i
     if (auto refused = refuseSize(toWidth, toHeight))
         return refused;
     const std::size_t bytes = std::size_t(toWidth) * std::size_t(toHeight);
-    if (!allocate(out, bytes))
+    if (!resizeOrEmpty(out, bytes))
         return noMemory(toWidth, toHeight, bytes);
     // Pixel centres map onto source pixel centres; integer steps, so a
     // halving takes every second pixel and a doubling repeats each.

@@ -59,18 +59,6 @@ private:
     int count_ = 0;
 };
 
-bool allocate(PixelArray& array, std::size_t bytes)
-{
-    try {
-        array.resize(bytes);
-        return true;
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
-    }
-    array = PixelArray();
-    return false;
-}
-
 void setUnusedOpaqueBlack(Indexed& out)
 {
     for (std::size_t e = static_cast<std::size_t>(out.used); e < PaletteEntries; ++e) {
@@ -142,7 +130,7 @@ std::optional<std::string> quantizeRgba(std::span<const std::uint8_t> rgba, int 
             + std::to_string(rgba.size() / 4) + " pixels are held";
     const std::string noMemory = notEnoughMemoryText("reduce the colours of", std::uint64_t(width),
                                                      std::uint64_t(height), n);
-    if (!allocate(out.indices, n))
+    if (!resizeOrEmpty(out.indices, n))
         return noMemory;
     if (keepExactly(rgba, n, options.colours, options.alphaInPalette, out)) {
         setUnusedOpaqueBlack(out);
