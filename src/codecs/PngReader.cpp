@@ -40,7 +40,7 @@ class SourceCursor {
 public:
     explicit SourceCursor(const PngSource& source) : source_(source) {}
 
-    std::optional<std::string> read(std::uint64_t at, std::uint8_t* out, std::size_t count)
+    [[nodiscard]] Result<void> read(std::uint64_t at, std::uint8_t* out, std::size_t count)
     {
         if (count > Window)
             return source_.read(at, out, count);
@@ -49,13 +49,13 @@ public:
                 window_.resize(Window);
             start_ = at;
             filled_ = static_cast<std::size_t>(std::min<std::uint64_t>(Window, source_.size - at));
-            if (auto problem = source_.read(at, window_.data(), filled_)) {
+            if (auto read = source_.read(at, window_.data(), filled_); !read) {
                 filled_ = 0;
-                return problem;
+                return read;
             }
         }
         std::memcpy(out, window_.data() + (at - start_), count);
-        return std::nullopt;
+        return {};
     }
 
 private:
@@ -82,8 +82,8 @@ Result<void> walkPng(const PngSource& source, PngLayout& walk)
     if (size < png::SignatureSize)
         return malformed("the file is " + bytesText(size) + " long, shorter than the "
                          + to_string(png::SignatureSize) + "-byte PNG signature");
-    if (auto problem = in.read(0, signature, sizeof signature))
-        return malformed(*problem);
+    if (auto read = in.read(0, signature, sizeof signature); !read)
+        return malformed(read.error().detail);
     if (!std::equal(std::begin(signature), std::end(signature), png::Signature))
         return malformed("it does not start with the PNG signature");
     bool idatSeen = false, idatEnded = false;
@@ -95,8 +95,8 @@ Result<void> walkPng(const PngSource& source, PngLayout& walk)
         if (size - at < 8)
             return malformed("the file is cut short: it ends after " + bytesText(size)
                              + " without the IEND chunk that closes a PNG file");
-        if (auto problem = in.read(at, head, 8))
-            return malformed(*problem);
+        if (auto read = in.read(at, head, 8); !read)
+            return malformed(read.error().detail);
         const std::uint32_t length = u32Big(head);
         const std::string name = chunkName(head + 4);
         if (length > png::MaxChunkLength)
@@ -110,8 +110,8 @@ Result<void> walkPng(const PngSource& source, PngLayout& walk)
                 return malformed("its first chunk is " + name + " of " + bytesText(length)
                                  + ", not the 13-byte IHDR header");
             std::uint8_t d[png::HeaderDataSize];
-            if (auto problem = in.read(at + 8, d, sizeof d))
-                return malformed(*problem);
+            if (auto read = in.read(at + 8, d, sizeof d); !read)
+                return malformed(read.error().detail);
             walk.header = png::Header{u32Big(d),        u32Big(d + 4), d[8], static_cast<png::ColourType>(d[9]),
                                       d[10],            d[11],         d[12]};
         }
@@ -348,7 +348,7 @@ namespace {
 struct Stream {
     const PngSource* source = nullptr;
     std::uint64_t at = 0;
-    std::optional<std::string> problem;
+    std::optional<Error> problem;
     bool cancelled = false;
 };
 
@@ -361,8 +361,10 @@ int readStream(spng_ctx*, void* user, void* dest, std::size_t length)
     }
     if (length > s.source->size - s.at)
         return SPNG_IO_EOF;
-    if ((s.problem = s.source->read(s.at, static_cast<std::uint8_t*>(dest), length)))
+    if (auto read = s.source->read(s.at, static_cast<std::uint8_t*>(dest), length); !read) {
+        s.problem = std::move(read).error();
         return SPNG_IO_ERROR;
+    }
     s.at += length;
     return 0;
 }
@@ -455,7 +457,7 @@ ReadResult readPng(const PngSource& source)
     if (!read.has_value() && stream.cancelled)
         return malformed(CancelledText);
     if (!read.has_value() && stream.problem)
-        return malformed(*stream.problem);
+        return malformed(stream.problem->detail);
     return read;
 }
 
@@ -466,8 +468,8 @@ Result<ImageOutline> peekPng(const PngSource& source)
     // The library judges the header fields (bit depth for the colour type,
     // compression, filter, interlace, the CRC) from the signature and IHDR.
     std::uint8_t head[png::SignatureSize + png::HeaderDataSize + png::ChunkOverhead];
-    if (auto problem = source.read(0, head, sizeof head))
-        return malformed(*problem);
+    if (auto read = source.read(0, head, sizeof head); !read)
+        return malformed(read.error().detail);
     Context ctx = newContext();
     if (!ctx)
         return noContext();
@@ -485,7 +487,7 @@ PngSource memorySource(Bytes file)
 {
     return PngSource{file.size(), [file](std::uint64_t at, std::uint8_t* out, std::size_t count) {
                          std::memcpy(out, file.data() + at, count);
-                         return std::optional<std::string>();
+                         return Result<void>();
                      }};
 }
 

@@ -21,10 +21,10 @@ ReadResult readPng(Bytes file);
 
 // Where a PNG file's bytes come from when it is not held whole: `read`
 // fills `out` with the `count` bytes at `offset` (always within `size`), or
-// says why it cannot.
+// gives the error that stopped it.
 struct PngSource {
     std::uint64_t size = 0;
-    std::function<std::optional<std::string>(std::uint64_t offset, std::uint8_t* out, std::size_t count)> read;
+    std::function<Result<void>(std::uint64_t offset, std::uint8_t* out, std::size_t count)> read;
 };
 PngSource memorySource(Bytes file);
 

@@ -74,8 +74,7 @@ constexpr std::size_t EndBytes = 26;
 PngSource fileSource(const InputFile& input)
 {
     return PngSource{input.size(), [&input](std::uint64_t at, std::uint8_t* out, std::size_t count) {
-                         auto read = input.readAt(at, out, count);
-                         return read ? std::optional<std::string>() : std::optional<std::string>(read.error().detail);
+                         return input.readAt(at, out, count);
                      }};
 }
 
