@@ -85,23 +85,9 @@ Result<bool> DocumentSession::edit(std::unique_ptr<Command> command)
 
 Result<void> DocumentSession::chooseTexType(int type, quantize::Options options)
 {
-    if (!writableTexType(type))
-        return unexpected(ErrorKind::Unwritable, "TEX type " + std::to_string(type)
-                                                     + " cannot be written; the types are 1, 14, 15, 17 and 18");
-    const ColourMode mode = modeForTexType(type);
-    if (mode == ColourMode::Indexed16)
-        options.colours = std::min(options.colours, int(quantize::SixteenColours));
-    if (modeOf(doc_) != mode) {
-        auto changed = history_.perform(std::make_unique<ModeCommand>(mode, options), doc_);
-        if (!changed)
-            return std::move(changed).error();
-    }
-    if (fittingTexType(doc_) != type && modeOf(doc_) == mode) {
-        auto chosen = history_.perform(std::make_unique<TexTypeCommand>(std::int16_t(type)), doc_);
-        if (!chosen)
-            return std::move(chosen).error();
-    }
-    return {};
+    return vtt::chooseTexType(doc_, type, options, [this](std::unique_ptr<Command> step) {
+        return history_.perform(std::move(step), doc_);
+    });
 }
 
 EditOutcome DocumentSession::undo()

@@ -137,4 +137,20 @@ Result<bool> TexTypeCommand::revert(ImageDocument& doc)
     return true;
 }
 
+Result<void> chooseTexType(const ImageDocument& doc, int type, quantize::Options options, const RunStep& run)
+{
+    if (!writableTexType(type))
+        return unexpected(ErrorKind::Unwritable, "TEX type " + std::to_string(type)
+                                                     + " cannot be written; the types are 1, 14, 15, 17 and 18");
+    const ColourMode mode = modeForTexType(type);
+    if (mode == ColourMode::Indexed16)
+        options.colours = std::min(options.colours, int(quantize::SixteenColours));
+    if (modeOf(doc) != mode)
+        VTT_CHECK(run(std::make_unique<ModeCommand>(mode, options)));
+    // `doc` is the document the steps change.
+    if (modeOf(doc) == mode && fittingTexType(doc) != type)
+        VTT_CHECK(run(std::make_unique<TexTypeCommand>(std::int16_t(type))));
+    return {};
+}
+
 } // namespace vtt

@@ -5,6 +5,8 @@
 #include "operations/ImageSwap.h"
 #include "operations/Quantize.h"
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace vtt {
@@ -53,5 +55,14 @@ public:
 private:
     std::int16_t other_;
 };
+
+// Makes `type` (1, 14, 15, 17 or 18) the type a save as TEX writes, in
+// steps handed to `run` (the history, or a plain apply): the mode change it
+// needs (colours reduced with `options`, at most 16 for type 15), then,
+// between 1 and 14, the choice itself. Errors: a type that cannot be
+// written (Unwritable), and those of the steps.
+using RunStep = std::function<Result<bool>(std::unique_ptr<Command>)>;
+[[nodiscard]] Result<void> chooseTexType(const ImageDocument& doc, int type, quantize::Options options,
+                                         const RunStep& run);
 
 } // namespace vtt
