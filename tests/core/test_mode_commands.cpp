@@ -1,10 +1,8 @@
-#include "codecs/TexFormat.h"
 #include "files/DocumentSession.h"
 #include "files/FileCommands.h"
 #include "operations/ModeChange.h"
 #include "operations/ScaleImage.h"
 #include "support/Documents.h"
-#include "support/SavedImages.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -55,18 +53,11 @@ Bytes8 shown(const ImageDocument& doc)
     return rgba;
 }
 
-struct Snapshot {
-    Bytes8 pixels;
-    PaletteArray palette;
-    int width, height, depth, type;
-    bool operator==(const Snapshot&) const = default;
-};
-Snapshot snapshot(const ImageDocument& d)
+auto snapshot(const ImageDocument& d)
 {
-    return {bytesOf(d.pixels()), d.Palette(), d.ImageWidth(), d.ImageHeight(), d.BitDepth(), d.Facts.Tex.Type};
+    return std::tuple(bytesOf(d.pixels()), d.Palette(), d.ImageWidth(), d.ImageHeight(), d.BitDepth(),
+                      d.Facts.Tex.Type);
 }
-
-Result<bool> applyStep(ImageDocument& doc, std::unique_ptr<Command> step) { return step->apply(doc, 0); }
 
 ImageDocument readBack(const EncodedFile& file, ImageFormat format)
 {
@@ -81,7 +72,7 @@ class ModeCommandsTest : public QObject {
 private slots:
     // Every mode from every mode: the picture stays (alpha dropped for
     // RGB), each type that fits writes a TEX file that reads back as it,
-    // Targa and PNG read back too, and undo restores every byte.
+    // and undo restores every byte.
     void modeChangesRoundTrip_data()
     {
         QTest::addColumn<QString>("from");
@@ -96,7 +87,7 @@ private slots:
         QFETCH(int, to);
         const ColourMode mode = ColourMode(to);
         ImageDocument doc = source(from);
-        const Snapshot before = snapshot(doc);
+        const auto before = snapshot(doc);
         Bytes8 expected = shown(doc);
         for (std::size_t i = 3; mode == ColourMode::Rgb && i < expected.size(); i += 4)
             expected[i] = 255;
@@ -114,18 +105,30 @@ private slots:
                                      : std::vector{mode == ColourMode::Rgb ? 17 : 18};
         for (int type : types) {
             ImageDocument typed = doc;
-            QVERIFY(chooseTexType(typed, type, {}, [&](auto step) { return applyStep(typed, std::move(step)); }));
-            QCOMPARE(snapshot(typed).pixels, snapshot(doc).pixels);
+            QVERIFY(chooseTexType(typed, type, {}, [&](auto step) { return step->apply(typed, 0); }));
+            QCOMPARE(bytesOf(typed.pixels()), bytesOf(doc.pixels()));
             const auto file = encodeImage(typed, ImageFormat::Tex, {3, 0, 0});
             QVERIFY(file);
             QCOMPARE(int(file->changes.Tex.Type), type);
             QCOMPARE(shown(readBack(*file, ImageFormat::Tex)), expected);
         }
-        for (ImageFormat format : {ImageFormat::Tga, ImageFormat::Png}) {
-            Bytes8 want = expected; // neither writes a palette's alpha
-            for (std::size_t i = 3; doc.isPaletted() && i < want.size(); i += 4)
-                want[i] = 255;
+        // Targa and PNG read back, by us and by another reader when Debian's
+        // interpreter has its imaging package; neither writes a palette's alpha.
+        Bytes8 want = expected;
+        for (std::size_t i = 3; doc.isPaletted() && i < want.size(); i += 4)
+            want[i] = 255;
+        const bool pil = QProcess::execute("/usr/bin/python3", {"-c", "import PIL"}) == 0;
+        QTemporaryDir dir;
+        for (const char* name : {"x.tga", "x.png"}) {
+            const ImageFormat format = formatForPath(name);
             QCOMPARE(shown(readBack(encodeImage(doc, format, {}).value(), format)), want);
+            QVERIFY(saveImage(doc, dir.filePath(name).toStdString(), format, {}));
+            QProcess other;
+            other.start("/usr/bin/python3", {"-c", "import sys; from PIL import Image; sys.stdout.buffer.write("
+                                                   "Image.open(sys.argv[1]).convert('RGBA').tobytes())",
+                                             dir.filePath(name)});
+            const QByteArray seen = pil && other.waitForFinished(30000) ? other.readAllStandardOutput() : QByteArray();
+            QVERIFY(!pil || Bytes8(seen.begin(), seen.end()) == want);
         }
 
         if (*applied)
@@ -133,43 +136,13 @@ private slots:
         QVERIFY(snapshot(doc) == before);
     }
 
-    // Another reader sees our PNG and Targa of every mode as we do. Debian's
-    // interpreter, where its imaging package lives; skipped without it.
-    void anotherReaderAgrees()
-    {
-        const QString python = "/usr/bin/python3";
-        if (QProcess::execute(python, {"-c", "import PIL"}) != 0)
-            QSKIP("/usr/bin/python3 has no PIL");
-        QTemporaryDir dir;
-        for (int to = 0; to < 4; ++to) {
-            ImageDocument doc = source("rgba");
-            QVERIFY(ModeCommand(ColourMode(to), {ColourMode(to) == ColourMode::Indexed16 ? 16 : 256}).apply(doc, 0));
-            Bytes8 want = shown(doc);
-            for (std::size_t i = 3; doc.isPaletted() && i < want.size(); i += 4)
-                want[i] = 255;
-            for (const char* name : {"x.png", "x.tga"}) {
-                const QString file = dir.filePath(name);
-                QVERIFY(saveImage(doc, file.toStdString(), formatForPath(name), {}));
-                QProcess pil;
-                pil.start(python, {"-c", "import sys; from PIL import Image; "
-                                         "sys.stdout.buffer.write(Image.open(sys.argv[1]).convert('RGBA').tobytes())",
-                                   file});
-                QVERIFY(pil.waitForFinished(30000));
-                const QByteArray seen = pil.readAllStandardOutput();
-                QCOMPARE(Bytes8(seen.begin(), seen.end()), want);
-            }
-        }
-    }
-
     void impossibleOptionsAreRefused()
     {
         ImageDocument doc = source("rgba");
-        for (auto [mode, colours] : {std::pair{ColourMode::Indexed16, 17}, {ColourMode::Indexed256, 1},
-                                     {ColourMode::Indexed256, 257}}) {
-            const auto refused = ModeCommand(mode, {colours}).apply(doc, 0);
-            QVERIFY(!refused);
-            QCOMPARE(refused.error().kind, ErrorKind::BadValue);
-        }
+        for (auto [mode, colours] : {std::pair{ColourMode::Indexed16, 17}, {ColourMode::Indexed256, 1}})
+            QCOMPARE(ModeCommand(mode, {colours}).apply(doc, 0).error().kind, ErrorKind::BadValue);
+        for (auto [w, h] : {std::pair{32768, 4}, {4, 40000}, {0, 4}})
+            QCOMPARE(ScaleCommand(w, h, resample::Filter::Box).apply(doc, 0).error().kind, ErrorKind::BadValue);
         QVERIFY(snapshot(doc) == snapshot(source("rgba")));
     }
 
@@ -178,16 +151,14 @@ private slots:
     void scaleImage_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<QSize>("from");
         QTest::addColumn<QSize>("to");
         // Expected for a palette image: pixel centres on source pixels (the
         // source's pixel i holds entry (5i mod 12) x spread).
         QTest::addColumn<Bytes8>("indices");
-        QTest::newRow("rgba to a power of two") << "rgba" << QSize(6, 4) << QSize(8, 4) << Bytes8{};
-        QTest::newRow("rgba to 1 x 16") << "rgba" << QSize(6, 4) << QSize(1, 16) << Bytes8{};
-        QTest::newRow("palette halved") << "indexed256" << QSize(6, 4) << QSize(3, 2)
-                                        << Bytes8{77, 63, 49, 77, 63, 49};
-        QTest::newRow("palette to 1 x 3") << "indexed16" << QSize(6, 4) << QSize(1, 3) << Bytes8{3, 3, 9};
+        QTest::newRow("rgba to a power of two") << "rgba" << QSize(8, 4) << Bytes8{};
+        QTest::newRow("rgba to 1 x 16") << "rgba" << QSize(1, 16) << Bytes8{};
+        QTest::newRow("palette halved") << "indexed256" << QSize(3, 2) << Bytes8{77, 63, 49, 77, 63, 49};
+        QTest::newRow("palette to 1 x 3") << "indexed16" << QSize(1, 3) << Bytes8{3, 3, 9};
     }
     void scaleImage()
     {
@@ -195,24 +166,18 @@ private slots:
         QFETCH(QSize, to);
         QFETCH(Bytes8, indices);
         ImageDocument doc = source(kind);
-        const Snapshot before = snapshot(doc);
+        const auto before = snapshot(doc);
         ScaleCommand command(to.width(), to.height(), resample::Filter::Mitchell);
         QVERIFY(command.apply(doc, std::size_t(1) << 20).value());
         QCOMPARE(QSize(doc.ImageWidth(), doc.ImageHeight()), to);
-        QCOMPARE(doc.BitDepth(), std::uint8_t(before.depth));
-        QVERIFY(doc.Palette() == before.palette);
+        QCOMPARE(doc.BitDepth(), std::get<4>(before));
+        QVERIFY(doc.Palette() == std::get<1>(before));
         if (doc.isPaletted())
             QCOMPARE(bytesOf(doc.PixelIndices()), indices);
         QVERIFY(command.revert(doc).value());
         QVERIFY(snapshot(doc) == before);
         QVERIFY(command.apply(doc, 0).value()); // redo
         QCOMPARE(QSize(doc.ImageWidth(), doc.ImageHeight()), to);
-
-        for (auto [w, h] : {std::pair{32768, 4}, {4, 40000}, {0, 4}}) {
-            const auto refused = ScaleCommand(w, h, resample::Filter::Box).apply(doc, 0);
-            QVERIFY(!refused);
-            QCOMPARE(refused.error().kind, ErrorKind::BadValue);
-        }
     }
 
     // The type choice through the session: the mode change and the choice
