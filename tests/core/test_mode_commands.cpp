@@ -117,7 +117,7 @@ private slots:
         Bytes8 want = expected;
         for (std::size_t i = 3; doc.isPaletted() && i < want.size(); i += 4)
             want[i] = 255;
-        const bool pil = QProcess::execute("/usr/bin/python3", {"-c", "import PIL"}) == 0;
+        static const bool pil = QProcess::execute("/usr/bin/python3", {"-c", "import PIL"}) == 0;
         QTemporaryDir dir;
         for (const char* name : {"x.tga", "x.png"}) {
             const ImageFormat format = formatForPath(name);
