@@ -24,6 +24,15 @@ struct ReadFile {
 // Reads like File > Open, on any thread; nothing else is touched.
 ReadFile readDocumentFile(const std::string& path, ImageFormat format);
 
+// Reads a file chosen with the dialog's filter `filterIndex` (0: named
+// without a dialog) as the first of openFormats that reads it. When none
+// does, the problem is the first format's.
+struct ChosenFile {
+    ImageFormat format;
+    ReadFile read;
+};
+ChosenFile readChosenFile(const std::string& path, int filterIndex);
+
 enum class EditOutcome { Unchanged, Changed, OutOfMemory };
 
 // One open document and everything known about it: its history, the file
@@ -66,7 +75,10 @@ public:
     EditOutcome perform(std::unique_ptr<Command> command);
     EditOutcome undo();
     EditOutcome redo();
-    bool modified() const { return history_.modified(); }
+    // A header panel box differing from what the document was opened or
+    // saved with counts as a change too, once there is an image to save.
+    bool modified() const { return history_.modified() || (panelChanged_ && !doc_.empty()); }
+    void setPanelChanged(bool changed) { panelChanged_ = changed; }
 
     // The file as last read or written: hex dump, facts, mip levels.
     const FileSnapshot* file() const { return file_.get(); }
@@ -78,6 +90,10 @@ public:
     // The image itself is level 0.
     std::optional<Error> showMipLevel(int level);
     const ImageDocument& shownLevel() const { return mipLevel_ > 0 ? levelDoc_ : doc_; }
+
+    // Whether `path` names the file the document was last opened from or
+    // saved to (the same file, by any name).
+    bool isOwnFile(const std::string& path) const;
 
     // The name of the document's file without its folder; "" for none.
     std::string fileName() const;
@@ -99,6 +115,7 @@ private:
     int mipLevels_ = 1;
     ImageDocument levelDoc_; // the mip level shown, when it is not level 0
     bool keptSize_ = false;
+    bool panelChanged_ = false;
 };
 
 } // namespace vtt

@@ -5,6 +5,9 @@
 
 #include <QFormLayout>
 #include <QLabel>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace vtt {
 
@@ -42,9 +45,26 @@ void frmImageInfo::showFacts(const FactLines& facts)
         auto* shown = new QLabel(QString::fromStdString(value), this);
         shown->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         shown->setWordWrap(true);
-        shown->setAccessibleName(QString::fromStdString(label));
+        // Read out as a pair: a value alone says nothing.
+        shown->setAccessibleName(QString::fromStdString(label + ": " + value));
+        shown->setAccessibleDescription(QString::fromStdString(label));
         form_->addRow(QString::fromStdString(label) + QLatin1Char(':'), shown);
     }
+    fitContent();
+}
+
+// Wide enough for the longest value up to half the screen, and as tall as
+// the values then need: no value is cut, and the window cannot be made
+// smaller than that.
+void frmImageInfo::fitContent()
+{
+    const QScreen* screen = this->screen();
+    const int widest = screen ? screen->availableGeometry().width() / 2 : 640;
+    form_->activate();
+    const int width = std::clamp(form_->sizeHint().width(), twips(ClientWidth), std::max(widest, twips(ClientWidth)));
+    const int height = form_->hasHeightForWidth() ? form_->totalHeightForWidth(width) : form_->totalSizeHint().height();
+    setMinimumSize(width, height);
+    resize(std::max(this->width(), width), std::max(this->height(), height));
 }
 
 QStringList frmImageInfo::shownFacts() const
