@@ -39,7 +39,8 @@ struct FileChoice {
 };
 
 // Everything the windows ask of the desktop. The file dialog is one object
-// for open and save: each use starts from the name and filter chosen last.
+// for open and save: each use starts from the name and filter chosen last,
+// or from the document's own file after an open (rememberFile).
 class Platform {
 public:
     virtual ~Platform() = default;

@@ -60,8 +60,19 @@ void frmImageInfo::fitContent()
 {
     const QScreen* screen = this->screen();
     const int widest = screen ? screen->availableGeometry().width() / 2 : 640;
+    // A wrapping label asks for less than its line; each value's own line
+    // is what the window should make room for.
+    int labels = 0, values = 0;
+    for (int row = 0; row < form_->rowCount(); ++row) {
+        const QWidget* label = form_->itemAt(row, QFormLayout::LabelRole)->widget();
+        const auto* value = qobject_cast<const QLabel*>(form_->itemAt(row, QFormLayout::FieldRole)->widget());
+        labels = std::max(labels, label->sizeHint().width());
+        values = std::max(values, value->fontMetrics().horizontalAdvance(value->text()) + 2 * value->margin());
+    }
+    const QMargins m = contentsMargins() + form_->contentsMargins();
+    const int natural = m.left() + labels + form_->horizontalSpacing() + values + m.right() + 1;
     form_->activate();
-    const int width = std::clamp(form_->sizeHint().width(), twips(ClientWidth), std::max(widest, twips(ClientWidth)));
+    const int width = std::clamp(natural, twips(ClientWidth), std::max(widest, twips(ClientWidth)));
     const int height = form_->hasHeightForWidth() ? form_->totalHeightForWidth(width) : form_->totalSizeHint().height();
     setMinimumSize(width, height);
     resize(std::max(this->width(), width), std::max(this->height(), height));

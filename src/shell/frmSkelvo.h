@@ -46,7 +46,7 @@ public:
     int mipLevelsOffered() const { return session_.mipLevels(); }
 
     // Opens a file named on the command line or dropped on the window, read
-    // as the format its name suggests; otherwise as File > Open.
+    // as its PNG signature or its name suggests; otherwise as File > Open.
     void openNamed(const QString& path);
     // The same with the file already read (at start-up, on another thread
     // while the window was built): the message on a bad file, or the image.

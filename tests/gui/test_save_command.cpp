@@ -101,13 +101,12 @@ class SaveCommandTest : public QObject {
     }
 
     // 2 x 2 type 18, the header panel showing what was loaded.
-    static ByteVector rgbaTexFile()
+    static ImageDocument rgbaTex()
     {
         ByteVector f = texHeader(2, 2, 18, 1, -1, 2147483647);
         append(f, {255, 0, 0, 0, 0, 255, 0, 128, 0, 0, 255, 255, 255, 255, 255, 7});
-        return f;
+        return loadTex(f);
     }
-    static ImageDocument rgbaTex() { return loadTex(rgbaTexFile()); }
 
     // Replacing another file is agreed to.
     void save(ImageDocument& doc, const QString& path, int filter, const HeaderPanelTexts& panel = DesignTexts)
@@ -162,7 +161,6 @@ private slots:
         QFETCH(int, format);
         ImageDocument doc = rgbaTex();
         save(doc, pathOf(typed), filter, {"1", "-1", "2147483647"});
-        QVERIFY(platform.messages.empty());
         QCOMPARE(filesInDir(), QStringList{written});
         const ByteVector bytes = bytesOf(pathOf(written));
         const bool png = bytes.size() > 8 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G';
@@ -190,7 +188,6 @@ private slots:
             QCOMPARE(saveDocument(doc, platform, nullptr, DesignTexts), yes);
             QCOMPARE(platform.questions.back(), QStringLiteral("other.tga already exists. Replace it?"));
             QCOMPARE(contents(other) == oldFile(), !yes);
-            QCOMPARE(filesInDir(), QStringList{"other.tga"});
         }
     }
 
@@ -432,8 +429,8 @@ private slots:
         ImageDocument doc;
         frmSkelvo window(doc, platform);
         const QString own = pathOf("own.tex"), last = pathOf("last.tga");
-        const ByteVector file = rgbaTexFile();
-        writeFile(own, QByteArray(reinterpret_cast<const char*>(file.data()), qsizetype(file.size())));
+        ImageDocument seed = rgbaTex();
+        save(seed, own, 1, {"1", "-1", "2147483647"});
         platform.answerFile(own, 1);
         window.mnuOpen_Click();
         platform.answerFile(last, 2);
