@@ -163,9 +163,9 @@ private slots:
         save(doc, pathOf(typed), filter, {"1", "-1", "2147483647"});
         QCOMPARE(filesInDir(), QStringList{written});
         const ByteVector bytes = bytesOf(pathOf(written));
-        const bool png = bytes.size() > 8 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G';
-        const int sniffed = png ? int(ImageFormat::Png) : bytes.size() == 18 + 16 && bytes[2] == 2 ? int(ImageFormat::Tga)
-                          : bytes.size() == 14 + 16 ? int(ImageFormat::Tex) : -1;
+        const int sniffed = bytes.size() > 8 && bytes[1] == 'P' && bytes[2] == 'N' ? int(ImageFormat::Png)
+                          : bytes.size() == 18 + 16                               ? int(ImageFormat::Tga)
+                          : bytes.size() == 14 + 16                               ? int(ImageFormat::Tex) : -1;
         QCOMPARE(sniffed, format);
         // Opened again as the dialog now starts: the same picture.
         const ChosenFile again =
