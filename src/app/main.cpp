@@ -55,11 +55,9 @@ int main(int argc, char** argv)
     // text needs, is loaded on another. Only a lone argument that is no
     // option is read early: toolkit options would change which one is FILE.
     const std::string named = argc == 2 && argv[1][0] != '-' ? argv[1] : "";
-    std::optional<std::future<vtt::ReadFile>> early;
+    std::optional<std::future<vtt::ChosenFile>> early;
     if (!named.empty())
-        early = std::async(std::launch::async, [named] {
-            return vtt::readDocumentFile(named, vtt::formatForPath(named));
-        });
+        early = std::async(std::launch::async, [named] { return vtt::readChosenFile(named, 0); });
     std::thread fonts([] { FcInit(); });
 
     QApplication app(argc, argv);
@@ -78,10 +76,13 @@ int main(int argc, char** argv)
     QCoreApplication::setLibraryPaths({});
     vtt::frmSkelvo window(document, platform);
     QCoreApplication::setLibraryPaths(pluginFolders);
+    vtt::openAtWorkingSize(&window, platform);
     window.show();
     const QStringList arguments = QApplication::arguments();
-    if (early && arguments.size() == 2 && QFile::encodeName(arguments.at(1)).toStdString() == named)
-        window.showOpened(arguments.at(1), vtt::formatForPath(named), early->get());
+    if (early && arguments.size() == 2 && QFile::encodeName(arguments.at(1)).toStdString() == named) {
+        vtt::ChosenFile chosen = early->get();
+        window.showOpened(arguments.at(1), chosen.format, std::move(chosen.read));
+    }
     else if (arguments.size() > 1)
         window.openNamed(arguments.at(1));
     return QApplication::exec();

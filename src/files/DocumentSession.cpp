@@ -1,6 +1,7 @@
 #include "files/DocumentSession.h"
 
 #include "codecs/MipLevels.h"
+#include "files/FileAccess.h"
 #include "files/PrintableName.h"
 #include "operations/ModeChange.h"
 
@@ -23,6 +24,24 @@ ReadFile readDocumentFile(const std::string& path, ImageFormat format)
     FileSnapshot file;
     auto image = openImage(path, format, &file);
     return ReadFile{std::move(image), std::move(file)};
+}
+
+ChosenFile readChosenFile(const std::string& path, int filterIndex)
+{
+    std::vector<std::uint8_t> head;
+    if (auto input = InputFile::open(path))
+        if (auto bytes = input.value().head(8))
+            head.assign(bytes.value().data(), bytes.value().data() + bytes.value().size());
+    const std::vector<ImageFormat> formats = openFormats(path, filterIndex, Bytes(head.data(), head.size()));
+    ChosenFile first{formats.front(), readDocumentFile(path, formats.front())};
+    // Another format is tried only for a file that is there and refused:
+    // a missing or unreadable file says so as itself.
+    for (std::size_t i = 1; i < formats.size() && !first.read.image && !head.empty(); ++i) {
+        ReadFile other = readDocumentFile(path, formats[i]);
+        if (other.image)
+            return ChosenFile{formats[i], std::move(other)};
+    }
+    return first;
 }
 
 DocumentSession::DocumentSession(ImageDocument& doc, RecentFilesStore& recentStore)
@@ -51,6 +70,7 @@ std::optional<Error> DocumentSession::open(const std::string& path, ImageFormat 
     if (!reload)
         recent_.add(path);
     history_.clear();
+    panelChanged_ = false;
     return std::nullopt;
 }
 
@@ -69,6 +89,7 @@ std::optional<Error> DocumentSession::save(const std::string& path, ImageFormat 
     watch_.watch(path);
     watchedFormat_ = format;
     recent_.add(path);
+    panelChanged_ = false;
     history_.markSaved();
     return std::nullopt;
 }
@@ -123,6 +144,17 @@ std::optional<Error> DocumentSession::showMipLevel(int level)
     }
     mipLevel_ = level;
     return std::nullopt;
+}
+
+bool DocumentSession::isOwnFile(const std::string& path) const
+{
+    if (doc_.Facts.FileName.empty())
+        return false;
+    if (path == doc_.Facts.FileName)
+        return true;
+    const auto own = identityOf(doc_.Facts.FileName);
+    const auto other = identityOf(path);
+    return own && other && own->device == other->device && own->inode == other->inode;
 }
 
 std::string DocumentSession::fileName() const

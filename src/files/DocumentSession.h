@@ -25,6 +25,15 @@ struct ReadFile {
 // Reads like File > Open, on any thread; nothing else is touched.
 ReadFile readDocumentFile(const std::string& path, ImageFormat format);
 
+// Reads a file chosen with the dialog's filter `filterIndex` (0: named
+// without a dialog) as the first of openFormats that reads it. When none
+// does, the problem is the first format's.
+struct ChosenFile {
+    ImageFormat format;
+    ReadFile read;
+};
+ChosenFile readChosenFile(const std::string& path, int filterIndex);
+
 enum class EditOutcome { Unchanged, Changed, OutOfMemory };
 
 // One open document and everything known about it: its history, the file
@@ -67,7 +76,10 @@ public:
     EditOutcome perform(std::unique_ptr<Command> command);
     EditOutcome undo();
     EditOutcome redo();
-    bool modified() const { return history_.modified(); }
+    // A header panel box differing from what the document was opened or
+    // saved with counts as a change too, once there is an image to save.
+    bool modified() const { return history_.modified() || (panelChanged_ && !doc_.empty()); }
+    void setPanelChanged(bool changed) { panelChanged_ = changed; }
     // The same for edits that can refuse their arguments (Mode, Scale
     // Image): their own error, with the document as it was.
     [[nodiscard]] Result<bool> edit(std::unique_ptr<Command> command);
@@ -90,6 +102,10 @@ public:
     std::optional<Error> showMipLevel(int level);
     const ImageDocument& shownLevel() const { return mipLevel_ > 0 ? levelDoc_ : doc_; }
 
+    // Whether `path` names the file the document was last opened from or
+    // saved to (the same file, by any name).
+    bool isOwnFile(const std::string& path) const;
+
     // The name of the document's file without its folder; "" for none.
     std::string fileName() const;
     // The question to ask before the document is replaced or the program
@@ -110,6 +126,7 @@ private:
     int mipLevels_ = 1;
     ImageDocument levelDoc_; // the mip level shown, when it is not level 0
     bool keptSize_ = false;
+    bool panelChanged_ = false;
 };
 
 } // namespace vtt

@@ -487,6 +487,27 @@ void OpenFolder::removeStaleTemporaries() const
     ::closedir(dir);
 }
 
+Result<std::vector<std::string>> OpenFolder::regularFiles() const
+{
+    const int listing = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listing < 0 ? nullptr : ::fdopendir(listing);
+    if (!dir) {
+        const int problem = errno;
+        if (listing >= 0)
+            ::close(listing);
+        return unexpected(ErrorKind::System, "the folder could not be read (" + systemError(problem) + ")");
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        // Only the entry's type, never its contents: a FIFO is not opened.
+        struct stat st {};
+        if (::fstatat(fd_, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 bool mayFollowLink(uid_t linkOwner, mode_t folderMode, uid_t folderOwner, uid_t user)
 {
     const bool shared = (folderMode & S_ISVTX) && (folderMode & S_IWOTH);

@@ -92,6 +92,9 @@ public:
     [[nodiscard]] Result<void> flushFileSystem() const;
     // Removes temporary files of ours that runs since ended left here.
     void removeStaleTemporaries() const;
+    // The names of the regular files here, symbolic links to them included;
+    // folders, devices, FIFOs and sockets are left out. In no order.
+    [[nodiscard]] Result<std::vector<std::string>> regularFiles() const;
 
 private:
     OpenFolder(int fd, std::string path, dev_t device);

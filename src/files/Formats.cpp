@@ -69,20 +69,59 @@ const FormatEntry& formatEntry(ImageFormat format)
     return Formats[0]; // never: every format has its entry
 }
 
-ImageFormat formatForPath(std::string_view path)
+std::optional<ImageFormat> formatOfExtension(std::string_view path)
 {
     const std::string_view name = path.substr(path.rfind('/') + 1);
     for (const FormatEntry& entry : Formats)
-        if (entry.format != Fallback && endsInLowered(name, entry.extension))
+        if (endsInLowered(name, entry.extension))
             return entry.format;
-    return Fallback;
+    return std::nullopt;
 }
+
+ImageFormat formatForPath(std::string_view path) { return formatOfExtension(path).value_or(Fallback); }
 
 ImageFormat formatForFilter(int index)
 {
     if (index >= 1 && index <= static_cast<int>(std::size(Formats)))
         return Formats[index - 1].format;
     return Fallback;
+}
+
+int filterForFormat(ImageFormat format)
+{
+    for (std::size_t i = 0; i < std::size(Formats); ++i)
+        if (Formats[i].format == format)
+            return static_cast<int>(i) + 1;
+    return AllImagesFilter; // never: every format has its filter
+}
+
+SaveTarget saveTarget(std::string path, int filterIndex, ImageFormat unnamed)
+{
+    if (const auto named = formatOfExtension(path))
+        return {std::move(path), *named};
+    const bool ownFilter = filterIndex >= 1 && filterIndex <= static_cast<int>(std::size(Formats));
+    const ImageFormat format = ownFilter ? formatForFilter(filterIndex) : unnamed;
+    path += formatEntry(format).extension;
+    return {std::move(path), format};
+}
+
+std::vector<ImageFormat> openFormats(std::string_view path, int filterIndex, Bytes head)
+{
+    std::vector<ImageFormat> tried;
+    const auto add = [&tried](std::optional<ImageFormat> format) {
+        if (format && std::find(tried.begin(), tried.end(), *format) == tried.end())
+            tried.push_back(*format);
+    };
+    const bool ownFilter = filterIndex >= 1 && filterIndex <= static_cast<int>(std::size(Formats));
+    if (ownFilter)
+        add(formatForFilter(filterIndex));
+    static constexpr std::uint8_t PngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (head.size() >= std::size(PngSignature) && std::equal(std::begin(PngSignature), std::end(PngSignature), head.begin()))
+        add(ImageFormat::Png);
+    add(formatOfExtension(path));
+    if (!ownFilter)
+        add(Fallback);
+    return tried;
 }
 
 std::optional<ImageFormat> formatNamed(std::string_view name)

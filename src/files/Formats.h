@@ -7,6 +7,7 @@
 #include "codecs/WriteResult.h"
 #include "document/ImageDocument.h"
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,6 +42,11 @@ struct FormatEntry {
 
 // TEX, Targa, PNG: the file dialog's filters in this order.
 std::span<const FormatEntry> imageFormats();
+
+// The file dialog's entry for every image format, after the formats' own
+// (whose numbers stay 1, 2, 3). It names no one format.
+inline constexpr const char* AllImagesFilterCaption = "All Images (*.tex *.tga *.png)";
+inline constexpr int AllImagesFilter = 4;
 const FormatEntry& formatEntry(ImageFormat format);
 
 // The format a file's name suggests, for files named rather than chosen
@@ -48,9 +54,30 @@ const FormatEntry& formatEntry(ImageFormat format);
 // else Targa.
 ImageFormat formatForPath(std::string_view path);
 
-// The format of the file dialog's filter `index` (one-based); the filter,
-// not the name, decides. Outside the filters, Targa.
+// The format a name's extension names (any letter case), if any.
+std::optional<ImageFormat> formatOfExtension(std::string_view path);
+
+// The format of the file dialog's filter `index` (one-based); outside the
+// formats' own filters (All Images included), Targa.
 ImageFormat formatForFilter(int index);
+// The filter (one-based) of `format`.
+int filterForFormat(ImageFormat format);
+
+// Where and as what a save writes. A name whose extension names a format is
+// written in that format, whatever the filter; otherwise the filter's format
+// decides (for All Images, `unnamed`) and its extension is added.
+struct SaveTarget {
+    std::string path;
+    ImageFormat format;
+};
+SaveTarget saveTarget(std::string path, int filterIndex, ImageFormat unnamed);
+
+// The formats to try, in order, for a file chosen with filter `filterIndex`
+// (0 for a file named without a dialog): the filter's own format, then the
+// one the file's first bytes (a PNG signature) or its extension names. With
+// no format's filter, Targa comes last, as the tool has always read files it
+// does not recognise. `head`: the file's first bytes, up to 8.
+std::vector<ImageFormat> openFormats(std::string_view path, int filterIndex, Bytes head);
 
 // The format whose extension, without its dot, is `name` in lower case
 // ("tex", "tga", "png").

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QWindow>
@@ -90,6 +91,14 @@ frmPallet::frmPallet(const ImageDocument& doc, IssueCommand issue, Platform& pla
     connect(cmdOK, &QPushButton::clicked, this, &frmPallet::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPallet::cmdCancel_Click);
 
+    lblNoPallet = new QLabel(QStringLiteral("This image has no palette: its pixels hold their colours themselves, "
+                                            "so there is nothing to edit here."),
+                             this);
+    lblNoPallet->setObjectName(QStringLiteral("lblNoPallet"));
+    lblNoPallet->setWordWrap(true);
+    lblNoPallet->setAlignment(Qt::AlignCenter);
+    lblNoPallet->setGeometry(twipsRect(SwatchOrigin, SwatchOrigin, SwatchPitch * SwatchColumns, SwatchPitch * 16));
+
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &frmPallet::otherWindowFocused);
 
     // Activation fills the swatches again; filling now as well means a window
@@ -131,8 +140,23 @@ void frmPallet::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
+// Before anything is opened the palette is the one the next palette image
+// of the kind that takes it (TEX type 15) starts from, as it always was.
+bool frmPallet::hasPalette() const { return doc_.isPaletted() || doc_.empty(); }
+
+void frmPallet::showPaletteState()
+{
+    const bool paletted = hasPalette();
+    for (SwatchLabel* swatch : lblPallet)
+        swatch->setVisible(paletted);
+    for (QPushButton* button : {cmdOK, cmdLoad, cmdSave})
+        button->setEnabled(paletted);
+    lblNoPallet->setVisible(!paletted);
+}
+
 void frmPallet::Form_Activate()
 {
+    showPaletteState();
     for (int k = 0; k < PaletteEntries; ++k) {
         const std::size_t at = 4 * static_cast<std::size_t>(k);
         lblPallet[static_cast<std::size_t>(k)]->setColour(
@@ -142,7 +166,7 @@ void frmPallet::Form_Activate()
 
 void frmPallet::lblPallet_Click(int Index)
 {
-    if (Index < 0 || Index >= PaletteEntries || picking_)
+    if (Index < 0 || Index >= PaletteEntries || picking_ || !hasPalette())
         return;
     SwatchLabel* swatch = lblPallet[static_cast<std::size_t>(Index)];
     // The picker opens at the swatch's own colour, so confirming it unchanged
@@ -161,6 +185,8 @@ void frmPallet::cmdOK_Click()
 {
     // Red, green and blue of every entry; the alpha byte stays as it was.
     // The whole window's edit is one step.
+    if (!hasPalette())
+        return;
     PaletteEntries256 colours = doc_.Palette();
     for (int k = 0; k < PaletteEntries; ++k) {
         const std::int32_t c = lblPallet[static_cast<std::size_t>(k)]->colour();

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+class QLabel;
 class QPushButton;
 class QWindow;
 
@@ -26,6 +27,11 @@ class frmPallet : public QWidget {
 public:
     frmPallet(const ImageDocument& doc, IssueCommand issue, Platform& platform, QWidget* parent = nullptr);
 
+    // An image without a palette has nothing here to edit: the window says
+    // so in place of the swatches, and only Cancel stays. Run whenever the
+    // document may have changed.
+    void showPaletteState();
+
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -39,6 +45,7 @@ private:
     void cmdSave_Click();
 
     void otherWindowFocused(QWindow* window);
+    bool hasPalette() const;
 
     const ImageDocument& doc_;
     IssueCommand issue_;
@@ -49,6 +56,7 @@ private:
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdLoad = nullptr;
     QPushButton* cmdSave = nullptr;
+    QLabel* lblNoPallet = nullptr;
 
     // The picker and the palette file dialogs take the activation and hand it
     // back when they close; that return must not refill the swatches and

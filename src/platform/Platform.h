@@ -18,13 +18,14 @@ inline const QString ProgramTitle = QStringLiteral("Vellicor Texture Tool");
 // Message box styles: the values callers pass are the historical ones.
 enum class MessageStyle : int { Plain = 0, Stop = 16, Information = 64 };
 
-// Entries of the shared file dialog, one a format; filter indices are
-// one-based, 1 = TEX.
+// Entries of the shared file dialog, one a format, then All Images; filter
+// indices are one-based, 1 = TEX.
 inline QStringList fileFilters()
 {
     QStringList filters;
     for (const FormatEntry& entry : imageFormats())
         filters.append(QString::fromLatin1(entry.filterCaption));
+    filters.append(QString::fromLatin1(AllImagesFilterCaption));
     return filters;
 }
 constexpr int TexFilterIndex = 1;
@@ -38,7 +39,8 @@ struct FileChoice {
 };
 
 // Everything the windows ask of the desktop. The file dialog is one object
-// for open and save: each use starts from the name and filter chosen last.
+// for open and save: each use starts from the name and filter chosen last,
+// or from the document's own file after an open (rememberFile).
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -47,6 +49,9 @@ public:
     std::optional<FileChoice> showOpen(QWidget* parent) { return showFile(parent, false); }
     std::optional<FileChoice> showSave(QWidget* parent) { return showFile(parent, true); }
     const FileChoice& dialogState() const { return dialogState_; }
+    // The next dialog starts from `choice`: after an open, the document's
+    // own file and format, so that Save then writes the document in place.
+    void rememberFile(const FileChoice& choice) { dialogState_ = choice; }
 
     // The palette window's own file dialog for .pal, .gpl and .act files,
     // apart from the image dialog and its remembered choice. A save name

@@ -17,8 +17,9 @@ std::optional<FileChoice> QtPlatform::runFileDialog(QWidget* parent, bool save, 
     QFileDialog dialog(parent);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    // The saved file keeps exactly the name typed: no suffix is added, and
-    // like the historical dialog it asks nothing about an existing file.
+    // The dialog adds no suffix and asks nothing about an existing file: the
+    // Save command adds the filter's extension to a name without a known one
+    // and asks before it replaces a file other than the document's own.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setNameFilters(filters);
     const int index = start.filterIndex >= 1 && start.filterIndex <= filters.size() ? start.filterIndex : 1;

@@ -1,9 +1,11 @@
 #include "shell/FileMessages.h"
 
+#include "files/FileAccess.h"
 #include "files/PrintableName.h"
 #include "platform/Messages.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace vtt {
 
@@ -12,8 +14,9 @@ bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent,
     const std::optional<FileChoice> choice = platform.showSave(parent);
     if (!choice)
         return false;
-    const std::string path = QFile::encodeName(choice->path).toStdString();
-    const ImageFormat format = formatForFilter(choice->filterIndex);
+    // The typed extension decides; the filter only for a name without one.
+    const ImageFormat own = session.document().Facts.Kind.value_or(ImageFormat::Tex);
+    const auto [path, format] = saveTarget(QFile::encodeName(choice->path).toStdString(), choice->filterIndex, own);
     const auto fail = [&](const std::string& message, MessageStyle style) {
         platform.messageBox(parent, QString::fromStdString(message), style);
         return false;
@@ -29,6 +32,13 @@ bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent,
         values = *parsed;
     }
 
+    // Another file is replaced only when the user says so.
+    const QFileInfo existing(QFile::decodeName(QByteArray::fromStdString(path)));
+    if ((existing.exists() || existing.isSymLink()) && !session.isOwnFile(path)
+        && !platform.askYesNo(parent, QStringLiteral("%1 already exists. Replace it?")
+                                          .arg(QString::fromStdString(printableName(nameOf(path))))))
+        return false;
+
     if (const auto error = session.save(path, format, values)) {
         // The historical text of a TEX type that cannot be written stands
         // alone, in a plain box.
@@ -36,6 +46,7 @@ bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent,
             return fail(error->detail, MessageStyle::Plain);
         return fail(cannotSave(*error), MessageStyle::Stop);
     }
+    platform.rememberFile({QFile::decodeName(QByteArray::fromStdString(path)), filterForFormat(format)});
     return true;
 }
 

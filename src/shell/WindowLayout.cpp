@@ -144,18 +144,6 @@ MainControls buildClientArea(QMainWindow* window)
     return c;
 }
 
-void showTexHeader(const MainControls& c, const ImageDocument& doc, bool boxes)
-{
-    c.lblWidth->setText(QStringLiteral("Width: %1").arg(doc.ImageWidth()));
-    c.lblHeight->setText(QStringLiteral("Height: %1").arg(doc.ImageHeight()));
-    if (!boxes)
-        return;
-    c.lblType->setText(QStringLiteral("Type: %1").arg(doc.Facts.Tex.Type));
-    c.txtMips->setText(QString::number(doc.Facts.Tex.MipCount));
-    c.txtUnknown->setText(QString::number(doc.Facts.Tex.Unknown));
-    c.txtBits->setText(QString::number(doc.Facts.Tex.Bits));
-}
-
 void restorePlace(QMainWindow* window, Platform& platform)
 {
     const QRect place = platform.setting(PlaceKey).toRect();
@@ -172,6 +160,23 @@ void restorePlace(QMainWindow* window, Platform& platform)
     window->setGeometry(place);
     if (platform.setting(MaximizedKey).toBool())
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
+}
+
+void openAtWorkingSize(QMainWindow* window, Platform& platform)
+{
+    if (platform.setting(PlaceKey).toRect().isValid())
+        return;
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The frame's own size: the room the screen has for the window inside it.
+    const QRect room = screen->availableGeometry();
+    const QSize frame = window->frameGeometry().size() - window->geometry().size();
+    const QSize most = room.size() - frame;
+    const QSize wanted = (room.size() * 2 / 3).expandedTo(QSize(1024, 768)).boundedTo(most);
+    const QSize size = wanted.expandedTo(window->minimumSizeHint());
+    window->resize(size);
+    window->move(room.topLeft() + QPoint((room.width() - size.width()) / 2, (room.height() - size.height()) / 2));
 }
 
 void savePlace(QMainWindow* window, Platform& platform)

@@ -39,13 +39,12 @@ struct MainControls {
 // the hex dump.
 MainControls buildClientArea(QMainWindow* window);
 
-// Shows a TEX file's header in the panel: the size and type labels, and
-// with `boxes` the three editable boxes too.
-void showTexHeader(const MainControls& c, const ImageDocument& doc, bool boxes);
-
 // The window's size, place and maximized state in the settings store;
 // nothing is restored when none is stored or the place is on no screen.
 void restorePlace(QMainWindow* window, Platform& platform);
 void savePlace(QMainWindow* window, Platform& platform);
+// At the first start (no place stored): about two thirds of the screen, at
+// least 1024 x 768 where the screen has room, never below the design size.
+void openAtWorkingSize(QMainWindow* window, Platform& platform);
 
 } // namespace vtt

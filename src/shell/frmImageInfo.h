@@ -20,6 +20,8 @@ public:
     QStringList shownFacts() const;
 
 private:
+    void fitContent();
+
     QFormLayout* form_ = nullptr;
 };
 

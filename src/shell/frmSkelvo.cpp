@@ -16,14 +16,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QScrollBar>
 
 namespace vtt {
@@ -58,6 +55,8 @@ frmSkelvo::frmSkelvo(ImageDocument& doc, Platform& platform, QWidget* parent)
     c_ = buildClientArea(this);
     connect(c_.VScroll1, &QScrollBar::valueChanged, this, [this](int negated) { VScroll1_Change(-negated); });
     buildCommands();
+    panel_ = new HeaderPanel(
+        c_, [this](bool differs) { session_.setPanelChanged(differs); setWindowModified(isModified()); }, this);
     session_.history().listen([this](bool documentChanged) { historyChanged(documentChanged); });
     historyChanged(false);
     setAcceptDrops(true);
@@ -89,10 +88,12 @@ void frmSkelvo::buildCommands()
         menuBar(), pic,
         {{"mnuFile", "&File",
           {{"mnuNew", "New", [this] { mnuNew_Click(); }},
-           {"mnuOpen", "Open", [this] { mnuOpen_Click(); }},
-           {"mnuSave", "Save", [this] { mnuSave_Click(); }},
+           {"mnuOpen", "Open", [this] { mnuOpen_Click(); }, {QKeySequence(Qt::CTRL | Qt::Key_O)}},
+           {"mnuSave", "Save", [this] { mnuSave_Click(); }, {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+           {"mnuNextFile", "Next File", [this] { openNeighbour(1); }, {QKeySequence(Qt::CTRL | Qt::Key_PageDown)}},
+           {"mnuPreviousFile", "Previous File", [this] { openNeighbour(-1); }, {QKeySequence(Qt::CTRL | Qt::Key_PageUp)}},
            {"mnuLine", "-", {}},
-           {"mnuExit", "E&xit", [this] { mnuExit_Click(); }}}},
+           {"mnuExit", "E&xit", [this] { mnuExit_Click(); }, {QKeySequence(Qt::CTRL | Qt::Key_Q)}}}},
          {"mnuEdit", "&Edit",
           {{"mnuUndo", "&Undo", [undoOrRedo] { undoOrRedo(true); }, {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
            {"mnuRedo", "&Redo", [undoOrRedo] { undoOrRedo(false); },
@@ -142,13 +143,9 @@ void frmSkelvo::updateActions()
 void frmSkelvo::historyChanged(bool documentChanged)
 {
     const ImageDocument& doc = session_.document();
-    if (documentChanged) {
+    if (documentChanged)
         c_.picImage->drawDocument(doc);
-        // A quarter turn exchanges the sizes the header panel shows for a
-        // TEX file, which a TEX save then writes.
-        if (doc.Facts.Kind && formatEntry(*doc.Facts.Kind).texFields)
-            showTexHeader(c_, doc, false);
-    }
+    panel_->showDocument(doc);
     if (info_)
         info_->showFacts(session_.facts());
     const std::string name = session_.fileName();
@@ -187,8 +184,8 @@ void frmSkelvo::mnuOpen_Click()
     if (!maybeSaveChanges())
         return;
     if (const auto choice = platform_.showOpen(this)) {
-        const ImageFormat format = formatForFilter(choice->filterIndex);
-        showOpened(choice->path, format, readDocumentFile(encoded(choice->path), format));
+        ChosenFile chosen = readChosenFile(encoded(choice->path), choice->filterIndex);
+        showOpened(choice->path, chosen.format, std::move(chosen.read));
     }
 }
 
@@ -196,8 +193,8 @@ void frmSkelvo::openNamed(const QString& path)
 {
     if (!maybeSaveChanges())
         return;
-    const std::string name = encoded(path);
-    showOpened(path, formatForPath(name), readDocumentFile(name, formatForPath(name)));
+    ChosenFile chosen = readChosenFile(encoded(path), 0);
+    showOpened(path, chosen.format, std::move(chosen.read));
 }
 
 // The file was read into a new document first: a file that cannot be read
@@ -207,8 +204,7 @@ void frmSkelvo::showOpened(const QString& path, ImageFormat format, ReadFile fil
     if (const auto error = session_.open(encoded(path), format, std::move(file), reload))
         return reportOpenFailure(platform_, this, path, *error, reload);
     const ImageDocument& doc = session_.document();
-    if (formatEntry(format).texFields)
-        showTexHeader(c_, doc, true);
+    documentOpened(path, format, reload);
     if (reload && session_.openKeptSize())
         c_.picImage->drawDocument(doc);
     else
@@ -265,9 +261,10 @@ bool frmSkelvo::save()
 {
     // A save writes level 0, so that is what is shown.
     showMipLevel(0);
-    if (!saveDocument(session_, platform_, this,
-                      HeaderPanelTexts{c_.txtMips->text(), c_.txtUnknown->text(), c_.txtBits->text()}))
+    if (!saveDocument(session_, platform_, this, panel_->texts()))
         return false;
+    panel_->markUnchanged();
+    panel_->showDocument(session_.document());
     c_.picImage->drawDocument(session_.document());
     fileShown();
     return true;
@@ -360,22 +357,6 @@ void frmSkelvo::Toolbar1_ButtonClick(const QString& key)
 }
 
 void frmSkelvo::VScroll1_Change(int value) { c_.txtMips->setText(QString::number(value)); }
-
-void frmSkelvo::dragEnterEvent(QDragEnterEvent* event)
-{
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (!urls.isEmpty() && urls.front().isLocalFile())
-        event->acceptProposedAction();
-}
-
-void frmSkelvo::dropEvent(QDropEvent* event)
-{
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.front().isLocalFile())
-        return;
-    event->acceptProposedAction();
-    openNamed(urls.front().toLocalFile());
-}
 
 void frmSkelvo::closeEvent(QCloseEvent* event)
 {

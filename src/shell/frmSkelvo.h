@@ -3,6 +3,7 @@
 #include "document/ImageDocument.h"
 #include "files/DocumentSession.h"
 #include "platform/Platform.h"
+#include "shell/HeaderPanel.h"
 #include "shell/Pictures.h"
 #include "shell/RecentFilesMenu.h"
 #include "shell/WindowLayout.h"
@@ -45,7 +46,7 @@ public:
     int mipLevelsOffered() const { return session_.mipLevels(); }
 
     // Opens a file named on the command line or dropped on the window, read
-    // as the format its name suggests; otherwise as File > Open.
+    // as its PNG signature or its name suggests; otherwise as File > Open.
     void openNamed(const QString& path);
     // The same with the file already read (at start-up, on another thread
     // while the window was built): the message on a bad file, or the image.
@@ -65,6 +66,11 @@ public:
     // asks "Save changes to NAME?"; true when it may go on (saved, or the
     // changes discarded), false when the user cancelled or the save failed.
     bool maybeSaveChanges();
+
+    // File > Next File (+1) and Previous File (-1): the neighbouring image
+    // of the document's folder in name order, after the unsaved-change
+    // question.
+    void openNeighbour(int step);
 
 public slots:
     void mnuNew_Click();
@@ -90,6 +96,9 @@ protected:
 
 private:
     void buildCommands();
+    // Where every open ends: the panel, the dialog's remembered file, the
+    // palette window.
+    void documentOpened(const QString& path, ImageFormat format, bool reload);
     // The history changed: the picture (when the document did), the size
     // shown, the title, the actions.
     void historyChanged(bool documentChanged);
@@ -108,6 +117,7 @@ private:
     DocumentSession session_;
     MainControls c_;
     ImageList ImageList1_;
+    HeaderPanel* panel_ = nullptr;
     bool checkingDisk_ = false; // inside checkFileOnDisk, whose messages re-activate the window
 
     QPointer<frmPallet> pallet_;

@@ -110,9 +110,9 @@ private slots:
             expected.removeAll(path(name));
             expected.prepend(path(name));
         }
-        platform.answerFile(path("saved"), 2);
+        platform.answerFile(path("saved.tga"), 2);
         window->mnuSave_Click();
-        expected.prepend(path("saved"));
+        expected.prepend(path("saved.tga"));
         QCOMPARE(platform.setting("recentFiles").toStringList(), expected.mid(0, 8));
         QVERIFY(QFile::remove(path("r7")));
         for (int i = 0; i < 2; ++i) { // r7 first, then r6 in its place

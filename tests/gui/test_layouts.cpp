@@ -278,6 +278,8 @@ private slots:
                 designed.insert(QString::fromLatin1(c.name));
         for (int k = 0; window == QLatin1String("frmPallet") && k < 256; ++k)
             designed.insert(QStringLiteral("lblPallet_%1").arg(k));
+        if (window == QLatin1String("frmPallet")) // shown only for an image without a palette
+            designed.insert(QStringLiteral("lblNoPallet"));
         QWidget* w = windows.at(window);
         QWidget* client = w == main.get() ? main->centralWidget() : w;
         std::set<QString> direct;

@@ -1,4 +1,6 @@
 #include "document/ImageDocument.h"
+#include "operations/Commands.h"
+#include "palette/frmPallet.h"
 #include "support/Documents.h"
 #include "widgets/TabControl.h"
 #include "shell/frmSkelvo.h"
@@ -340,8 +342,71 @@ private slots:
         QCOMPARE(doc.Facts.Kind, ImageFormat::Tga);
         QCOMPARE(shown(0, 0), colourValue(3, 2, 1));
         QCOMPARE(shown(1, 0), colourValue(6, 5, 4));
-        // The header panel belongs to TEX files.
-        QCOMPARE(panel(), (PanelTexts{"Width:", "Height:", "Type:", "1", "0", ""}));
+        // The panel shows the Targa, with the type a TEX save would write;
+        // the boxes belong to TEX files.
+        QCOMPARE(panel(), (PanelTexts{"Width: 2", "Height: 1", "Type: 17", "1", "0", ""}));
+    }
+
+    // The filter is tried first; a file it refuses is read as its PNG
+    // signature or its extension says.
+    void refusedByTheFilterReadAsTheFileSays()
+    {
+        for (const auto& [name, filter, bytes, kind] :
+             {std::tuple{"small.tga", 1, tgaFile(2, 1, 24, 0x20), ImageFormat::Tga},
+              std::tuple{"pic.tex", 2, testDataFile("png/rgb8-pil.png"), ImageFormat::Png},
+              std::tuple{"any", 4, testDataFile("png/rgb8-pil.png"), ImageFormat::Png}}) {
+            open(write(QLatin1String(name), bytes), filter);
+            QVERIFY(platform.messages.empty());
+            QCOMPARE(doc.Facts.Kind, kind);
+            QCOMPARE(platform.dialogState().filterIndex, filterForFormat(kind)); // and Save starts as it
+        }
+    }
+
+    // The tab tells the current document after every open, edit and save;
+    // a changed box is a change of the document until it is saved.
+    void panelFollowsOpensEditsAndSaves()
+    {
+        open(write("wide.tga", tgaFile(3, 1, 8, 0x20)), 2);
+        QCOMPARE(panel(), (PanelTexts{"Width: 3", "Height: 1", "Type: 1", "1", "0", ""}));
+        window->session().perform(std::make_unique<RotateCommand>(90));
+        QCOMPARE(panel().height, QStringLiteral("Height: 3"));
+        window->session().undo();
+        window->findChild<QLineEdit*>("txtUnknown")->setText("5");
+        QCOMPARE(shownTitle(window.get()), QStringLiteral("*wide.tga - Vellicor Texture Tool"));
+        platform.answerFile(dir.filePath("wide.tex"), 1);
+        window->mnuSave_Click();
+        QCOMPARE(shownTitle(window.get()), QStringLiteral("wide.tex - Vellicor Texture Tool"));
+        QCOMPARE(panel(), (PanelTexts{"Width: 3", "Height: 1", "Type: 1", "1", "5", ""}));
+    }
+
+    // Next and Previous File walk the folder's images in name order, past
+    // other names, folders and FIFOs, and stop at either end.
+    void nextAndPreviousFile()
+    {
+        QVERIFY(QDir(dir.path()).mkpath("walk/b.tex"));
+        QCOMPARE(::mkfifo(qPrintable(dir.filePath("walk/c.tga")), 0600), 0);
+        const QString first = write("walk/A.tga", tgaFile(2, 1, 24, 0x20)), last = write("walk/e.TEX", rgbaSquare());
+        window->openNamed(first);
+        QAction* next = window->menuAction("mnuNextFile");
+        next->trigger();
+        next->trigger(); // past the end: stays
+        QCOMPARE(doc.Facts.FileName, last.toStdString());
+        window->session().perform(std::make_unique<FlipCommand>());
+        window->menuAction("mnuPreviousFile")->trigger(); // Cancel: nothing opened
+        QCOMPARE(platform.questions, std::vector<QString>{"Save changes to e.TEX?"});
+        platform.saveAnswers = {SaveAnswer::Discard};
+        window->menuAction("mnuPreviousFile")->trigger();
+        QCOMPARE(doc.Facts.FileName, first.toStdString());
+    }
+
+    // A true-colour image has no palette to edit: the window says so.
+    void paletteWindowWithoutAPalette()
+    {
+        open(write("rgb.tga", tgaFile(2, 1, 24, 0x20)), 2);
+        window->mnuEditPallet_Click();
+        QVERIFY(window->palletWindow()->findChild<QWidget*>("lblNoPallet")->isVisible());
+        QVERIFY(!window->palletWindow()->findChild<QWidget*>("lblPallet_0")->isVisible());
+        QVERIFY(!window->palletWindow()->findChild<QWidget*>("cmdOK")->isEnabled());
     }
 
     // Named on the program's command line, or dropped on the main window.

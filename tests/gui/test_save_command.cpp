@@ -108,9 +108,11 @@ class SaveCommandTest : public QObject {
         return loadTex(f);
     }
 
+    // Replacing another file is agreed to.
     void save(ImageDocument& doc, const QString& path, int filter, const HeaderPanelTexts& panel = DesignTexts)
     {
         platform.answerFile(path, filter);
+        platform.yesNoAnswers = {true};
         saveDocument(doc, platform, nullptr, panel);
     }
 
@@ -136,29 +138,57 @@ private slots:
         QVERIFY(filesInDir().isEmpty());
     }
 
-    void filterIndexChoosesTheFormatWhateverTheName()
+    // The typed extension decides; the filter names the format only for a
+    // name without a known extension, and its extension is added.
+    void typedExtensionDecidesTheFormat_data()
     {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("format");
+        QTest::newRow("png name, Targa filter") << "rot.png" << 2 << "rot.png" << int(ImageFormat::Png);
+        QTest::newRow("upper-case tga, TEX filter") << "a.TGA" << 1 << "a.TGA" << int(ImageFormat::Tga);
+        QTest::newRow("tex name, PNG filter") << "b.tex" << 3 << "b.tex" << int(ImageFormat::Tex);
+        QTest::newRow("bare name, Targa filter") << "plain" << 2 << "plain.tga" << int(ImageFormat::Tga);
+        QTest::newRow("other extension, PNG filter") << "v1.2" << 3 << "v1.2.png" << int(ImageFormat::Png);
+        QTest::newRow("bare name, All Images") << "plain" << 4 << "plain.tex" << int(ImageFormat::Tex);
+    }
+    void typedExtensionDecidesTheFormat()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        QFETCH(QString, written);
+        QFETCH(int, format);
         ImageDocument doc = rgbaTex();
-        const QString asTga = pathOf("really-a-targa.tex");
-        save(doc, asTga, 2);
-        QVERIFY(platform.messages.empty());
-        const ByteVector tga = bytesOf(asTga);
-        QCOMPARE(tga.size(), std::size_t(18 + 4 * 4));
-        QCOMPARE(int(tga[2]), 2);
-        QCOMPARE(int(tga[16]), 32);
-        QCOMPARE(doc.Facts.FileName, asTga.toStdString());
-        QCOMPARE(doc.Facts.Kind, ImageFormat::Tex);
+        save(doc, pathOf(typed), filter, {"1", "-1", "2147483647"});
+        QCOMPARE(filesInDir(), QStringList{written});
+        const ByteVector bytes = bytesOf(pathOf(written));
+        const int sniffed = bytes.size() > 8 && bytes[1] == 'P' && bytes[2] == 'N' ? int(ImageFormat::Png)
+                          : bytes.size() == 18 + 16                               ? int(ImageFormat::Tga)
+                          : bytes.size() == 14 + 16                               ? int(ImageFormat::Tex) : -1;
+        QCOMPARE(sniffed, format);
+        // Opened again as the dialog now starts: the same picture.
+        const ChosenFile again =
+            readChosenFile(platform.dialogState().path.toStdString(), platform.dialogState().filterIndex);
+        QCOMPARE(int(again.format), format);
+        QVERIFY(again.read.image);
+        QCOMPARE(vtt::testing::bytesOf(again.read.image->PixelBytes()), vtt::testing::bytesOf(rgbaTex().PixelBytes()));
+    }
 
-        const QString asTex = pathOf("really-a-texture.tga");
-        save(doc, asTex, 1, {"1", "-1", "2147483647"});
-        QCOMPARE(bytesOf(asTex).size(), std::size_t(14 + 16));
-        QCOMPARE(vtt::testing::bytesOf(loadTex(bytesOf(asTex)).PixelBytes()), vtt::testing::bytesOf(rgbaTex().PixelBytes()));
-        QCOMPARE(doc.Facts.FileName, asTex.toStdString());
-
-        const QString asPng = pathOf("really-a-png.tga");
-        save(doc, asPng, 3);
-        QCOMPARE(bytesOf(asPng)[1], std::uint8_t('P'));
-        QCOMPARE(bytesOf(asPng)[25], std::uint8_t(6)); // RGBA, from type 18
+    // Only the document's own file is replaced without a question; No keeps
+    // the other file byte for byte.
+    void replacingAnotherFileAsks()
+    {
+        const QString other = pathOf("other.tga");
+        for (const bool yes : {false, true}) {
+            writeFile(other, oldFile());
+            ImageDocument doc = rgbaTex();
+            platform.answerFile(other, 2);
+            platform.yesNoAnswers = {yes};
+            QCOMPARE(saveDocument(doc, platform, nullptr, DesignTexts), yes);
+            QCOMPARE(platform.questions.back(), QStringLiteral("other.tga already exists. Replace it?"));
+            QCOMPARE(contents(other) == oldFile(), !yes);
+        }
     }
 
     void panelBoxesOnATexSave_data()
@@ -276,7 +306,8 @@ private slots:
         save(doc, path, filter);
         QCOMPARE(platform.messages.size(), std::size_t(1));
         QCOMPARE(platform.messages[0].style, MessageStyle::Stop);
-        QVERIFY(platform.messages[0].text.startsWith(QStringLiteral("Could not save \"%1\": no image").arg(path)));
+        const QString written = path + (filter == 1 ? ".tex" : ".tga"); // the filter's extension added
+        QVERIFY(platform.messages[0].text.startsWith(QStringLiteral("Could not save \"%1\": no image").arg(written)));
         QVERIFY(filesInDir().isEmpty());
     }
 
@@ -389,6 +420,29 @@ private slots:
         const QString failed = QStringLiteral("Could not save \"%1\": it could not be created").arg(path);
         QVERIFY2(platform.messages[0].text.startsWith(failed), qPrintable(platform.messages[0].text));
         QVERIFY(!QFile::exists(path));
+    }
+
+    // After a recent-file open, Enter in the Save dialog writes that file
+    // again in its format, not the file saved last.
+    void saveAfterRecentOpenWritesTheSameFile()
+    {
+        ImageDocument doc;
+        frmSkelvo window(doc, platform);
+        const QString own = pathOf("own.tex"), last = pathOf("last.tga");
+        ImageDocument seed = rgbaTex();
+        save(seed, own, 1, {"1", "-1", "2147483647"});
+        platform.answerFile(own, 1);
+        window.mnuOpen_Click();
+        platform.answerFile(last, 2);
+        window.mnuSave_Click();
+        const QByteArray lastBytes = contents(last);
+        window.openRecent(own);
+        window.mnuFlip_Click();
+        platform.acceptFileAsStarted();
+        window.mnuSave_Click();
+        QVERIFY(platform.questions.empty() && platform.messages.empty());
+        QCOMPARE(contents(last), lastBytes);
+        QCOMPARE(contents(own).mid(14, 4), QByteArray("\0\0\xff\xff", 4)); // blue, flipped to the top
     }
 
     void mainWindowSavesTheBoxesAsEdited()

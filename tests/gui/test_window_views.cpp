@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QtTest>
 
 using namespace vtt;
@@ -92,6 +93,17 @@ private slots:
         QVERIFY(facts.contains(QStringLiteral("Alpha: in use, from 15 to 155")));
         QVERIFY(facts.contains(QStringLiteral("Distinct colours: 8")));
         QVERIFY(facts.contains(QStringLiteral("File size: 58 bytes")));
+    }
+
+    // Nothing stored: at least 1024 x 768 where the screen has room.
+    void firstStartSize()
+    {
+        platform.settings.clear();
+        frmSkelvo window(doc, platform);
+        openAtWorkingSize(&window, platform);
+        const QSize room = window.screen()->availableGeometry().size();
+        QVERIFY(window.width() >= std::min(1024, room.width()) && window.height() >= std::min(768, room.height()));
+        QVERIFY(window.width() <= room.width() && window.height() <= room.height());
     }
 
     // Plain keys of the View menu act on the picture only: typed into a

@@ -13,7 +13,7 @@ std::optional<FileChoice> ScriptedPlatform::runFileDialog(QWidget*, bool save, c
     fileAnswers.pop_front();
     if (cancelled)
         return std::nullopt;
-    return choice;
+    return choice.path.isEmpty() ? start : choice;
 }
 
 std::optional<QString> ScriptedPlatform::choosePaletteFile(QWidget*, bool save)

@@ -21,6 +21,8 @@ class ScriptedPlatform : public Platform {
 public:
     void answerFile(const QString& path, int filterIndex) { fileAnswers.push_back(FileChoice{path, filterIndex}); }
     void cancelFile() { fileAnswers.push_back(std::nullopt); }
+    // Enter in the dialog as it opened: its remembered name and filter.
+    void acceptFileAsStarted() { fileAnswers.push_back(FileChoice{QString(), 0}); }
     void answerPaletteFile(const QString& path) { paletteFileAnswers.push_back(path); }
     void answerColour(std::int32_t colour) { colourAnswers.push_back(colour); }
     void cancelColour() { colourAnswers.push_back(std::nullopt); }
