@@ -76,10 +76,6 @@ public:
     EditOutcome perform(std::unique_ptr<Command> command);
     EditOutcome undo();
     EditOutcome redo();
-    // A header panel box differing from what the document was opened or
-    // saved with counts as a change too, once there is an image to save.
-    bool modified() const { return history_.modified() || (panelChanged_ && !doc_.empty()); }
-    void setPanelChanged(bool changed) { panelChanged_ = changed; }
     // The same for edits that can refuse their arguments (Mode, Scale
     // Image): their own error, with the document as it was.
     [[nodiscard]] Result<bool> edit(std::unique_ptr<Command> command);
@@ -90,6 +86,11 @@ public:
     // choice itself as a step. Errors: a type that cannot be written
     // (Unwritable), and those of the mode change.
     [[nodiscard]] Result<void> chooseTexType(int type, quantize::Options options = {});
+
+    // A header panel box differing from what the document was opened or
+    // saved with counts as a change too, once there is an image to save.
+    bool modified() const { return history_.modified() || (panelChanged_ && !doc_.empty()); }
+    void setPanelChanged(bool changed) { panelChanged_ = changed; }
 
     // The file as last read or written: hex dump, facts, mip levels.
     const FileSnapshot* file() const { return file_.get(); }
