@@ -67,4 +67,23 @@ void reportEditOutOfMemory(Platform& platform, QWidget* parent, const ImageDocum
                         MessageStyle::Stop);
 }
 
+bool askDropAlpha(Platform& platform, QWidget* parent, const ImageDocument& doc)
+{
+    return platform.askYesNo(parent, QStringLiteral("Some pixels of %1 are not opaque. RGB drops their alpha (Undo "
+                                                    "brings it back). Drop it?")
+                                         .arg(QString::fromStdString(printableName(doc.Facts.FileName))));
+}
+
+void reportEditFailure(Platform& platform, QWidget* parent, const ImageDocument& doc, const char* editName,
+                       const Error& error)
+{
+    if (error.kind == ErrorKind::OutOfMemory)
+        return reportEditOutOfMemory(platform, parent, doc, editName);
+    platform.messageBox(parent,
+                        QStringLiteral("%1: %2 could not be done: %3. The image stays as it was.")
+                            .arg(QString::fromStdString(printableName(doc.Facts.FileName)), QLatin1String(editName),
+                                 QString::fromStdString(problemOf(error))),
+                        MessageStyle::Stop);
+}
+
 } // namespace vtt
