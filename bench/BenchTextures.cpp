@@ -46,13 +46,13 @@ const PixelArray& photoLike(int side)
 void quantizeBench(benchmark::State& state, int side, quantize::Dither dither)
 {
     const PixelArray& px = photoLike(side);
-    quantize::Indexed out;
     for (auto _ : state) {
-        if (auto problem = quantize::quantizeRgba(px, side, side, {256, dither, true}, out)) {
-            state.SkipWithError(problem->c_str());
+        auto out = quantize::quantizeRgba(px, side, side, {256, dither, true});
+        if (!out) {
+            state.SkipWithError(out.error().detail.c_str());
             return;
         }
-        benchmark::DoNotOptimize(out.indices.data());
+        benchmark::DoNotOptimize(out->indices.data());
     }
     state.counters["bytes"] = double(side) * side;
 }
@@ -60,13 +60,13 @@ void quantizeBench(benchmark::State& state, int side, quantize::Dither dither)
 void scaleBench(benchmark::State& state, int side, int to)
 {
     const PixelArray& px = photoLike(side);
-    PixelArray out;
     for (auto _ : state) {
-        if (auto problem = resample::scaleRgba(px, side, side, to, to, resample::Filter::Mitchell, out)) {
-            state.SkipWithError(problem->c_str());
+        auto out = resample::scaleRgba(px, side, side, to, to, resample::Filter::Mitchell);
+        if (!out) {
+            state.SkipWithError(out.error().detail.c_str());
             return;
         }
-        benchmark::DoNotOptimize(out.data());
+        benchmark::DoNotOptimize(out->data());
     }
     state.counters["bytes"] = double(to) * to * 4;
 }

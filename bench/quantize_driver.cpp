@@ -43,12 +43,12 @@ int main(int argc, char** argv)
     options.colours = argc > 3 ? std::atoi(argv[3]) : 256;
     options.dither = argc > 4 && std::strcmp(argv[4], "fs") == 0 ? quantize::Dither::FloydSteinberg
                                                                  : quantize::Dither::None;
-    quantize::Indexed out;
-    if (auto problem = quantize::quantizeRgba(rgba, w, h, options, out)) {
-        std::fprintf(stderr, "%s: %s\n", argv[1], problem->c_str());
+    auto out = quantize::quantizeRgba(rgba, w, h, options);
+    if (!out) {
+        std::fprintf(stderr, "%s: %s\n", argv[1], out.error().detail.c_str());
         return 1;
     }
-    quantize::expandIndices(out.indices, out.palette, rgba);
+    quantize::expandIndices(out->indices, out->palette, rgba);
     std::ofstream(argv[2], std::ios::binary).write(reinterpret_cast<const char*>(rgba.data()),
                                                    std::streamsize(rgba.size()));
     return 0;

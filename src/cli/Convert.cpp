@@ -8,7 +8,9 @@
 #include "files/PaletteFileCommands.h"
 #include "files/PrintableName.h"
 #include "operations/FlipMirror.h"
+#include "operations/ModeChange.h"
 #include "operations/Rotate.h"
+#include "operations/ScaleImage.h"
 
 #include <algorithm>
 #include <atomic>
@@ -180,6 +182,32 @@ std::vector<Job> planJobs(const ConvertOptions& options, const Result<FolderRef>
     return jobs;
 }
 
+// Scale Image, Mode and the type choice, through the very commands the
+// window's history runs; kept nothing to undo.
+std::optional<std::string> changeTexture(const ConvertOptions& options, ImageDocument& doc)
+{
+    const auto step = [&](std::unique_ptr<Command> command) { return command->apply(doc, 0); };
+    const auto problem = [](const Error& error) {
+        return error.kind == ErrorKind::BadValue ? "cannot scale it: " + error.detail : problemOf(error);
+    };
+    if (options.resize || options.pow2Up) {
+        const auto side = [&](int from) {
+            return *options.pow2Up ? resample::nextPowerOfTwo(from) : resample::previousPowerOfTwo(from);
+        };
+        const auto [w, h] = options.resize ? *options.resize
+                                           : std::pair{side(doc.ImageWidth()), side(doc.ImageHeight())};
+        if (auto done = step(std::make_unique<ScaleCommand>(w, h, options.filter)); !done)
+            return problem(done.error());
+    }
+    if (options.mode)
+        if (auto done = step(std::make_unique<ModeCommand>(*options.mode, options.quantize)); !done)
+            return problemOf(done.error());
+    if (options.type)
+        if (auto chosen = chooseTexType(doc, *options.type, options.quantize, step); !chosen)
+            return problemOf(chosen.error());
+    return std::nullopt;
+}
+
 // Everything the window does from File > Open to File > Save, up to an
 // output staged beside its target; the problem otherwise.
 std::optional<std::string> convertOne(const ConvertOptions& options, const std::optional<PaletteColours>& palette,
@@ -209,9 +237,13 @@ std::optional<std::string> convertOne(const ConvertOptions& options, const std::
             return "not enough memory to turn it (" + turned.error().detail + ")";
     if (options.channels && !switchChannels(doc, *options.channels))
         return "--channels needs a 24- or 32-bit image, and this one has " + std::to_string(doc.BitDepth()) + " bits";
+    if (auto problem = changeTexture(options, doc))
+        return problem;
 
     const std::string cannotWrite = "cannot write " + job.output;
-    auto encoded = encodeImage(doc, options.to, panelFor(options.panel, doc));
+    TexPanelValues panel = panelFor(options.panel, doc);
+    panel.mipFilter = options.mipFilter;
+    auto encoded = encodeImage(doc, options.to, panel);
     if (!encoded.has_value()) {
         const Error& error = encoded.error();
         if (error.kind == ErrorKind::TexTypeMessage)
@@ -302,7 +334,18 @@ std::uint64_t footprintOf(const Job& job, const ImageOutline& header, const Conv
     const std::uint64_t image = std::uint64_t(std::max(0, int(header.ImageWidth())))
         * std::uint64_t(std::max(0, int(header.ImageHeight()))) * (header.depth == PaletteDepth ? 1 : 4);
     const std::uint64_t read = job.from == ImageFormat::Png ? 0 : std::min(job.size, 2 * image + (1u << 20));
-    return read + image * (options.rotate ? 3 : 2) + image / 3 + (1u << 20);
+    // Scaling and mode changes hold the picture twice more, at up to four
+    // bytes a pixel, at the larger of the two sizes.
+    std::uint64_t changed = 0;
+    if (options.resize || options.pow2Up || options.mode || options.type) {
+        std::uint64_t pixels = image / (header.depth == PaletteDepth ? 1 : 4);
+        if (options.resize)
+            pixels = std::max(pixels, std::uint64_t(options.resize->first) * std::uint64_t(options.resize->second));
+        else if (options.pow2Up && *options.pow2Up)
+            pixels *= 4;
+        changed = 3 * 4 * pixels;
+    }
+    return read + image * (options.rotate ? 3 : 2) + image / 3 + changed + (1u << 20);
 }
 
 // Fails `job` for the exception being handled.

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdio>
+#include <initializer_list>
 
 namespace vtt::cli {
 
@@ -50,6 +51,19 @@ const char* const ConvertHelp =
     "  --rotate DEGREES   turn the image clockwise by 90, 180 or 270 degrees\n"
     "  --channels R,G,B,A for red, green, blue and alpha in turn, the channel it takes its value\n"
     "                     from (B,G,R,A exchanges red and blue); 24- and 32-bit images only\n"
+    "  --resize WxH       scale to W x H pixels (1 to 32767 each)\n"
+    "  --pow2 up|down     scale each side to the next or previous power of two\n"
+    "  --filter NAME      box, triangle, catmull-rom or mitchell (default) for --resize and --pow2;\n"
+    "                     palette images always take the nearest pixel\n"
+    "  --mode MODE        indexed256, indexed16, rgb or rgba: reduce colours, expand a palette,\n"
+    "                     drop alpha or add opaque alpha\n"
+    "  --colors N         colours of an indexed mode: 2 to 256, at most 16 for indexed16\n"
+    "                     (default: 256 or 16)\n"
+    "  --dither none|fs   Floyd-Steinberg dithering when reducing colours (default: none)\n"
+    "  --type T           TEX type 1, 14, 15, 17 or 18; changes the mode to the type's first\n"
+    "                     (default: the type that fits the mode)\n"
+    "  --mip-filter box|linear  further TEX mip levels: box in stored values (default) or\n"
+    "                     linear light, which keeps cut-out alpha coverage\n"
     "  -f, --force        replace existing output files\n"
     "  -j, --jobs N       worker threads (default: one per core)\n"
     "  --memory SIZE      memory the images being converted at once may take, such as 512M or 4G\n"
@@ -155,6 +169,62 @@ void checkBox(const std::string& option, const std::optional<std::string>& text,
         throw UsageError("convert", option + " " + values.error().detail);
 }
 
+// One of `names` (the value's spelling, lower case), by its position.
+int choice(ArgumentReader& reader, const std::string& option, std::initializer_list<const char*> names)
+{
+    const std::string text = reader.value(option);
+    int i = 0;
+    std::string list;
+    for (const char* name : names) {
+        if (lowered(text) == name)
+            return i;
+        list += (i == 0 ? "" : i + 1 == int(names.size()) ? " or " : ", ") + std::string(name);
+        ++i;
+    }
+    throw UsageError("convert", option + " must be " + list + ", not \"" + text + "\"");
+}
+
+int wholeNumber(const std::string& text, int least, int most)
+{
+    int n = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+    return error == std::errc() && end == text.data() + text.size() && n >= least && n <= most ? n : 0;
+}
+
+// The scaling, mode and type options together: what cannot be combined is
+// named before any file is read.
+void checkTextureOptions(ConvertOptions& options, bool filterGiven, bool coloursGiven, bool ditherGiven)
+{
+    if (options.resize && options.pow2Up)
+        throw UsageError("convert", "--resize and --pow2 both set the size; give one of them");
+    if (filterGiven && !options.resize && !options.pow2Up)
+        throw UsageError("convert", "--filter applies to --resize or --pow2, and neither was given");
+    if (options.type) {
+        if (options.to != ImageFormat::Tex)
+            throw UsageError("convert", "--type applies to TEX output, not to --to "
+                                            + std::string(options.to == ImageFormat::Tga ? "tga" : "png"));
+        const ColourMode typeMode = modeForTexType(*options.type);
+        static const char* const modes[] = {"indexed256", "indexed16", "rgb", "rgba"};
+        if (options.mode && *options.mode != typeMode)
+            throw UsageError("convert", "--type " + std::to_string(*options.type) + " holds "
+                                            + modes[int(typeMode)] + " images, not the " + modes[int(*options.mode)]
+                                            + " of --mode");
+    }
+    const ColourMode mode = options.mode ? *options.mode
+                          : options.type ? modeForTexType(*options.type)
+                                         : ColourMode::Rgba;
+    const bool indexed = (options.mode || options.type) && (mode == ColourMode::Indexed256 || mode == ColourMode::Indexed16);
+    if ((coloursGiven || ditherGiven) && !indexed)
+        throw UsageError("convert", std::string(coloursGiven ? "--colors" : "--dither")
+                                        + " applies to --mode indexed256 or indexed16 (or --type 1, 14 or 15)");
+    if (mode == ColourMode::Indexed16 && indexed) {
+        if (options.quantize.colours > quantize::SixteenColours && coloursGiven)
+            throw UsageError("convert", "--colors must be from 2 to 16 for 16 colours, not "
+                                            + std::to_string(options.quantize.colours));
+        options.quantize.colours = std::min(options.quantize.colours, int(quantize::SixteenColours));
+    }
+}
+
 std::optional<ImageFormat> formatOfExtension(const std::string& path)
 {
     const auto dot = path.rfind('.');
@@ -240,6 +310,7 @@ std::optional<ConvertOptions> parseConvert(const std::vector<std::string>& args)
 {
     ConvertOptions options;
     std::optional<ImageFormat> to;
+    bool filterGiven = false, coloursGiven = false, ditherGiven = false;
     ArgumentReader reader(args, "convert");
     while (auto option = reader.nextOption(options.inputs)) {
         const std::string& o = *option;
@@ -287,6 +358,41 @@ std::optional<ConvertOptions> parseConvert(const std::vector<std::string>& args)
             if (!bytes)
                 throw UsageError("convert", "--memory needs a size such as 512M or 4G, not \"" + text + "\"");
             options.memory = *bytes;
+        } else if (o == "--resize") {
+            const std::string text = reader.value(o);
+            const auto x = lowered(text).find('x');
+            const int w = x == std::string::npos ? 0 : wholeNumber(text.substr(0, x), 1, resample::MaxSide);
+            const int h = x == std::string::npos ? 0 : wholeNumber(text.substr(x + 1), 1, resample::MaxSide);
+            if (!w || !h)
+                throw UsageError("convert", "--resize needs WIDTHxHEIGHT, each from 1 to 32767, such as 1024x512; "
+                                            "not \"" + text + "\"");
+            options.resize = std::pair{w, h};
+        } else if (o == "--pow2") {
+            options.pow2Up = choice(reader, o, {"up", "down"}) == 0;
+        } else if (o == "--filter") {
+            options.filter = resample::Filter(choice(reader, o, {"box", "triangle", "catmull-rom", "mitchell"}));
+            filterGiven = true;
+        } else if (o == "--mode") {
+            options.mode = ColourMode(choice(reader, o, {"indexed256", "indexed16", "rgb", "rgba"}));
+        } else if (o == "--colors") {
+            const std::string text = reader.value(o);
+            options.quantize.colours = wholeNumber(text, 2, PaletteEntries);
+            if (!options.quantize.colours)
+                throw UsageError("convert", "--colors needs a number of colours from 2 to 256, not \"" + text + "\"");
+            coloursGiven = true;
+        } else if (o == "--dither") {
+            options.quantize.dither = choice(reader, o, {"none", "fs"}) ? quantize::Dither::FloydSteinberg
+                                                                       : quantize::Dither::None;
+            ditherGiven = true;
+        } else if (o == "--type") {
+            const std::string text = reader.value(o);
+            const int type = wholeNumber(text, 1, 18);
+            if (!writableTexType(type))
+                throw UsageError("convert", "--type must be 1, 14, 15, 17 or 18, not \"" + text + "\"");
+            options.type = type;
+        } else if (o == "--mip-filter") {
+            options.mipFilter = choice(reader, o, {"box", "linear"}) ? mip::MipFilter::LinearLight
+                                                                     : mip::MipFilter::BoxStored;
         } else if (o == "--flip" || o == "--mirror" || o == "-f" || o == "--force") {
             reader.noValue(o);
             (o == "--flip" ? options.flip : o == "--mirror" ? options.mirror : options.force) = true;
@@ -313,6 +419,7 @@ std::optional<ConvertOptions> parseConvert(const std::vector<std::string>& args)
                                         : "say which format to write with --to tex, --to tga or --to png (the name \""
                                               + options.output + "\" does not end in .tex, .tga or .png)");
     options.to = *to;
+    checkTextureOptions(options, filterGiven, coloursGiven, ditherGiven);
     return options;
 }
 

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "codecs/ColourMode.h"
+#include "codecs/MipFilters.h"
+#include "document/Resample.h"
 #include "files/FileCommands.h"
 #include "operations/ChannelSwitch.h"
+#include "operations/Quantize.h"
 
 #include <optional>
 #include <stdexcept>
@@ -44,6 +48,15 @@ struct ConvertOptions {
     bool mirror = false;
     int rotate = 0; // clockwise degrees: 0, 90, 180 or 270
     std::optional<ChannelMapping> channels;
+    // Scaling, then the colour mode, then the TEX type, as Image > Scale
+    // Image, Image > Mode and the type choice make them.
+    std::optional<std::pair<int, int>> resize; // --resize WxH
+    std::optional<bool> pow2Up;                // --pow2 up|down
+    resample::Filter filter = resample::DefaultFilter;
+    std::optional<ColourMode> mode;
+    quantize::Options quantize;
+    std::optional<int> type;
+    mip::MipFilter mipFilter = mip::MipFilter::BoxStored;
     std::string palette; // --palette: a palette file for palette images
     bool force = false;
     unsigned jobs = 0; // 0: one per core

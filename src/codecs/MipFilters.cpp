@@ -5,8 +5,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <new>
-#include <stdexcept>
 
 namespace vtt::mip {
 
@@ -67,66 +65,60 @@ double alphaCoverage(std::span<const std::uint8_t> rgba)
     return static_cast<double>(passing) / static_cast<double>(n);
 }
 
-std::optional<std::string> linearLightLevels(std::span<const std::uint8_t> rgba, LevelSize full, int levels,
-                                             PixelArray& out)
+Result<PixelArray> linearLightLevels(std::span<const std::uint8_t> rgba, LevelSize full, int levels)
 {
-    out = PixelArray();
+    PixelArray out;
     const std::size_t bytes = levels > 1 ? levelBytes(full, levels, 4) : 0;
     if (bytes == 0)
-        return std::nullopt;
+        return out;
     if (rgba.size() < 4 * full.pixels())
-        return "level 0 holds " + std::to_string(rgba.size() / 4) + " of its " + std::to_string(full.pixels())
-            + " pixels";
-    if (!resizeOrEmpty(out, bytes))
-        return notEnoughMemoryText("make the mip levels of", full.width, full.height, bytes);
+        return unexpected(ErrorKind::Inconsistent, "level 0 holds " + std::to_string(rgba.size() / 4) + " of its "
+                                                       + std::to_string(full.pixels()) + " pixels");
+    if (!resizePixels(out, bytes))
+        return unexpected(ErrorKind::OutOfMemory,
+                          notEnoughMemoryText("make the mip levels of", full.width, full.height, bytes));
     const double coverage = alphaCoverage(rgba.first(4 * full.pixels()));
     const bool alphaTested = coverage > 0 && coverage < 1;
 
     // The unadjusted level before, which the next is filtered from: the
     // adjusted alphas would compound from level to level.
-    PixelArray previous, filtered;
+    PixelArray previous;
     std::span<const std::uint8_t> source = rgba.first(4 * full.pixels());
     LevelSize size = full;
     std::size_t at = 0;
     for (int k = 1; k < levels; ++k) {
         const LevelSize next = halved(size);
-        if (auto problem = resample::scaleRgba(source, int(size.width), int(size.height), int(next.width),
-                                               int(next.height), resample::Filter::Mitchell, filtered)) {
-            out = PixelArray();
-            return problem;
-        }
+        VTT_TRY(filtered, resample::scaleRgba(source, int(size.width), int(size.height), int(next.width),
+                                              int(next.height), resample::Filter::Mitchell));
         const std::span<std::uint8_t> level(out.data() + at, 4 * next.pixels());
         std::memcpy(level.data(), filtered.data(), level.size());
         if (alphaTested)
             keepCoverage(level, coverage);
-        std::swap(previous, filtered);
+        previous = std::move(filtered);
         source = std::span<const std::uint8_t>(previous.data(), 4 * next.pixels());
         at += level.size();
         size = next;
     }
-    return std::nullopt;
+    return out;
 }
 
-std::optional<std::string> linearLightIndexedLevels(std::span<const std::uint8_t> indices, LevelSize full,
-                                                    int levels, const std::array<std::uint8_t, PaletteBytes>& palette,
-                                                    PixelArray& out)
+Result<PixelArray> linearLightIndexedLevels(std::span<const std::uint8_t> indices, LevelSize full, int levels,
+                                            const std::array<std::uint8_t, PaletteBytes>& palette)
 {
-    out = PixelArray();
+    PixelArray out;
     const std::size_t bytes = levels > 1 ? levelBytes(full, levels, 1) : 0;
     if (bytes == 0)
-        return std::nullopt;
+        return out;
     if (indices.size() < full.pixels())
-        return "level 0 holds " + std::to_string(indices.size()) + " of its " + std::to_string(full.pixels())
-            + " pixels";
-    PixelArray colours, colourLevels;
-    if (!resizeOrEmpty(colours, 4 * full.pixels()) || !resizeOrEmpty(out, bytes))
-        return notEnoughMemoryText("make the mip levels of", full.width, full.height, 4 * full.pixels() + bytes);
+        return unexpected(ErrorKind::Inconsistent, "level 0 holds " + std::to_string(indices.size()) + " of its "
+                                                       + std::to_string(full.pixels()) + " pixels");
+    PixelArray colours;
+    if (!resizePixels(colours, 4 * full.pixels()) || !resizePixels(out, bytes))
+        return unexpected(ErrorKind::OutOfMemory, notEnoughMemoryText("make the mip levels of", full.width,
+                                                                      full.height, 4 * full.pixels() + bytes));
     for (std::size_t i = 0; i < full.pixels(); ++i)
         std::memcpy(colours.data() + 4 * i, palette.data() + 4 * std::size_t(indices[i]), 4);
-    if (auto problem = linearLightLevels(colours, full, levels, colourLevels)) {
-        out = PixelArray();
-        return problem;
-    }
+    VTT_TRY(colourLevels, linearLightLevels(colours, full, levels));
     colours = PixelArray();
 
     const std::uint8_t* before = indices.data();
@@ -160,7 +152,7 @@ std::optional<std::string> linearLightIndexedLevels(std::span<const std::uint8_t
         before = dst - next.pixels();
         size = next;
     }
-    return std::nullopt;
+    return out;
 }
 
 } // namespace vtt::mip

@@ -2,12 +2,11 @@
 
 #include "codecs/MipChain.h"
 #include "document/ImageDocument.h"
+#include "document/Result.h"
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
-#include <string>
 
 // How the further mip levels of a TEX file are made. Box in stored values
 // (halveDirect, halveIndexed) is what files have always held and stays the
@@ -29,18 +28,17 @@ double alphaCoverage(std::span<const std::uint8_t> rgba);
 // filtered from the one before it, before that one's alpha was adjusted.
 // When level 0 is partly above and partly below the alpha-test threshold,
 // each level's alpha is then scaled so that its coverage is the nearest it
-// can be to level 0's. Returns the problem instead (no memory); `out` is
-// then empty.
-std::optional<std::string> linearLightLevels(std::span<const std::uint8_t> rgba, LevelSize full, int levels,
-                                             PixelArray& out);
+// can be to level 0's. Errors: level 0 shorter than its size
+// (Inconsistent), no memory (OutOfMemory).
+[[nodiscard]] Result<PixelArray> linearLightLevels(std::span<const std::uint8_t> rgba, LevelSize full, int levels);
 
 // The same for palette entry numbers: the colours are filtered as above, and
 // each pixel of a level then keeps the entry, among the four of its 2 x 2
 // block in the level before, whose colour lies nearest the filtered one (the
 // first in reading order on a tie), as the box filter's levels choose theirs.
-// One byte a pixel into `out`.
-std::optional<std::string> linearLightIndexedLevels(std::span<const std::uint8_t> indices, LevelSize full,
-                                                    int levels, const std::array<std::uint8_t, PaletteBytes>& palette,
-                                                    PixelArray& out);
+// One byte a pixel.
+[[nodiscard]] Result<PixelArray> linearLightIndexedLevels(std::span<const std::uint8_t> indices, LevelSize full,
+                                                          int levels,
+                                                          const std::array<std::uint8_t, PaletteBytes>& palette);
 
 } // namespace vtt::mip

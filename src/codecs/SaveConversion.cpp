@@ -1,26 +1,12 @@
 #include "codecs/SaveConversion.h"
 
+#include "codecs/ColourMode.h"
 #include "codecs/TexFormat.h"
 #include "codecs/TgaWriter.h"
 
 namespace vtt {
 
 namespace {
-
-// A document that came with a TEX header keeps its type; any other takes
-// the type of its depth.
-std::int16_t texTypeOf(const ImageDocument& doc)
-{
-    if (doc.Facts.Kind != ImageFormat::Tex) {
-        if (doc.BitDepth() == PaletteDepth)
-            return static_cast<std::int16_t>(tex::Type::Palette256);
-        if (doc.BitDepth() == 24)
-            return static_cast<std::int16_t>(tex::Type::Rgb);
-        if (doc.BitDepth() == 32)
-            return static_cast<std::int16_t>(tex::Type::Rgba);
-    }
-    return doc.Facts.Tex.Type;
-}
 
 std::uint8_t tgaDepthOf(const ImageDocument& doc)
 {
@@ -36,14 +22,18 @@ std::uint8_t tgaDepthOf(const ImageDocument& doc)
     return doc.BitDepth();
 }
 
-SaveChanges unchanged(const ImageDocument& doc) { return SaveChanges{doc.BitDepth(), doc.Facts.Tex, doc.Facts.Tga}; }
+SaveChanges unchanged(const ImageDocument& doc)
+{
+    return SaveChanges{doc.BitDepth(), doc.Facts.Tex, doc.Facts.Tga, mip::MipFilter::BoxStored};
+}
 
 } // namespace
 
 SaveChanges texSaveChanges(const ImageDocument& doc, const TexPanelValues& panel)
 {
     SaveChanges changes = unchanged(doc);
-    changes.Tex = TexHeader{texTypeOf(doc), panel.mipCount, panel.unknown, panel.bits};
+    changes.Tex = TexHeader{fittingTexType(doc), panel.mipCount, panel.unknown, panel.bits};
+    changes.MipFilter = panel.mipFilter;
     return changes;
 }
 

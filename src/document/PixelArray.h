@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
-#include <stdexcept>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -70,20 +69,6 @@ std::string memorySizeText(std::uint64_t bytes);
 
 // "not enough memory to open a 32767 x 32767 image (4.0 GiB)"
 std::string notEnoughMemoryText(const char* verb, std::uint64_t width, std::uint64_t height, std::uint64_t bytes);
-
-// Sizes `array` to `bytes`; false, with `array` empty, when memory (or the
-// address space) cannot hold them, so callers answer with a message.
-inline bool resizeOrEmpty(PixelArray& array, std::size_t bytes) noexcept
-{
-    try {
-        array.resize(bytes);
-        return true;
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
-    }
-    array = PixelArray();
-    return false;
-}
 
 // The same bytes in a plain vector compare equal.
 inline bool operator==(const PixelArray& a, const std::vector<std::uint8_t>& b)

@@ -1,7 +1,6 @@
 #include "document/Resample.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -27,20 +26,6 @@ namespace vtt::resample {
 
 namespace {
 
-// Worded as the readers and writers word it, so every "not enough memory"
-// reads alike.
-std::string noMemory(long width, long height, std::size_t bytes)
-{
-    char size[32];
-    const double mib = static_cast<double>(bytes) / (1024.0 * 1024.0);
-    if (mib >= 1024.0)
-        std::snprintf(size, sizeof size, "%.1f GiB", mib / 1024.0);
-    else
-        std::snprintf(size, sizeof size, "%.1f MiB", mib);
-    return "not enough memory to scale to a " + std::to_string(width) + " x " + std::to_string(height) + " image ("
-        + size + ")";
-}
-
 stbir_filter stbFilter(Filter filter)
 {
     switch (filter) {
@@ -52,27 +37,38 @@ stbir_filter stbFilter(Filter filter)
     return STBIR_FILTER_MITCHELL;
 }
 
-std::optional<std::string> refuseInput(std::size_t held, int width, int height, int pixelSize)
+Unexpected<Error> noMemory(int width, int height, std::size_t bytes)
 {
-    if (auto refused = refuseSize(width, height))
-        return "the source image cannot be scaled: " + *refused;
+    return unexpected(ErrorKind::OutOfMemory, notEnoughMemoryText("scale to", std::uint64_t(width),
+                                                                  std::uint64_t(height), bytes));
+}
+
+// The source and the size asked for, checked before any memory is taken.
+Result<void> checkScale(std::size_t held, int width, int height, int pixelSize, int toWidth, int toHeight)
+{
+    if (auto fits = checkSize(width, height); !fits)
+        return unexpected(ErrorKind::Inconsistent, "the source image cannot be scaled: " + fits.error().detail);
     const std::size_t needed = std::size_t(width) * std::size_t(height) * std::size_t(pixelSize);
     if (held < needed)
-        return "the source image is " + std::to_string(width) + " x " + std::to_string(height) + " but only "
-            + std::to_string(held) + " of its " + std::to_string(needed) + " bytes are held";
-    return std::nullopt;
+        return unexpected(ErrorKind::Inconsistent, "the source image is " + std::to_string(width) + " x "
+                                                       + std::to_string(height) + " but only " + std::to_string(held)
+                                                       + " of its " + std::to_string(needed) + " bytes are held");
+    return checkSize(toWidth, toHeight);
 }
 
 } // namespace
 
-std::optional<std::string> refuseSize(long width, long height)
+Result<void> checkSize(long width, long height)
 {
+    const std::string size = "a size of " + std::to_string(width) + " x " + std::to_string(height);
     if (width < 1 || height < 1)
-        return "a size of " + std::to_string(width) + " x " + std::to_string(height) + " has no pixels";
+        return unexpected(ErrorKind::BadValue, size + " has no pixels", "size");
     if (width > MaxSide || height > MaxSide)
-        return "a size of " + std::to_string(width) + " x " + std::to_string(height) + " is larger than the "
-            + std::to_string(MaxSide) + " x " + std::to_string(MaxSide) + " a texture can hold";
-    return std::nullopt;
+        return unexpected(ErrorKind::BadValue,
+                          size + " is larger than the " + std::to_string(MaxSide) + " x " + std::to_string(MaxSide)
+                              + " a texture can hold",
+                          "size");
+    return {};
 }
 
 int nextPowerOfTwo(int side)
@@ -91,16 +87,13 @@ int previousPowerOfTwo(int side)
     return p;
 }
 
-std::optional<std::string> scaleRgba(std::span<const std::uint8_t> rgba, int width, int height, int toWidth,
-                                     int toHeight, Filter filter, PixelArray& out)
+Result<PixelArray> scaleRgba(std::span<const std::uint8_t> rgba, int width, int height, int toWidth, int toHeight,
+                             Filter filter)
 {
-    out = PixelArray();
-    if (auto refused = refuseInput(rgba.size(), width, height, 4))
-        return refused;
-    if (auto refused = refuseSize(toWidth, toHeight))
-        return refused;
+    VTT_CHECK(checkScale(rgba.size(), width, height, 4, toWidth, toHeight));
     const std::size_t bytes = std::size_t(toWidth) * std::size_t(toHeight) * 4;
-    if (!resizeOrEmpty(out, bytes))
+    PixelArray out;
+    if (!resizePixels(out, bytes))
         return noMemory(toWidth, toHeight, bytes);
     // sRGB-coded colour is filtered in linear light; alpha (channel 3) stays
     // linear and weights the colour. Edges repeat their pixels, as a texture
@@ -133,23 +126,18 @@ std::optional<std::string> scaleRgba(std::span<const std::uint8_t> rgba, int wid
     done[0] = band(0, int(long(toHeight) / bands));
     for (std::thread& t : threads)
         t.join();
-    if (std::find(done.begin(), done.end(), 0) != done.end()) { // its only failure left is its working memory
-        out = PixelArray();
+    if (std::find(done.begin(), done.end(), 0) != done.end()) // its only failure left is its working memory
         return noMemory(toWidth, toHeight, bytes);
-    }
-    return std::nullopt;
+    return out;
 }
 
-std::optional<std::string> scaleIndices(std::span<const std::uint8_t> indices, int width, int height, int toWidth,
-                                        int toHeight, PixelArray& out)
+Result<PixelArray> scaleIndices(std::span<const std::uint8_t> indices, int width, int height, int toWidth,
+                                int toHeight)
 {
-    out = PixelArray();
-    if (auto refused = refuseInput(indices.size(), width, height, 1))
-        return refused;
-    if (auto refused = refuseSize(toWidth, toHeight))
-        return refused;
+    VTT_CHECK(checkScale(indices.size(), width, height, 1, toWidth, toHeight));
     const std::size_t bytes = std::size_t(toWidth) * std::size_t(toHeight);
-    if (!resizeOrEmpty(out, bytes))
+    PixelArray out;
+    if (!resizePixels(out, bytes))
         return noMemory(toWidth, toHeight, bytes);
     // Pixel centres map onto source pixel centres; integer steps, so a
     // halving takes every second pixel and a doubling repeats each.
@@ -163,7 +151,7 @@ std::optional<std::string> scaleIndices(std::span<const std::uint8_t> indices, i
         for (int x = 0; x < toWidth; ++x)
             *dst++ = row[column[std::size_t(x)]];
     }
-    return std::nullopt;
+    return out;
 }
 
 } // namespace vtt::resample

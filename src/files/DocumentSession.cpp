@@ -2,6 +2,7 @@
 
 #include "codecs/MipLevels.h"
 #include "files/PrintableName.h"
+#include "operations/ModeChange.h"
 
 #include <algorithm>
 
@@ -75,6 +76,18 @@ std::optional<Error> DocumentSession::save(const std::string& path, ImageFormat 
 EditOutcome DocumentSession::perform(std::unique_ptr<Command> command)
 {
     return outcomeOf(history_.perform(std::move(command), doc_));
+}
+
+Result<bool> DocumentSession::edit(std::unique_ptr<Command> command)
+{
+    return history_.perform(std::move(command), doc_);
+}
+
+Result<void> DocumentSession::chooseTexType(int type, quantize::Options options)
+{
+    return vtt::chooseTexType(doc_, type, options, [this](std::unique_ptr<Command> step) {
+        return history_.perform(std::move(step), doc_);
+    });
 }
 
 EditOutcome DocumentSession::undo()

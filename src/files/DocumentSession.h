@@ -8,6 +8,7 @@
 #include "files/RecentFiles.h"
 #include "operations/Command.h"
 #include "operations/EditHistory.h"
+#include "operations/Quantize.h"
 
 #include <memory>
 #include <optional>
@@ -67,6 +68,16 @@ public:
     EditOutcome undo();
     EditOutcome redo();
     bool modified() const { return history_.modified(); }
+    // The same for edits that can refuse their arguments (Mode, Scale
+    // Image): their own error, with the document as it was.
+    [[nodiscard]] Result<bool> edit(std::unique_ptr<Command> command);
+
+    // Makes `type` (1, 14, 15, 17 or 18) the type a save as TEX writes: the
+    // mode change it needs first, as its own step (colours reduced with
+    // `options`, at most 16 for type 15), then, between 1 and 14, the
+    // choice itself as a step. Errors: a type that cannot be written
+    // (Unwritable), and those of the mode change.
+    [[nodiscard]] Result<void> chooseTexType(int type, quantize::Options options = {});
 
     // The file as last read or written: hex dump, facts, mip levels.
     const FileSnapshot* file() const { return file_.get(); }

@@ -17,7 +17,10 @@ namespace vtt {
 
 namespace {
 
-WriteResult writeTexFile(const ImageDocument& doc, const SaveChanges& changes) { return writeTex(doc, changes.Tex); }
+WriteResult writeTexFile(const ImageDocument& doc, const SaveChanges& changes)
+{
+    return writeTex(doc, changes.Tex, changes.MipFilter);
+}
 WriteResult writeTgaFile(const ImageDocument& doc, const SaveChanges& changes)
 {
     return writeTga(doc, changes.BitDepth);

@@ -9,8 +9,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <new>
-#include <stdexcept>
 
 namespace vtt::quantize {
 
@@ -116,58 +114,59 @@ void opaqueRow(liq_color rowOut[], int row, int width, void* user)
 
 } // namespace
 
-std::optional<std::string> quantizeRgba(std::span<const std::uint8_t> rgba, int width, int height,
-                                        const Options& options, Indexed& out)
+Result<Indexed> quantizeRgba(std::span<const std::uint8_t> rgba, int width, int height, const Options& options)
 {
-    out = Indexed();
     if (options.colours < 2 || options.colours > PaletteEntries)
-        return "the number of colours must be from 2 to 256, not " + std::to_string(options.colours);
+        return unexpected(ErrorKind::BadValue,
+                          "the number of colours must be from 2 to 256, not " + std::to_string(options.colours),
+                          "colours");
     if (width < 0 || height < 0)
-        return "the image has a negative size (" + std::to_string(width) + " x " + std::to_string(height) + ")";
+        return unexpected(ErrorKind::Inconsistent, "the image has a negative size (" + std::to_string(width) + " x "
+                                                       + std::to_string(height) + ")");
     const std::size_t n = std::size_t(width) * std::size_t(height);
     if (rgba.size() < 4 * n)
-        return "the image is " + std::to_string(width) + " x " + std::to_string(height) + " but only "
-            + std::to_string(rgba.size() / 4) + " pixels are held";
-    const std::string noMemory = notEnoughMemoryText("reduce the colours of", std::uint64_t(width),
-                                                     std::uint64_t(height), n);
-    if (!resizeOrEmpty(out.indices, n))
-        return noMemory;
+        return unexpected(ErrorKind::Inconsistent, "the image is " + std::to_string(width) + " x "
+                                                       + std::to_string(height) + " but only "
+                                                       + std::to_string(rgba.size() / 4) + " pixels are held");
+    const auto noMemory = [&] {
+        return unexpected(ErrorKind::OutOfMemory, notEnoughMemoryText("reduce the colours of", std::uint64_t(width),
+                                                                      std::uint64_t(height), n));
+    };
+    Indexed out;
+    if (!resizePixels(out.indices, n))
+        return noMemory();
     if (keepExactly(rgba, n, options.colours, options.alphaInPalette, out)) {
         setUnusedOpaqueBlack(out);
-        return std::nullopt;
+        return out;
     }
     out.exact = false;
 
     const std::unique_ptr<liq_attr, AttrFree> attr(liq_attr_create());
-    if (!attr || liq_set_max_colors(attr.get(), options.colours) != LIQ_OK) {
-        out = Indexed();
-        return noMemory;
-    }
+    if (!attr || liq_set_max_colors(attr.get(), options.colours) != LIQ_OK)
+        return noMemory();
     OpaqueRows rows{rgba.data(), width};
     const std::unique_ptr<liq_image, ImageFree> image(
         options.alphaInPalette ? liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0)
                                : liq_image_create_custom(attr.get(), opaqueRow, &rows, width, height, 0));
     // The quantizer takes at most INT_MAX / 4 pixels (about 23170 x 23170).
-    if (!image && n > std::size_t(std::numeric_limits<int>::max() / 4)) {
-        out = Indexed();
-        return "the colours of a " + std::to_string(width) + " x " + std::to_string(height)
-            + " image cannot be reduced: the quantizer takes at most "
-            + std::to_string(std::numeric_limits<int>::max() / 4) + " pixels";
-    }
+    if (!image && n > std::size_t(std::numeric_limits<int>::max() / 4))
+        return unexpected(ErrorKind::Inconsistent, "the colours of a " + std::to_string(width) + " x "
+                                                       + std::to_string(height)
+                                                       + " image cannot be reduced: the quantizer takes at most "
+                                                       + std::to_string(std::numeric_limits<int>::max() / 4)
+                                                       + " pixels");
     liq_result* made = nullptr;
     const liq_error quantized = image ? liq_image_quantize(image.get(), attr.get(), &made) : LIQ_OUT_OF_MEMORY;
     const std::unique_ptr<liq_result, ResultFree> result(made);
     if (quantized != LIQ_OK || !result) {
-        out = Indexed();
-        return quantized == LIQ_OUT_OF_MEMORY || !image ? noMemory
-                                                        : "the colours could not be reduced (quantizer error "
-                                                              + std::to_string(int(quantized)) + ")";
+        if (quantized == LIQ_OUT_OF_MEMORY || !image)
+            return noMemory();
+        return unexpected(ErrorKind::Inconsistent,
+                          "the colours could not be reduced (quantizer error " + std::to_string(int(quantized)) + ")");
     }
     liq_set_dithering_level(result.get(), options.dither == Dither::FloydSteinberg ? 1.0f : 0.0f);
-    if (liq_write_remapped_image(result.get(), image.get(), out.indices.data(), n) != LIQ_OK) {
-        out = Indexed();
-        return noMemory;
-    }
+    if (liq_write_remapped_image(result.get(), image.get(), out.indices.data(), n) != LIQ_OK)
+        return noMemory();
     // Read after remapping, which may still refine the colours.
     const liq_palette* palette = liq_get_palette(result.get());
     out.used = static_cast<int>(palette->count);
@@ -179,7 +178,7 @@ std::optional<std::string> quantizeRgba(std::span<const std::uint8_t> rgba, int 
         out.palette[4 * e + 3] = options.alphaInPalette ? c.a : 255;
     }
     setUnusedOpaqueBlack(out);
-    return std::nullopt;
+    return out;
 }
 
 void expandIndices(std::span<const std::uint8_t> indices, const std::array<std::uint8_t, PaletteBytes>& palette,

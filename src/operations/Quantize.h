@@ -1,12 +1,11 @@
 #pragma once
 
 #include "document/ImageDocument.h"
+#include "document/Result.h"
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
-#include <string>
 
 // Colour modes: reducing an RGBA image to palette indices, and the ways back.
 namespace vtt::quantize {
@@ -36,9 +35,11 @@ struct Indexed {
 // with alpha, or without it when alpha stays out of the palette) is kept
 // exactly, its colours in the order they first appear (reading order);
 // otherwise the quantizer picks the palette and maps the pixels, alpha-aware.
-// Returns the problem instead (bad options, short input, no memory).
-std::optional<std::string> quantizeRgba(std::span<const std::uint8_t> rgba, int width, int height,
-                                        const Options& options, Indexed& out);
+// Errors: options out of range (BadValue, subject "colours"), input shorter
+// than its size or too large for the quantizer (Inconsistent), no memory
+// (OutOfMemory).
+[[nodiscard]] Result<Indexed> quantizeRgba(std::span<const std::uint8_t> rgba, int width, int height,
+                                           const Options& options);
 
 // Palette indices to RGBA through the palette; `rgba` holds 4 bytes for
 // each index.

@@ -1,4 +1,7 @@
+#include "files/DocumentSession.h"
 #include "files/FileCommands.h"
+#include "operations/ModeChange.h"
+#include "operations/ScaleImage.h"
 #include "operations/ChannelSwitch.h"
 #include "operations/FlipMirror.h"
 #include "operations/Rotate.h"
@@ -28,6 +31,18 @@
 
 using namespace vtt;
 using namespace vtt::testing;
+
+// What the window's commands do for one row of vtt's texture options.
+struct TextureSteps {
+    QSize size;      // Scale Image, when valid
+    int filter = 3;  // resample::Filter
+    int mode = -1;   // ColourMode, none when -1
+    quantize::Options colours;
+    int type = 0;    // chosen TEX type, none when 0
+    bool linearMips = false;
+    int mips = 1;
+};
+Q_DECLARE_METATYPE(TextureSteps)
 
 struct Run {
     int status;
@@ -208,6 +223,60 @@ private slots:
         QCOMPARE(read(output), QByteArray(reinterpret_cast<const char*>(want.data()), qsizetype(want.size())));
     }
 
+    // Each scaling, mode, type and mip filter option writes what the same
+    // steps in the window's session and its Save write.
+    void textureOptionsMatchTheSession_data()
+    {
+        QTest::addColumn<std::vector<std::uint8_t>>("input");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<TextureSteps>("steps");
+        const auto rgba = tgaFile(5, 3, 32, 8), indexed = tgaFile(6, 4, 8, 0);
+        const auto fs = quantize::Options{256, quantize::Dither::FloydSteinberg, true};
+        QTest::newRow("resize, catmull-rom") << rgba << QStringList{"--resize", "7x9", "--filter", "catmull-rom"}
+                                             << TextureSteps{{7, 9}, 2};
+        QTest::newRow("pow2 down") << rgba << QStringList{"--pow2", "down"} << TextureSteps{{4, 2}};
+        QTest::newRow("pow2 up, palette") << indexed << QStringList{"--pow2", "up"} << TextureSteps{{8, 4}};
+        QTest::newRow("indexed256, dithered") << rgba << QStringList{"--mode", "indexed256", "--dither", "fs"}
+                                              << TextureSteps{{}, 3, 0, fs};
+        QTest::newRow("indexed16, 8 colours, 3 linear mips")
+            << rgba << QStringList{"--mode", "indexed16", "--colors", "8", "--mips", "3", "--mip-filter", "linear"}
+            << TextureSteps{{}, 3, 1, {8}, 0, true, 3};
+        QTest::newRow("rgb") << rgba << QStringList{"--mode", "rgb"} << TextureSteps{{}, 3, 2};
+        QTest::newRow("rgba from palette, linear mips")
+            << indexed << QStringList{"--mode", "rgba", "--mips", "3", "--mip-filter", "linear"}
+            << TextureSteps{{}, 3, 3, {}, 0, true, 3};
+        QTest::newRow("type 14") << rgba << QStringList{"--type", "14"} << TextureSteps{{}, 3, -1, {}, 14};
+        QTest::newRow("type 15, 2 mips") << indexed << QStringList{"--type", "15", "--mips", "2"}
+                                         << TextureSteps{{}, 3, -1, {16}, 15, false, 2};
+        QTest::newRow("type 17") << indexed << QStringList{"--type", "17"} << TextureSteps{{}, 3, -1, {}, 17};
+    }
+    void textureOptionsMatchTheSession()
+    {
+        QFETCH(std::vector<std::uint8_t>, input);
+        QFETCH(QStringList, options);
+        QFETCH(TextureSteps, steps);
+        writeTestFile(dir, "in.tga", input);
+        const Run run = vtt(QStringList{"convert", "-o", "out.tex"} + options + QStringList{"in.tga"});
+        QCOMPARE(run.err, QString());
+
+        ImageDocument doc;
+        RecentFilesInMemory recent;
+        DocumentSession session(doc, recent);
+        const std::string in = path("in.tga").toStdString();
+        QVERIFY(!session.open(in, ImageFormat::Tga, readDocumentFile(in, ImageFormat::Tga)));
+        if (steps.size.isValid())
+            QVERIFY(session.edit(std::make_unique<ScaleCommand>(steps.size.width(), steps.size.height(),
+                                                                resample::Filter(steps.filter))).value());
+        if (steps.mode >= 0)
+            QVERIFY(session.edit(std::make_unique<ModeCommand>(ColourMode(steps.mode), steps.colours)).value());
+        if (steps.type)
+            QVERIFY(session.chooseTexType(steps.type, steps.colours));
+        const TexPanelValues panel{std::int16_t(steps.mips), 0, 0,
+                                   steps.linearMips ? mip::MipFilter::LinearLight : mip::MipFilter::BoxStored};
+        QVERIFY(!session.save(path("window.tex").toStdString(), ImageFormat::Tex, panel));
+        QCOMPARE(read("out.tex"), read("window.tex"));
+    }
+
     void eachFileSucceedsOrFailsOnItsOwn()
     {
         writeTestFile(dir, "good1.tga", tgaFile(4, 4, 32, 0));
@@ -216,8 +285,9 @@ private slots:
         writeTestFile(dir, "good2.tga", good);
         const auto png = pngFile();
         writeTestFile(dir, "bad.png", std::vector<std::uint8_t>(png.begin(), png.end() - 20));
-        auto type15 = texHeader(1, 1, 15);
-        appendRepeated(type15, 65, 0);
+        auto type15 = texHeader(1, 1, 15); // its one pixel past the 16 entries
+        appendRepeated(type15, 64, 0);
+        type15.push_back(65);
         writeTestFile(dir, "type15.tex", type15);
         QVERIFY(QDir(dir.path()).mkdir("sub"));
         writeTestFile(dir, "sub/good1.tga", good);
@@ -228,7 +298,7 @@ private slots:
         const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 5);
         for (const char* named : {"vtt: bad.tga: ", "vtt: bad.png: ", "vtt: missing.tga: ", "vtt: sub/good1.tga: out/good1.tex",
-                                  "vtt: type15.tex: cannot write out/type15.tex as TEX type 15: \"Samma sak här\""})
+                                  "vtt: type15.tex: cannot write out/type15.tex: pixel 0, 0 uses palette entry 65"})
             QVERIFY2(run.err.contains(QString::fromUtf8(named)), qPrintable(run.err));
         QCOMPARE(read("out/good2.tex").size(), 14 + 48); // type 17, one level
     }
@@ -532,6 +602,13 @@ private slots:
         QTest::newRow("no threads") << QStringList{"convert", "-j", "0", "-o", "x.tex", "a.tga"};
         QTest::newRow("memory not a size") << QStringList{"convert", "--memory", "4X", "-o", "x.tex", "a.tga"};
         QTest::newRow("info without files") << QStringList{"info", "--json"};
+        QTest::newRow("resize without a height") << QStringList{"convert", "--resize", "64", "-o", "x.tex", "a.tga"};
+        QTest::newRow("type against mode")
+            << QStringList{"convert", "--type", "18", "--mode", "rgb", "-o", "x.tex", "a.tga"};
+        QTest::newRow("17 colours of 16") << QStringList{"convert", "--mode", "indexed16", "--colors", "17", "-o",
+                                                         "x.tex", "a.tga"};
+        QTest::newRow("dither without a palette") << QStringList{"convert", "--dither", "fs", "-o", "x.tex", "a.tga"};
+        QTest::newRow("unknown mip filter") << QStringList{"convert", "--mip-filter", "cubic", "-o", "x.tex", "a.tga"};
     }
 
     void usageErrorsDoNothing()

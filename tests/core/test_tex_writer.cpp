@@ -161,7 +161,7 @@ private slots:
         QFETCH(int, bodySize);
         ImageDocument doc = depth == 8 ? indexedDocument(3, 2, ImageFormat::Tga)
                                        : directDocument(3, 2, std::uint8_t(depth), ImageFormat::Tga);
-        doc.Facts.Tex.Type = 15; // left over from an earlier TEX load
+        doc.Facts.Tex.Type = 17; // left over from an earlier TEX save
         const auto r = encodeImage(doc, ImageFormat::Tex, {1, 9, 123456});
         QVERIFY(r.has_value());
         const ByteVector out(r.value().bytes.begin(), r.value().bytes.end());
