@@ -2,6 +2,7 @@
 
 #include "files/PrintableName.h"
 #include "platform/Messages.h"
+#include "shell/frmOptions.h"
 
 #include <QFile>
 
@@ -28,6 +29,8 @@ bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent,
             return fail(cannotSave(path, problemOf(parsed.error())), MessageStyle::Stop);
         values = *parsed;
     }
+    // As Tools > Options sets it at the moment of the save.
+    values.mipFilter = loadOptions(platform).mipFilter;
 
     if (const auto error = session.save(path, format, values)) {
         // The historical text of a TEX type that cannot be written stands

@@ -155,7 +155,7 @@ frmScaleImage::frmScaleImage(int width, int height, bool indexed, QWidget* paren
 std::optional<ScaleChoice> frmScaleImage::chosen() const
 {
     const auto w = sideIn(txtWidth), h = sideIn(txtHeight);
-    if (!w || !h || resample::refuseSize(*w, *h))
+    if (!w || !h || !resample::checkSize(*w, *h))
         return std::nullopt;
     return ScaleChoice{int(*w), int(*h), static_cast<resample::Filter>(cboFilter->currentIndex())};
 }
@@ -189,8 +189,8 @@ void frmScaleImage::check()
         problem = QStringLiteral("The width must be a whole number of pixels.");
     else if (!h)
         problem = QStringLiteral("The height must be a whole number of pixels.");
-    else if (const auto refused = resample::refuseSize(*w, *h))
-        problem = QStringLiteral("Cannot scale to this: %1.").arg(QString::fromStdString(*refused));
+    else if (const auto fits = resample::checkSize(*w, *h); !fits)
+        problem = QStringLiteral("Cannot scale to this: %1.").arg(QString::fromStdString(fits.error().detail));
     lblProblem->setText(problem);
     lblProblem->setVisible(!problem.isEmpty());
     cmdOK->setEnabled(problem.isEmpty());

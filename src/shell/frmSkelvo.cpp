@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 #include "operations/Commands.h"
 #include "shell/FileMessages.h"
+#include "shell/ImageMenu.h"
 #include "shell/RecentFilesMenu.h"
 #include "shell/WindowCommands.h"
 #include "shell/frmOptions.h"
@@ -112,6 +113,7 @@ void frmSkelvo::buildCommands()
                  {"rotate", "mnuRotate", "Rotate", ToolbarPicture::Rotate},
                  {"info", "mnuInfo", "Image Information", ToolbarPicture::Info}});
 
+    new ImageCommands(this, session_, platform_);
     // File > Recent Files, just above Exit.
     QMenu* fileMenu = menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
     auto* recent = new RecentFilesMenu(session_.recentFiles(), [this](const QString& path) { openRecent(path); }, fileMenu);

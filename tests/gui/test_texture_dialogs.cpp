@@ -2,6 +2,8 @@
 #include "shell/frmOptions.h"
 #include "shell/frmSkelvo.h"
 #include "support/ScriptedPlatform.h"
+#include "support/TestFiles.h"
+#include "support/TexFiles.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -10,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace vtt;
@@ -24,7 +28,101 @@ class TextureDialogsTest : public QObject {
         return dialog->findChild<W*>(QLatin1String(name));
     }
 
+    // Accepts the next modal dialog as it comes up, after `fill`.
+    static void acceptNext(std::function<void(QDialog*)> fill = {})
+    {
+        QTimer::singleShot(0, [fill] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            if (fill)
+                fill(dialog);
+            child<QPushButton>(dialog, "cmdOK")->click();
+        });
+    }
+
+    static QString checkedIn(frmSkelvo& window, const char* menu)
+    {
+        for (QAction* a : window.findChild<QMenu*>(QLatin1String(menu))->actions())
+            if (a->isChecked())
+                return a->objectName();
+        return {};
+    }
+
 private slots:
+    // From a 3 x 2 RGBA texture with one clear pixel, through Image > Mode
+    // and Image > TEX Type: what is checked after, the size, what was asked.
+    // i256, i16, rgb, rgba: the modes; t<n>: a type; up: Scale Image to the
+    // next power of two; y / n: the answer to the alpha question; u: undo.
+    void modeMenu_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("undoable");
+        QTest::newRow("as opened") << "" << "mnuModeRgba" << "mnuTexType18" << 0 << 3 << 0;
+        QTest::newRow("RGB, agreed") << "rgb y" << "mnuModeRgb" << "mnuTexType17" << 1 << 3 << 1;
+        QTest::newRow("RGB, refused") << "rgb n" << "mnuModeRgba" << "mnuTexType18" << 1 << 3 << 0;
+        QTest::newRow("RGB then RGBA asks no more") << "rgb y rgba" << "mnuModeRgba" << "mnuTexType18" << 1 << 3 << 2;
+        QTest::newRow("16 colours") << "i16" << "mnuModeIndexed16" << "mnuTexType15" << 0 << 3 << 1;
+        QTest::newRow("16 colours, undone") << "i16 u" << "mnuModeRgba" << "mnuTexType18" << 0 << 3 << 0;
+        QTest::newRow("16 then 256 colours") << "i16 i256" << "mnuModeIndexed256" << "mnuTexType1" << 0 << 3 << 2;
+        QTest::newRow("type 14: mode, then type") << "t14" << "mnuModeIndexed256" << "mnuTexType14" << 0 << 3 << 2;
+        QTest::newRow("type 14, type undone") << "t14 u" << "mnuModeIndexed256" << "mnuTexType1" << 0 << 3 << 1;
+        QTest::newRow("type 17 asks first") << "t17 y" << "mnuModeRgb" << "mnuTexType17" << 1 << 3 << 1;
+        QTest::newRow("scaled") << "up" << "mnuModeRgba" << "mnuTexType18" << 0 << 4 << 1;
+        QTest::newRow("indexed, scaled, undone") << "i256 up u" << "mnuModeIndexed256" << "mnuTexType1" << 0 << 3 << 1;
+    }
+
+    void modeMenu()
+    {
+        QFETCH(QString, script);
+        QTemporaryDir dir;
+        ImageDocument doc;
+        ScriptedPlatform platform;
+        frmSkelvo window(doc, platform);
+        QVERIFY(!window.menuAction(QStringLiteral("mnuMode"))->isEnabled());
+        auto tex = texHeader(3, 2, 18);
+        append(tex, {9, 9, 9, 0, 200, 0, 0, 255, 0, 200, 0, 255, 0, 0, 200, 255, 50, 60, 70, 255, 1, 2, 3, 255});
+        window.openNamed(writeTestFile(dir, QStringLiteral("clear.tex"), tex));
+        for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
+            if (step == "y" || step == "n")
+                continue;
+            const qsizetype next = script.indexOf(step) + step.size() + 1;
+            platform.yesNoAnswers.push_back(script.mid(next, 1) == "y");
+            if (step == "u")
+                window.menuAction(QStringLiteral("mnuUndo"))->trigger();
+            else if (step.startsWith('t')) {
+                if (step != "t17" && step != "t18") // from RGBA these need the Indexed dialog
+                    acceptNext();
+                window.menuAction(QStringLiteral("mnuTexType") + step.mid(1))->trigger();
+            }
+            else if (step == "up") {
+                acceptNext([](QDialog* d) { child<QPushButton>(d, "cmdNextPowerOfTwo")->click(); });
+                window.menuAction(QStringLiteral("mnuScale"))->trigger();
+            } else {
+                if (step.startsWith('i'))
+                    acceptNext();
+                window.menuAction(step.startsWith('i') ? QStringLiteral("mnuModeIndexed") + step.mid(1)
+                                  : step == "rgb"      ? QStringLiteral("mnuModeRgb")
+                                                       : QStringLiteral("mnuModeRgba"))
+                    ->trigger();
+            }
+            platform.yesNoAnswers.clear();
+        }
+        QTEST(checkedIn(window, "mnuMode"), "mode");
+        QTEST(checkedIn(window, "mnuTexType"), "type");
+        QTEST(int(platform.questions.size()), "questions");
+        QTEST(int(window.session().document().ImageWidth()), "width");
+        int undos = 0;
+        for (; window.session().history().nextUndo(); ++undos)
+            window.menuAction(QStringLiteral("mnuUndo"))->trigger();
+        QTEST(undos, "undoable");
+        QCOMPARE(checkedIn(window, "mnuMode"), QStringLiteral("mnuModeRgba"));
+    }
+
+
     // The colour count is held between 2 and the mode's largest; the
     // dithering starts from the remembered choice.
     void indexedLimits_data()
