@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
     qt6-image-formats-plugins imagemagick   # independent TGA decoders for the interoperability tests
+    python3-pil                 # another PNG and Targa reader for the colour mode tests
     xvfb xauth                  # a virtual display for the screenshot and headless runs
     fonts-urw-base35            # the narrow face that fits the header panel's labels and boxes
     libspng-dev                 # PNG reading and writing

@@ -35,7 +35,7 @@ const char* const ConvertUsage = "usage: vtt convert [--to tex|tga|png] (-o OUT 
 
 const char* const ConvertHelp =
     "Converts each file as the window's Save writes it, after the optional palette, flip, mirror,\n"
-    "rotation and channel switch (applied in that order).\n"
+    "rotation, channel switch, scaling, colour mode and TEX type (applied in that order).\n"
     "\n"
     "  --to tex|tga|png   output format; may be left out when -o OUT ends in .tex, .tga or .png\n"
     "  -o OUT             the output file (one input only)\n"

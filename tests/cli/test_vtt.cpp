@@ -235,13 +235,11 @@ private slots:
         QTest::newRow("resize, catmull-rom") << rgba << QStringList{"--resize", "7x9", "--filter", "catmull-rom"}
                                              << TextureSteps{{7, 9}, 2};
         QTest::newRow("pow2 down") << rgba << QStringList{"--pow2", "down"} << TextureSteps{{4, 2}};
-        QTest::newRow("pow2 up, palette") << indexed << QStringList{"--pow2", "up"} << TextureSteps{{8, 4}};
         QTest::newRow("indexed256, dithered") << rgba << QStringList{"--mode", "indexed256", "--dither", "fs"}
                                               << TextureSteps{{}, 3, 0, fs};
         QTest::newRow("indexed16, 8 colours, 3 linear mips")
             << rgba << QStringList{"--mode", "indexed16", "--colors", "8", "--mips", "3", "--mip-filter", "linear"}
             << TextureSteps{{}, 3, 1, {8}, 0, true, 3};
-        QTest::newRow("rgb") << rgba << QStringList{"--mode", "rgb"} << TextureSteps{{}, 3, 2};
         QTest::newRow("rgba from palette, linear mips")
             << indexed << QStringList{"--mode", "rgba", "--mips", "3", "--mip-filter", "linear"}
             << TextureSteps{{}, 3, 3, {}, 0, true, 3};
