@@ -72,7 +72,6 @@ private slots:
         QTest::newRow("past the bound, then flips") << "S:RRBA F M" << false << 0.9 << 1 << true;
         QTest::newRow("bound lowered: oldest go") << "S:RRBA S:BBBA S:RRRA b1.5" << false << 0.0 << 1 << true;
         QTest::newRow("bound lowered: farthest redo goes") << "S:RRBA S:BBBA u u b1.5 r" << false << 0.0 << 1 << true;
-        QTest::newRow("bound raised: nothing goes") << "S:RRBA F b9 u r" << false << 2.0 << 2 << true;
     }
 
     void sequences()

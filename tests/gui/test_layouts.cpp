@@ -93,7 +93,6 @@ const Control Design[] = {
     {"frmRotate", "Frame1", "window", "Direction", 0, 0, 1335, 1095},
     {"frmRotate", "opyLeft", "Frame1", "&Left", 120, 720, 735, 255},
     {"frmRotate", "optRight", "Frame1", "&Right", 120, 360, 735, 255},
-
     {"frmOptions", "lblMipFilter", "window", "&Mip levels:", 120, 150, 1620, 255},
     {"frmOptions", "cboMipFilter", "window", nullptr, 1800, 120, 2760, 315},
     {"frmOptions", "lblDither", "window", "&Dithering:", 120, 570, 1620, 255},

@@ -189,9 +189,8 @@ private slots:
             for (QAction* item : title->menu()->actions()) {
                 entry += QLatin1Char(' ') + item->objectName() + QLatin1Char('=')
                     + (item->isSeparator() ? QStringLiteral("-") : item->text().section(QLatin1Char('\t'), 0, 0));
-                // View, Edit and Image's additions are the tool's own, with
-                // keys and check marks; Undo and Redo wait for a step, Mode,
-                // TEX Type and Scale Image for an image.
+                // View, Edit and Image's additions are the tool's own, with keys
+                // and checks; Undo and Redo wait for a step, the rest for an image.
                 QVERIFY2(title->menu()->objectName() == QLatin1String("mnuView")
                              || title->menu()->objectName() == QLatin1String("mnuEdit")
                              || (title->menu()->objectName() == QLatin1String("mnuImage")
