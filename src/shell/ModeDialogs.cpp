@@ -27,10 +27,20 @@ W* named(W* widget, const char* name, const QString& accessible)
     return widget;
 }
 
+// A form row whose label gives the control its access key.
+void addRow(QFormLayout* form, const char* name, const QString& caption, QWidget* field)
+{
+    auto* label = new QLabel(caption, field->parentWidget());
+    label->setObjectName(QString::fromLatin1(name));
+    label->setBuddy(field);
+    form->addRow(label, field);
+}
+
 // OK (the default button, so Enter) and Cancel (also Esc).
 QDialogButtonBox* okCancel(QDialog* dialog)
 {
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    box->setObjectName(QStringLiteral("cmdButtons"));
     named(box->button(QDialogButtonBox::Ok), "cmdOK", QStringLiteral("OK"))->setDefault(true);
     named(box->button(QDialogButtonBox::Cancel), "cmdCancel", QStringLiteral("Cancel"));
     QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
@@ -73,8 +83,8 @@ frmIndexed::frmIndexed(const QString& title, int largest, quantize::Dither dithe
                      QStringLiteral("Alpha in the palette"));
     chkAlpha->setChecked(true);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Number of &colours:"), spnColours);
-    form->addRow(QStringLiteral("&Dithering:"), cboDither);
+    addRow(form, "lblColours", QStringLiteral("Number of &colours:"), spnColours);
+    addRow(form, "lblDither", QStringLiteral("&Dithering:"), cboDither);
     form->addRow(chkAlpha);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -123,14 +133,14 @@ frmScaleImage::frmScaleImage(int width, int height, bool indexed, QWidget* paren
     cboFilter->setEnabled(!indexed);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Width:"), txtWidth);
-    form->addRow(QStringLiteral("&Height:"), txtHeight);
+    addRow(form, "lblWidth", QStringLiteral("&Width:"), txtWidth);
+    addRow(form, "lblHeight", QStringLiteral("&Height:"), txtHeight);
     form->addRow(chkKeepAspect);
     auto* powers = new QHBoxLayout;
     powers->addWidget(up);
     powers->addWidget(down);
     form->addRow(powers);
-    form->addRow(QStringLiteral("&Filter:"), cboFilter);
+    addRow(form, "lblFilter", QStringLiteral("&Filter:"), cboFilter);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     if (indexed) {
