@@ -103,6 +103,26 @@ void EditHistory::push(Step step)
     }
 }
 
+void EditHistory::setBound(std::size_t boundBytes)
+{
+    bound_ = boundBytes;
+    const std::size_t before = stored_;
+    while (stored_ > bound_ && !done_.empty()) {
+        stored_ -= cost(done_.front());
+        done_.pop_front();
+        ++dropped_;
+    }
+    while (stored_ > bound_ && !undone_.empty()) {
+        stored_ -= cost(undone_.front());
+        undone_.erase(undone_.begin());
+        // A saved state only the dropped redo step could reach is gone.
+        if (saved_ && *saved_ > position() + undone_.size())
+            saved_.reset();
+    }
+    if (stored_ != before)
+        notify(false);
+}
+
 void EditHistory::dropAll()
 {
     const bool atSaved = !modified();

@@ -51,6 +51,11 @@ public:
     // Whether the document differs from what was last opened or saved.
     bool modified() const;
 
+    // A new bound, from now on: steps past it go at once, the oldest first,
+    // then those that only redo would reach.
+    void setBound(std::size_t boundBytes);
+    std::size_t bound() const { return bound_; }
+
     // Bytes the steps keep, as counted against the bound.
     std::size_t storedBytes() const { return stored_; }
 

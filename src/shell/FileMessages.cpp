@@ -3,6 +3,7 @@
 #include "files/FileAccess.h"
 #include "files/PrintableName.h"
 #include "platform/Messages.h"
+#include "shell/frmOptions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -31,6 +32,8 @@ bool saveDocument(DocumentSession& session, Platform& platform, QWidget* parent,
             return fail(cannotSave(path, problemOf(parsed.error())), MessageStyle::Stop);
         values = *parsed;
     }
+    // As Tools > Options sets it at the moment of the save.
+    values.mipFilter = loadOptions(platform).mipFilter;
 
     // Another file is replaced only when the user says so.
     const QFileInfo existing(QFile::decodeName(QByteArray::fromStdString(path)));
@@ -75,6 +78,25 @@ void reportEditOutOfMemory(Platform& platform, QWidget* parent, const ImageDocum
                             .arg(QString::fromStdString(printableName(doc.Facts.FileName)), QLatin1String(editName))
                             .arg(doc.ImageWidth())
                             .arg(doc.ImageHeight()),
+                        MessageStyle::Stop);
+}
+
+bool askDropAlpha(Platform& platform, QWidget* parent, const ImageDocument& doc)
+{
+    return platform.askYesNo(parent, QStringLiteral("Some pixels of %1 are not opaque. RGB drops their alpha (Undo "
+                                                    "brings it back). Drop it?")
+                                         .arg(QString::fromStdString(printableName(doc.Facts.FileName))));
+}
+
+void reportEditFailure(Platform& platform, QWidget* parent, const ImageDocument& doc, const char* editName,
+                       const Error& error)
+{
+    if (error.kind == ErrorKind::OutOfMemory)
+        return reportEditOutOfMemory(platform, parent, doc, editName);
+    platform.messageBox(parent,
+                        QStringLiteral("%1: %2 could not be done: %3. The image stays as it was.")
+                            .arg(QString::fromStdString(printableName(doc.Facts.FileName)), QLatin1String(editName),
+                                 QString::fromStdString(problemOf(error))),
                         MessageStyle::Stop);
 }
 

@@ -27,4 +27,11 @@ void reportOpenFailure(Platform& platform, QWidget* parent, const QString& path,
 // An edit, undo or redo that memory could not hold: the document stays.
 void reportEditOutOfMemory(Platform& platform, QWidget* parent, const ImageDocument& doc, const char* editName);
 
+// Before RGB drops alpha that some pixel uses: true when the user agrees.
+bool askDropAlpha(Platform& platform, QWidget* parent, const ImageDocument& doc);
+
+// An edit the core refused: the document stays as it was.
+void reportEditFailure(Platform& platform, QWidget* parent, const ImageDocument& doc, const char* editName,
+                       const Error& error);
+
 } // namespace vtt

@@ -3,13 +3,12 @@
 #include "files/PrintableName.h"
 #include "platform/Messages.h"
 #include "operations/Commands.h"
-#include "palette/frmPallet.h"
 #include "shell/FileMessages.h"
+#include "shell/ImageMenu.h"
 #include "shell/RecentFilesMenu.h"
 #include "shell/WindowCommands.h"
-#include "shell/frmImageInfo.h"
+#include "shell/frmOptions.h"
 #include "shell/frmRotate.h"
-#include "shell/frmSwitchRGBA.h"
 #include "view/PictureArea.h"
 #include "widgets/LineView.h"
 
@@ -71,10 +70,6 @@ frmSkelvo::~frmSkelvo()
     delete info_;
 }
 
-frmPallet* frmSkelvo::palletWindow() const { return pallet_; }
-frmSwitchRGBA* frmSkelvo::switchWindow() const { return switcher_; }
-frmImageInfo* frmSkelvo::infoWindow() const { return info_; }
-
 QAction* frmSkelvo::menuAction(const QString& objectName) const { return findChild<QAction*>(objectName); }
 
 void frmSkelvo::buildCommands()
@@ -107,7 +102,7 @@ void frmSkelvo::buildCommands()
            {"mnuMirror", "Mirror", [this] { mnuMirror_Click(); }},
            {"mnuRotate", "Rotate", [this] { mnuRotate_Click(); }},
            {"mnuLine2", "-", {}},
-           {"mnuOptions", "Options", [] {}}}},
+           {"mnuOptions", "Options", [this] { showOptions(this, platform_, session_); }}}},
          {"mnuHelp", "&Help", {{"mnuAbout", "About", [this] { mnuAbout_Click(); }}}},
          viewMenu(pic, [this](int step) { showMipLevel(mipLevel() + step); })});
     fillToolbar(c_.Toolbar1, this, ImageList1_,
@@ -119,6 +114,7 @@ void frmSkelvo::buildCommands()
                  {"rotate", "mnuRotate", "Rotate", ToolbarPicture::Rotate},
                  {"info", "mnuInfo", "Image Information", ToolbarPicture::Info}});
 
+    new ImageCommands(this, session_, platform_);
     // File > Recent Files, just above Exit.
     QMenu* fileMenu = menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
     auto* recent = new RecentFilesMenu(session_.recentFiles(), [this](const QString& path) { openRecent(path); }, fileMenu);

@@ -2,11 +2,14 @@
 
 #include "document/ImageDocument.h"
 #include "files/DocumentSession.h"
+#include "palette/frmPallet.h"
 #include "platform/Platform.h"
 #include "shell/HeaderPanel.h"
 #include "shell/Pictures.h"
 #include "shell/RecentFilesMenu.h"
 #include "shell/WindowLayout.h"
+#include "shell/frmImageInfo.h"
+#include "shell/frmSwitchRGBA.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -18,10 +21,7 @@ class QMenu;
 
 namespace vtt {
 
-class frmImageInfo;
-class frmPallet;
 class frmRotate;
-class frmSwitchRGBA;
 
 // The main window: it wires its menus, toolbar, picture and header panel to
 // the document session, which holds the document, its history and its
@@ -36,9 +36,9 @@ public:
     DocumentSession& session() { return session_; }
     PictureArea* picture() const { return c_.picImage; }
     QAction* menuAction(const QString& objectName) const;
-    frmPallet* palletWindow() const;
-    frmSwitchRGBA* switchWindow() const;
-    frmImageInfo* infoWindow() const;
+    frmPallet* palletWindow() const { return pallet_; }
+    frmSwitchRGBA* switchWindow() const { return switcher_; }
+    frmImageInfo* infoWindow() const { return info_; }
     const HexDump& hexDump() const { return session_.hexDump(); }
     // The mip level shown (0 = the image itself) and how many the file
     // holds whole.

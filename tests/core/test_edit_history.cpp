@@ -47,7 +47,7 @@ private slots:
     // F flip, M mirror, R<deg> rotate, S:<map> switch, P palette; u undo,
     // r redo, s saved. Each state is held to whole copies taken as the
     // script runs, and so is every undo left at the end. The bound counts
-    // in steps that lose one channel (S:RRBA).
+    // in steps that lose one channel (S:RRBA); b<n> sets it anew.
     void sequences_data()
     {
         QTest::addColumn<QString>("script");
@@ -70,6 +70,8 @@ private slots:
         QTest::newRow("overflow drops the oldest") << "S:RRBA S:BBBA S:RRRA F u r" << false << 2.0 << 2 << true;
         QTest::newRow("one step past the bound") << "F S:RRBA" << false << 0.9 << 0 << true;
         QTest::newRow("past the bound, then flips") << "S:RRBA F M" << false << 0.9 << 1 << true;
+        QTest::newRow("bound lowered: oldest go") << "S:RRBA S:BBBA S:RRRA b1.5" << false << 0.0 << 1 << true;
+        QTest::newRow("bound lowered: farthest redo goes") << "S:RRBA S:BBBA u u b1.5 r" << false << 0.0 << 1 << true;
     }
 
     void sequences()
@@ -102,6 +104,8 @@ private slots:
             else if (token[0] == 'S')
                 command = std::make_unique<SwitchChannelsCommand>(mappingOf(token.mid(2)));
             heard.clear();
+            if (token[0] == 'b')
+                history.setBound(std::size_t(token.mid(1).toDouble() * double(probe.storedBytes())));
             const bool stepped = command && history.perform(std::move(command), doc).value_or(false);
             if (token == "s")
                 history.markSaved();
@@ -112,7 +116,7 @@ private slots:
                 (token == "u" ? undone : done).push_back(from.back());
                 from.pop_back();
             }
-            QCOMPARE(heard, QString(stepped || moved ? "d" : token == "s" ? "h" : ""));
+            QCOMPARE(heard, QString(stepped || moved ? "d" : token == "s" || token == "b1.5" ? "h" : ""));
             if (stepped && token != "S:RGBA") {
                 done.push_back(doc);
                 undone.clear();

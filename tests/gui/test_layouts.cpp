@@ -93,6 +93,15 @@ const Control Design[] = {
     {"frmRotate", "Frame1", "window", "Direction", 0, 0, 1335, 1095},
     {"frmRotate", "opyLeft", "Frame1", "&Left", 120, 720, 735, 255},
     {"frmRotate", "optRight", "Frame1", "&Right", 120, 360, 735, 255},
+    {"frmOptions", "lblMipFilter", "window", "&Mip levels:", 120, 150, 1620, 255},
+    {"frmOptions", "cboMipFilter", "window", nullptr, 1800, 120, 2760, 315},
+    {"frmOptions", "lblDither", "window", "&Dithering:", 120, 570, 1620, 255},
+    {"frmOptions", "cboDither", "window", nullptr, 1800, 540, 2760, 315},
+    {"frmOptions", "lblUndoMemory", "window", "&Undo memory:", 120, 990, 1620, 255},
+    {"frmOptions", "spnUndoMemory", "window", nullptr, 1800, 960, 1335, 315},
+    {"frmOptions", "lblOptionsNote", "window", nullptr, 120, 1440, 4440, 1080},
+    {"frmOptions", "cmdOK", "window", "OK", 1920, 2640, 1215, 375},
+    {"frmOptions", "cmdCancel", "window", "Cancel", 3300, 2640, 1215, 375},
 };
 
 struct Window {
@@ -115,7 +124,8 @@ const Window Windows[] = {
     // In an option group only the selected button is a stop: Right and 90.
     {"frmRotate", "Rotate", 5700, 1095, false, false, false, ":/icons/rotate.png",
      {"optRight", "cmdOK", "cmdCancel", "opt90"}},
-    {"frmOptions", "Options", 4680, 3195, true, true, true, ":/icons/vellicor-texture-tool.png", {}},
+    {"frmOptions", "Options", 4680, 3195, true, true, true, ":/icons/vellicor-texture-tool.png",
+     {"cboMipFilter", "cboDither", "spnUndoMemory", "cmdOK", "cmdCancel"}},
     {"frmImageInfo", "Image Information", 4680, 3195, true, true, true, ":/icons/vellicor-texture-tool.png", {}},
 };
 
@@ -178,7 +188,7 @@ private slots:
         main->mnuEditPallet_Click();
         main->mnuSwitch_Click();
         rotate = new frmRotate;
-        options = new frmOptions;
+        options = new frmOptions(platform);
         info = new frmImageInfo;
         for (QWidget* w : {static_cast<QWidget*>(rotate.data()), static_cast<QWidget*>(options.data()),
                            static_cast<QWidget*>(info.data())})

@@ -189,11 +189,13 @@ private slots:
             for (QAction* item : title->menu()->actions()) {
                 entry += QLatin1Char(' ') + item->objectName() + QLatin1Char('=')
                     + (item->isSeparator() ? QStringLiteral("-") : item->text().section(QLatin1Char('\t'), 0, 0));
-                // View and Edit are the tool's own, with keys and check marks;
-                // Undo and Redo wait for a step.
+                // View, Edit and Image's additions are the tool's own, with keys
+                // and checks; Undo and Redo wait for a step, the rest for an image.
                 QVERIFY2(title->menu()->objectName() == QLatin1String("mnuView")
                              || title->menu()->objectName() == QLatin1String("mnuEdit")
                              || title->menu()->objectName() == QLatin1String("mnuFile")
+                             || (title->menu()->objectName() == QLatin1String("mnuImage")
+                                 && item->objectName() != QLatin1String("mnuInfo"))
                              || (item->shortcut().isEmpty() && !item->isCheckable() && item->isEnabled()),
                          qPrintable(item->objectName()));
             }
@@ -207,7 +209,8 @@ private slots:
                             "mnuViewLine=- mnuColour=&Colour mnuCheckerboard=Colour over C&heckerboard mnuRed=&Red "
                             "mnuGreen=&Green mnuBlue=&Blue mnuAlpha=A&lpha mnuViewLine2=- mnuNextMip=&Next Mip Level "
                             "mnuPreviousMip=&Previous Mip Level",
-                            "mnuImage=&Image: mnuInfo=Im&age Information...",
+                            "mnuImage=&Image: mnuInfo=Im&age Information... mnuImageLine=- mnuMode=&Mode mnuTexType=&TEX Type "
+                            "mnuScale=&Scale Image...",
                             "mnuColors=&Colors: mnuEditPallet=Edit Pallet mnuSwitch=Switch RGBA Channels",
                             "mnuTools=&Tools: mnuFlip=Flip mnuMirror=Mirror mnuRotate=Rotate mnuLine2=- mnuOptions=Options",
                             "mnuHelp=&Help: mnuAbout=About",
