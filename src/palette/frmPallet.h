@@ -28,7 +28,6 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Activate();

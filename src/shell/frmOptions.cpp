@@ -1,6 +1,7 @@
 #include "shell/frmOptions.h"
 
 #include "shell/Pictures.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/Twips.h"
 
 namespace vtt {
@@ -21,6 +22,7 @@ frmOptions::frmOptions(QWidget* parent)
     setWindowTitle(QStringLiteral("Options"));
     setWindowIcon(programIcon());
     resize(twips(ClientWidth), twips(ClientHeight));
+    bindDialogKeys(this, nullptr, nullptr); // Esc closes it
 }
 
 } // namespace vtt
