@@ -6,7 +6,9 @@
 #include "palette/frmPallet.h"
 #include "shell/FileMessages.h"
 #include "shell/RecentFilesMenu.h"
+#include "shell/StatusFields.h"
 #include "shell/WindowCommands.h"
+#include "shell/frmShortcuts.h"
 #include "shell/frmImageInfo.h"
 #include "shell/frmRotate.h"
 #include "shell/frmSwitchRGBA.h"
@@ -16,14 +18,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QScrollBar>
 
 namespace vtt {
@@ -58,10 +57,12 @@ frmSkelvo::frmSkelvo(ImageDocument& doc, Platform& platform, QWidget* parent)
     c_ = buildClientArea(this);
     connect(c_.VScroll1, &QScrollBar::valueChanged, this, [this](int negated) { VScroll1_Change(-negated); });
     buildCommands();
+    installStatusBar(this, c_, session_);
     session_.history().listen([this](bool documentChanged) { historyChanged(documentChanged); });
     historyChanged(false);
     setAcceptDrops(true);
     restorePlace(this, platform_);
+    c_.picImage->setFocus(); // the view keys act from the start
 }
 
 frmSkelvo::~frmSkelvo()
@@ -96,7 +97,10 @@ void frmSkelvo::buildCommands()
          {"mnuEdit", "&Edit",
           {{"mnuUndo", "&Undo", [undoOrRedo] { undoOrRedo(true); }, {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
            {"mnuRedo", "&Redo", [undoOrRedo] { undoOrRedo(false); },
-            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}}}},
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+           {"mnuEditLine", "-", {}},
+           {"mnuCopy", "&Copy", [this] { mnuCopy_Click(); }, {QKeySequence::Copy}},
+           {"mnuPaste", "&Paste", [this] { mnuPaste_Click(); }, {QKeySequence::Paste}}}},
          {"mnuImage", "&Image", {{"mnuInfo", "Im&age Information...", [this] { mnuInfo_Click(); }}}},
          {"mnuColors", "&Colors",
           {{"mnuEditPallet", "Edit Pallet", [this] { mnuEditPallet_Click(); }},
@@ -107,7 +111,9 @@ void frmSkelvo::buildCommands()
            {"mnuRotate", "Rotate", [this] { mnuRotate_Click(); }},
            {"mnuLine2", "-", {}},
            {"mnuOptions", "Options", [] {}}}},
-         {"mnuHelp", "&Help", {{"mnuAbout", "About", [this] { mnuAbout_Click(); }}}},
+         {"mnuHelp", "&Help",
+          {{"mnuShortcuts", "&Keyboard Shortcuts", [this] { showShortcuts(menuBar(), c_.picImage); }},
+           {"mnuAbout", "About", [this] { mnuAbout_Click(); }}}},
          viewMenu(pic, [this](int step) { showMipLevel(mipLevel() + step); })});
     fillToolbar(c_.Toolbar1, this, ImageList1_,
                 {{"new", "mnuNew", "New", ToolbarPicture::New},
@@ -361,22 +367,6 @@ void frmSkelvo::Toolbar1_ButtonClick(const QString& key)
 
 void frmSkelvo::VScroll1_Change(int value) { c_.txtMips->setText(QString::number(value)); }
 
-void frmSkelvo::dragEnterEvent(QDragEnterEvent* event)
-{
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (!urls.isEmpty() && urls.front().isLocalFile())
-        event->acceptProposedAction();
-}
-
-void frmSkelvo::dropEvent(QDropEvent* event)
-{
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.front().isLocalFile())
-        return;
-    event->acceptProposedAction();
-    openNamed(urls.front().toLocalFile());
-}
-
 void frmSkelvo::closeEvent(QCloseEvent* event)
 {
     if (!maybeSaveChanges()) {
@@ -385,12 +375,9 @@ void frmSkelvo::closeEvent(QCloseEvent* event)
     }
     // Closing the main window ends the program: the tool windows close with
     // it, and a hidden channel dialog cannot keep it alive.
-    if (pallet_)
-        pallet_->close();
-    if (switcher_)
-        switcher_->close();
-    if (info_)
-        info_->close();
+    for (QWidget* tool : std::initializer_list<QWidget*>{pallet_, switcher_, info_})
+        if (tool)
+            tool->close();
     savePlace(this, platform_);
     event->accept();
     QCoreApplication::quit();
