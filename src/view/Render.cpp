@@ -186,26 +186,15 @@ std::uint32_t wordAt(const std::uint8_t* bytes, std::size_t index)
     return v;
 }
 
-// The two level pixels a picture column (or row) averages, -1 where it lies
-// outside the image.
-struct Taps {
-    std::vector<int> near, far;
-};
-
-// Picture coordinate i shows level coordinate centreAt(i) / unit; its
-// quarters' centres lie `quarter` level pixels either side.
+// The level pixel each picture column (or row) shows, -1 outside the image:
+// picture coordinate i shows level coordinate centreAt(i) / unit.
 template <class CentreAt>
-Taps tapsOf(const Run& inside, int count, int limit, double unit, double quarter, CentreAt centreAt)
+std::vector<int> levelIndices(const Run& inside, int count, int limit, double unit, CentreAt centreAt)
 {
-    Taps taps;
-    taps.near.assign(static_cast<std::size_t>(count), -1);
-    taps.far.assign(static_cast<std::size_t>(count), -1);
-    for (int i = inside.first; i < inside.last; ++i) {
-        const double at = centreAt(i) / unit;
-        taps.near[static_cast<std::size_t>(i)] = std::clamp(static_cast<int>(std::floor(at - quarter)), 0, limit - 1);
-        taps.far[static_cast<std::size_t>(i)] = std::clamp(static_cast<int>(std::floor(at + quarter)), 0, limit - 1);
-    }
-    return taps;
+    std::vector<int> at(static_cast<std::size_t>(count), -1);
+    for (int i = inside.first; i < inside.last; ++i)
+        at[static_cast<std::size_t>(i)] = std::clamp(static_cast<int>(std::floor(centreAt(i) / unit)), 0, limit - 1);
+    return at;
 }
 
 template <class F>
@@ -221,58 +210,41 @@ void withMode(ChannelMode mode, F f)
     }
 }
 
-// Below 1:1: each picture pixel is the mean of four level pixels, then
-// shown as `mode` says.
+// Below 1:1: each picture pixel shows a pixel of the half-size level nearest
+// the view's scale in powers of two (never the image itself), whose pixels
+// are the means of the image's.
 void renderSmooth(const ImageDocument& doc, const ViewTransform& view, PictureRect part, std::uint32_t* canvas,
                   std::ptrdiff_t stride, std::uint32_t background, ChannelMode mode, const ViewPyramid& pyramid)
 {
     const ImageExtent extent = extentOf(doc);
-    const double scale = view.scale();
-    const int level = std::min(static_cast<int>(std::floor(std::log2(1 / scale) + 1e-9)), pyramid.count());
-    const double unit = std::ldexp(1.0, level); // image pixels a level pixel
-    const double quarter = 1 / (scale * unit) / 4;
-    const int width = level > 0 ? pyramid.level(level).width : extent.width;
-    const int height = level > 0 ? pyramid.level(level).height : extent.height;
+    const int wanted = static_cast<int>(std::lround(std::log2(1 / view.scale())));
+    const int number = std::clamp(wanted, 1, pyramid.count());
+    const ViewPyramid::Level& level = pyramid.level(number);
+    const double unit = std::ldexp(1.0, number); // image pixels a level pixel covers
 
     // The same inside as the nearest pixels have, so the image keeps its edges.
     const Run columns = runOf(part.left, part.width, extent.width, [&](int x) { return view.columnAt(x); });
     const Run rows = runOf(part.top, part.height, extent.height, [&](int y) { return view.rowAt(y); });
-    const Taps across = tapsOf(columns, part.width, width, unit, quarter,
-                               [&](int i) { return view.imageXAt(part.left + i + 0.5); });
-    const Taps down = tapsOf(rows, part.height, height, unit, quarter,
-                             [&](int i) { return view.imageYAt(part.top + i + 0.5); });
-
-    std::array<std::uint32_t, PaletteEntries> lut;
-    if (doc.isPaletted())
-        std::memcpy(lut.data(), doc.Palette().data(), sizeof lut);
-    const std::uint32_t* words = level > 0 ? pyramid.level(level).pixels.data() : nullptr;
-    const std::uint8_t* bytes = doc.pixels().data();
-    const bool paletted = level == 0 && doc.isPaletted();
+    const std::vector<int> across = levelIndices(columns, part.width, level.width, unit,
+                                                 [&](int i) { return view.imageXAt(part.left + i + 0.5); });
+    const std::vector<int> down = levelIndices(rows, part.height, level.height, unit,
+                                               [&](int i) { return view.imageYAt(part.top + i + 0.5); });
 
     withMode(mode, [&](auto shown) {
         constexpr ChannelMode Mode = decltype(shown)::value;
         for (int r = 0; r < part.height; ++r) {
             std::uint32_t* dst = canvas + r * stride;
-            if (rows.at[static_cast<std::size_t>(r)] < 0 || columns.first == columns.last) {
+            const int row = down[static_cast<std::size_t>(r)];
+            if (row < 0 || columns.first == columns.last) {
                 std::fill(dst, dst + part.width, background);
                 continue;
             }
             std::fill(dst, dst + columns.first, background);
             std::fill(dst + columns.last, dst + part.width, background);
-            const std::size_t top = static_cast<std::size_t>(down.near[static_cast<std::size_t>(r)]) * width;
-            const std::size_t bottom = static_cast<std::size_t>(down.far[static_cast<std::size_t>(r)]) * width;
-            const int* a = across.near.data();
-            const int* b = across.far.data();
-            const auto run = [&](auto at) {
-                for (int x = columns.first; x < columns.last; ++x)
-                    dst[x] = shade<Mode>(mean4(at(top + a[x]), at(top + b[x]), at(bottom + a[x]), at(bottom + b[x])));
-            };
-            if (words)
-                run([words](std::size_t i) { return words[i]; });
-            else if (paletted)
-                run([&lut, bytes](std::size_t i) { return lut[bytes[i]]; });
-            else
-                run([bytes](std::size_t i) { return wordAt(bytes, i); });
+            const std::uint32_t* src = level.pixels.data() + static_cast<std::size_t>(row) * level.width;
+            const int* col = across.data();
+            for (int x = columns.first; x < columns.last; ++x)
+                dst[x] = shade<Mode>(src[col[x]]);
             if (Mode == ChannelMode::Checkerboard)
                 overChecker(dst + columns.first, columns.last - columns.first, part.left + columns.first, part.top + r);
         }
@@ -325,7 +297,7 @@ void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect
 {
     if (part.width <= 0 || part.height <= 0)
         return;
-    if (pyramid && view.scale() < 1 - 1e-9 && !doc.empty())
+    if (pyramid && pyramid->count() > 0 && view.scale() < 1 - 1e-9 && !doc.empty())
         return renderSmooth(doc, view, part, canvas, stride, background, mode, *pyramid);
     const ImageExtent extent = extentOf(doc);
     const Run columns = runOf(part.left, part.width, extent.width, [&](int x) { return view.columnAt(x); });

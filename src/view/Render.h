@@ -68,11 +68,10 @@ private:
 // `background` outside the image. At 1:1 and above each picture pixel shows
 // the image pixel the view maps it to (nearest neighbour, so zoomed pixels
 // are sharp squares). Below 1:1, given `pyramid` (built from `doc`), it
-// shows area means: from the level at which a picture pixel covers 1 to 2
-// level pixels each way, the mean of the 2 x 2 level pixels under the
-// centres of the pixel's quarters; so a fine pattern never turns to moire.
-// The cost follows the picture's size, never the image's. `mode` says how
-// each pixel is shown.
+// shows the pixels of the half-size level nearest the scale in powers of
+// two, at least level 1: area means, so a fine pattern never turns to
+// moire. The cost follows the picture's size, never the image's. `mode`
+// says how each pixel is shown.
 void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect part, std::uint32_t* canvas,
                 std::ptrdiff_t stride, std::uint32_t background, ChannelMode mode = ChannelMode::Colour,
                 const ViewPyramid* pyramid = nullptr);
