@@ -210,14 +210,16 @@ void withMode(ChannelMode mode, F f)
     }
 }
 
-// Below 1:1: each picture pixel shows a pixel of the half-size level nearest
-// the view's scale in powers of two (never the image itself), whose pixels
-// are the means of the image's.
+// Below 1:1: each picture pixel shows a pixel of the largest half-size
+// level whose pixels are at least a picture pixel wide, whose pixels are
+// the means of the image's.
 void renderSmooth(const ImageDocument& doc, const ViewTransform& view, PictureRect part, std::uint32_t* canvas,
                   std::ptrdiff_t stride, std::uint32_t background, ChannelMode mode, const ViewPyramid& pyramid)
 {
     const ImageExtent extent = extentOf(doc);
-    const int wanted = static_cast<int>(std::lround(std::log2(1 / view.scale())));
+    // The first level whose pixels are no smaller than the screen's: a
+    // smaller one would be sampled sparsely and alias again.
+    const int wanted = static_cast<int>(std::ceil(std::log2(1 / view.scale()) - 1e-9));
     const int number = std::clamp(wanted, 1, pyramid.count());
     const ViewPyramid::Level& level = pyramid.level(number);
     const double unit = std::ldexp(1.0, number); // image pixels a level pixel covers

@@ -68,9 +68,9 @@ private:
 // `background` outside the image. At 1:1 and above each picture pixel shows
 // the image pixel the view maps it to (nearest neighbour, so zoomed pixels
 // are sharp squares). Below 1:1, given `pyramid` (built from `doc`), it
-// shows the pixels of the half-size level nearest the scale in powers of
-// two, at least level 1: area means, so a fine pattern never turns to
-// moire. The cost follows the picture's size, never the image's. `mode`
+// shows the pixels of the largest half-size level whose pixels are at
+// least a picture pixel wide: area means, never sampled sparsely, so a fine
+// pattern does not turn to moire. The cost follows the picture's size, never the image's. `mode`
 // says how each pixel is shown.
 void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect part, std::uint32_t* canvas,
                 std::ptrdiff_t stride, std::uint32_t background, ChannelMode mode = ChannelMode::Colour,
