@@ -150,6 +150,7 @@ private slots:
         open();
         click(4);
         click(1);
+        button("cmdOK")->setFocus();
         QTest::keyClick(button("cmdOK"), Qt::Key_Enter);
         QVERIFY(dialog && !dialog->isVisible());
         QCOMPARE(redraws, 1);
