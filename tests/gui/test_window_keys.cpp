@@ -85,7 +85,7 @@ private slots:
             got << field(window, name);
         QCOMPARE(got, want);
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(pic, &leave);
+        QApplication::sendEvent(pic, &leave); // off the picture: no pixel
         QCOMPARE(field(window, "staPixel"), QString());
     }
 
@@ -148,14 +148,12 @@ private slots:
         frmSkelvo window(doc, platform);
         QVERIFY(showActive(window));
         openTexture(window);
-        const QMap<QString, QString> opener{{"frmRotate", "mnuRotate"},     {"frmSwitchRGBA", "mnuSwitch"},
-                                            {"frmPallet", "mnuEditPallet"}, {"frmImageInfo", "mnuInfo"},
-                                            {"frmShortcuts", "mnuShortcuts"}};
+        const QMap<QString, QString> opener{{"frmRotate", "mnuRotate"}, {"frmSwitchRGBA", "mnuSwitch"}, {"frmPallet",
+            "mnuEditPallet"}, {"frmImageInfo", "mnuInfo"}, {"frmShortcuts", "mnuShortcuts"}};
         window.menuAction(opener[dialog])->trigger();
         QPointer<QWidget> shown;
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (top->objectName() == dialog && top->isVisible())
-                shown = top;
+            shown = top->objectName() == dialog && top->isVisible() ? top : shown.data();
         QVERIFY(shown);
         QVERIFY(QTest::qWaitForWindowActive(shown));
         QTest::keyClick(shown->focusWidget() ? shown->focusWidget() : shown.data(), Qt::Key(key));
@@ -166,9 +164,8 @@ private slots:
     // Stored values, alpha 0 included, survive the clipboard both ways.
     void copyAndPastePicture()
     {
-        QImage picture(3, 1, QImage::Format_RGBA8888);
         const std::vector<std::uint8_t> bytes{200, 100, 50, 0, 1, 2, 3, 1, 255, 255, 255, 128};
-        std::memcpy(picture.bits(), bytes.data(), bytes.size());
+        const QImage picture(bytes.data(), 3, 1, QImage::Format_RGBA8888);
         QGuiApplication::clipboard()->setImage(picture);
         frmSkelvo window(doc, platform);
         window.menuAction(QStringLiteral("mnuPaste"))->trigger();
@@ -190,8 +187,7 @@ private slots:
         window.mnuOpen_Click();
         window.findChild<TabControl*>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
         auto* hex = window.findChild<LineView*>(QStringLiteral("txtHexDump"));
-        hex->setFocus();
-        hex->selectAll();
+        hex->setFocus(), hex->selectAll();
         QVERIFY(hex->selectedCount() > LineView::CopyLimit);
         window.menuAction(QStringLiteral("mnuCopy"))->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), qsizetype(LineView::CopyLimit - 1));
