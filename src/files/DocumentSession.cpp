@@ -74,6 +74,20 @@ std::optional<Error> DocumentSession::open(const std::string& path, ImageFormat 
     return std::nullopt;
 }
 
+void DocumentSession::openUntitled(ImageDocument doc)
+{
+    keptSize_ = false;
+    carryFromPrevious(doc, doc_);
+    doc_ = std::move(doc);
+    watch_.forget();
+    file_.reset();
+    hex_ = HexDump();
+    mipLevels_ = 1;
+    mipLevel_ = 0;
+    levelDoc_ = ImageDocument{};
+    history_.clearUnsaved();
+}
+
 std::optional<Error> DocumentSession::save(const std::string& path, ImageFormat format, const TexPanelValues& panel)
 {
     FileSnapshot written;

@@ -56,6 +56,9 @@ public:
     // replaces happens here (carryFromPrevious). A reload keeps the recent
     // files as they are.
     std::optional<Error> open(const std::string& path, ImageFormat format, ReadFile read, bool reload = false);
+    // Takes `doc` (a pasted picture) as a new document of no file: no
+    // history, no hex dump, one level, and modified until it is saved.
+    void openUntitled(ImageDocument doc);
     // Whether the last open kept the size of the document it replaced.
     bool openKeptSize() const { return keptSize_; }
 

@@ -59,6 +59,13 @@ void EditHistory::clear()
     notify(false);
 }
 
+void EditHistory::clearUnsaved()
+{
+    dropAll();
+    saved_.reset();
+    notify(false);
+}
+
 void EditHistory::markSaved()
 {
     saved_ = position();

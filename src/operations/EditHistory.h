@@ -46,6 +46,8 @@ public:
 
     // A document from a file: no steps, and it holds what its file holds.
     void clear();
+    // A document no file holds (pasted): no steps, and modified until saved.
+    void clearUnsaved();
     // The document was just written to its file.
     void markSaved();
     // Whether the document differs from what was last opened or saved.

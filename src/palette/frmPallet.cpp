@@ -5,12 +5,12 @@
 #include "files/PaletteFileCommands.h"
 #include "operations/Commands.h"
 #include "palette/SwatchLabel.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/Twips.h"
 #include "widgets/ColourValue.h"
 
 #include <QFile>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -90,6 +90,7 @@ frmPallet::frmPallet(const ImageDocument& doc, IssueCommand issue, Platform& pla
     connect(cmdSave, &QPushButton::clicked, this, &frmPallet::cmdSave_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmPallet::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPallet::cmdCancel_Click);
+    bindDialogKeys(this, cmdOK, cmdCancel);
 
     lblNoPallet = new QLabel(QStringLiteral("This image has no palette: its pixels hold their colours themselves, "
                                             "so there is nothing to edit here."),
@@ -125,19 +126,6 @@ void frmPallet::otherWindowFocused(QWindow* window)
 {
     if (window && window != windowHandle())
         pickerWasActive_ = picking_;
-}
-
-void frmPallet::keyPressEvent(QKeyEvent* event)
-{
-    // There is no default button: Enter presses only the button that has the
-    // focus, and Esc presses none.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
-            button->click();
-            return;
-        }
-    }
-    QWidget::keyPressEvent(event);
 }
 
 // Before anything is opened the palette is the one the next palette image

@@ -34,7 +34,6 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Activate();

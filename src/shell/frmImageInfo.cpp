@@ -1,6 +1,7 @@
 #include "shell/frmImageInfo.h"
 
 #include "shell/Pictures.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/Twips.h"
 
 #include <QFormLayout>
@@ -27,6 +28,7 @@ frmImageInfo::frmImageInfo(QWidget* parent)
     setWindowTitle(QStringLiteral("Image Information"));
     setWindowIcon(programIcon());
     resize(twips(ClientWidth), twips(ClientHeight));
+    bindDialogKeys(this, nullptr, nullptr); // Esc closes it
 }
 
 } // namespace vtt

@@ -2,6 +2,7 @@
 
 #include "operations/Rotate.h"
 #include "shell/Pictures.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/Twips.h"
 
 #include <QGroupBox>
@@ -77,7 +78,8 @@ frmRotate::frmRotate(QWidget* parent, std::function<void(int clockwise)> rotate)
         switch (p.kind) {
         case Kind::Button: {
             auto* button = new QPushButton(caption, container);
-            // Neither Enter nor Esc presses a button that lacks the focus.
+            // Enter and Esc are the window's (bindDialogKeys), not a
+            // default button's.
             button->setAutoDefault(false);
             button->setDefault(false);
             widget = button;
@@ -127,6 +129,7 @@ frmRotate::frmRotate(QWidget* parent, std::function<void(int clockwise)> rotate)
 
     connect(cmdOK, &QPushButton::clicked, this, &frmRotate::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmRotate::cmdCancel_Click);
+    bindDialogKeys(this, cmdOK, cmdCancel);
 }
 
 void frmRotate::cmdOK_Click()

@@ -6,8 +6,11 @@
 #include "shell/FileMessages.h"
 #include "shell/ImageMenu.h"
 #include "shell/RecentFilesMenu.h"
+#include "shell/StatusFields.h"
 #include "shell/WindowCommands.h"
 #include "shell/frmOptions.h"
+#include "shell/frmShortcuts.h"
+#include "shell/frmImageInfo.h"
 #include "shell/frmRotate.h"
 #include "view/PictureArea.h"
 #include "widgets/LineView.h"
@@ -56,10 +59,12 @@ frmSkelvo::frmSkelvo(ImageDocument& doc, Platform& platform, QWidget* parent)
     buildCommands();
     panel_ = new HeaderPanel(
         c_, [this](bool differs) { session_.setPanelChanged(differs); setWindowModified(isModified()); }, this);
+    installStatusBar(this, c_, session_);
     session_.history().listen([this](bool documentChanged) { historyChanged(documentChanged); });
     historyChanged(false);
     setAcceptDrops(true);
     restorePlace(this, platform_);
+    c_.picImage->setFocus(); // the view keys act from the start
 }
 
 frmSkelvo::~frmSkelvo()
@@ -92,7 +97,10 @@ void frmSkelvo::buildCommands()
          {"mnuEdit", "&Edit",
           {{"mnuUndo", "&Undo", [undoOrRedo] { undoOrRedo(true); }, {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
            {"mnuRedo", "&Redo", [undoOrRedo] { undoOrRedo(false); },
-            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}}}},
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+           {"mnuEditLine", "-", {}},
+           {"mnuCopy", "&Copy", [this] { mnuCopy_Click(); }, {QKeySequence::Copy}},
+           {"mnuPaste", "&Paste", [this] { mnuPaste_Click(); }, {QKeySequence::Paste}}}},
          {"mnuImage", "&Image", {{"mnuInfo", "Im&age Information...", [this] { mnuInfo_Click(); }}}},
          {"mnuColors", "&Colors",
           {{"mnuEditPallet", "Edit Pallet", [this] { mnuEditPallet_Click(); }},
@@ -103,7 +111,9 @@ void frmSkelvo::buildCommands()
            {"mnuRotate", "Rotate", [this] { mnuRotate_Click(); }},
            {"mnuLine2", "-", {}},
            {"mnuOptions", "Options", [this] { showOptions(this, platform_, session_); }}}},
-         {"mnuHelp", "&Help", {{"mnuAbout", "About", [this] { mnuAbout_Click(); }}}},
+         {"mnuHelp", "&Help",
+          {{"mnuShortcuts", "&Keyboard Shortcuts", [this] { showShortcuts(menuBar(), c_.picImage); }},
+           {"mnuAbout", "About", [this] { mnuAbout_Click(); }}}},
          viewMenu(pic, [this](int step) { showMipLevel(mipLevel() + step); })});
     fillToolbar(c_.Toolbar1, this, ImageList1_,
                 {{"new", "mnuNew", "New", ToolbarPicture::New},
@@ -362,12 +372,9 @@ void frmSkelvo::closeEvent(QCloseEvent* event)
     }
     // Closing the main window ends the program: the tool windows close with
     // it, and a hidden channel dialog cannot keep it alive.
-    if (pallet_)
-        pallet_->close();
-    if (switcher_)
-        switcher_->close();
-    if (info_)
-        info_->close();
+    for (QWidget* tool : std::initializer_list<QWidget*>{pallet_, switcher_, info_})
+        if (tool)
+            tool->close();
     savePlace(this, platform_);
     event->accept();
     QCoreApplication::quit();

@@ -77,6 +77,8 @@ public slots:
     void mnuOpen_Click();
     void mnuSave_Click();
     void mnuExit_Click();
+    void mnuCopy_Click();
+    void mnuPaste_Click();
     void mnuInfo_Click();
     void mnuEditPallet_Click();
     void mnuSwitch_Click();

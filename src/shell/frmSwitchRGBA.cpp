@@ -1,6 +1,7 @@
 #include "shell/frmSwitchRGBA.h"
 
 #include "operations/Commands.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/Twips.h"
 
 #include <QFrame>
@@ -50,7 +51,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const char* captio
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
     button->setObjectName(name);
     button->setGeometry(rect);
-    // Neither Enter nor Esc presses any button of this dialog.
+    // Enter and Esc are the window's (bindDialogKeys), not a default
+    // button's.
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
@@ -96,6 +98,7 @@ frmSwitchRGBA::frmSwitchRGBA(IssueCommand issue, QWidget* parent)
     }
     connect(ok, &QPushButton::clicked, this, &frmSwitchRGBA::cmdOK_Click);
     connect(cancel, &QPushButton::clicked, this, &frmSwitchRGBA::cmdCancel_Click);
+    bindDialogKeys(this, ok, cancel);
 
     auto* line = new QFrame(this);
     line->setObjectName(QStringLiteral("Line1"));

@@ -3,6 +3,7 @@
 #include "widgets/ColourValue.h"
 #include "view/Render.h"
 
+#include <QAction>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -31,32 +32,54 @@ PictureArea::PictureArea(QWidget* parent) : QFrame(parent)
     setLineWidth(2);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Panning keys as actions of their own, so the list of keys shows them.
+    const auto pan = [this](const char* name, const char* caption, Qt::Key key, double dx, double dy) {
+        auto* action = new QAction(QString::fromLatin1(caption), this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, [this, dx, dy] { changeView([=, this] { view_.panBy(dx, dy); }); });
+        addAction(action);
+    };
+    pan("actPanLeft", "Pan Left", Qt::Key_Left, KeyStep, 0);
+    pan("actPanRight", "Pan Right", Qt::Key_Right, -KeyStep, 0);
+    pan("actPanUp", "Pan Up", Qt::Key_Up, 0, KeyStep);
+    pan("actPanDown", "Pan Down", Qt::Key_Down, 0, -KeyStep);
 }
 
 void PictureArea::clearPicture()
 {
     doc_ = nullptr;
+    pyramid_.clear();
+    pyramidBuilt_ = false;
     update();
+    emit viewChanged();
+}
+
+void PictureArea::showDocument(const ImageDocument& doc, const QString& readoutName)
+{
+    doc_ = &doc;
+    readoutName_ = readoutName;
+    pyramid_.clear();
+    pyramidBuilt_ = false;
 }
 
 void PictureArea::drawDocument(const ImageDocument& doc)
 {
-    doc_ = &doc;
-    readoutName_.clear();
+    showDocument(doc, {});
     changeView([] {}, true);
 }
 
 void PictureArea::documentOpened(const ImageDocument& doc)
 {
-    doc_ = &doc;
-    readoutName_.clear();
+    showDocument(doc, {});
     changeView([this] { view_.reset(); });
+    setFocus(Qt::OtherFocusReason);
 }
 
 void PictureArea::showLevel(const ImageDocument& doc, const QString& readoutName)
 {
-    doc_ = &doc;
-    readoutName_ = readoutName;
+    showDocument(doc, readoutName);
     changeView([] {}, true);
 }
 
@@ -64,6 +87,7 @@ void PictureArea::setChannelMode(ChannelMode mode)
 {
     mode_ = mode;
     update();
+    emit viewChanged();
 }
 
 void PictureArea::zoomIn()
@@ -100,6 +124,7 @@ void PictureArea::changeView(Change change, bool keepsFit)
     if (fitting_)
         view_.fit();
     update();
+    emit viewChanged();
 }
 
 void PictureArea::render(std::uint32_t* into, std::ptrdiff_t stride, QRect part) const
@@ -110,7 +135,12 @@ void PictureArea::render(std::uint32_t* into, std::ptrdiff_t stride, QRect part)
             std::fill(into + y * stride, into + y * stride + part.width(), background);
         return;
     }
-    renderView(*doc_, view_, {part.left(), part.top(), part.width(), part.height()}, into, stride, background, mode_);
+    if (view_.scale() < 1 && !pyramidBuilt_) {
+        pyramid_.build(*doc_); // on failure the picture samples the image itself
+        pyramidBuilt_ = true;
+    }
+    renderView(*doc_, view_, {part.left(), part.top(), part.width(), part.height()}, into, stride, background, mode_,
+               &pyramid_);
 }
 
 std::int32_t PictureArea::pixelAt(int x, int y) const
@@ -133,6 +163,14 @@ QImage PictureArea::visiblePicture() const
 
 QString PictureArea::pixelText(int x, int y) const
 {
+    const QString text = describePixel(x, y);
+    return readoutName_.isEmpty() || text.isEmpty() ? text : readoutName_ + QStringLiteral(": ") + text;
+}
+
+QString PictureArea::pointerText() const { return pointer_ ? describePixel(pointer_->x(), pointer_->y()) : QString(); }
+
+QString PictureArea::describePixel(int x, int y) const
+{
     if (!doc_ || x < 0 || y < 0 || x >= contentsRect().width() || y >= contentsRect().height())
         return {};
     const std::optional<PixelUnder> p = pixelUnder(*doc_, view_, x, y);
@@ -147,7 +185,7 @@ QString PictureArea::pixelText(int x, int y) const
                        .arg(p->alpha);
     if (p->paletteIndex >= 0)
         text += QStringLiteral(" (index %1)").arg(p->paletteIndex);
-    return readoutName_.isEmpty() ? text : readoutName_ + QStringLiteral(": ") + text;
+    return text;
 }
 
 QPoint PictureArea::pictureOf(QPointF widgetPos) const
@@ -217,6 +255,8 @@ void PictureArea::mousePressEvent(QMouseEvent* event)
 void PictureArea::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
+    pointer_ = pictureOf(event->position());
+    emit pointerMoved();
     if (dragging_) {
         const QPoint moved = at - dragFrom_;
         dragFrom_ = at;
@@ -234,6 +274,13 @@ void PictureArea::mouseReleaseEvent(QMouseEvent* event)
     }
     dragging_ = false;
     unsetCursor();
+}
+
+void PictureArea::leaveEvent(QEvent* event)
+{
+    pointer_.reset();
+    emit pointerMoved();
+    QFrame::leaveEvent(event);
 }
 
 void PictureArea::wheelEvent(QWheelEvent* event)
@@ -273,6 +320,7 @@ void PictureArea::keyPressEvent(QKeyEvent* event)
         QFrame::keyPressEvent(event);
         return;
     }
+    // The arrows come here only from the keypad: the pan actions take the rest.
     const auto pan = [this](double dx, double dy) { changeView([=, this] { view_.panBy(dx, dy); }); };
     switch (event->key()) {
     case Qt::Key_Left: pan(KeyStep, 0); break;

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 class QWheelEvent;
 
@@ -20,8 +21,13 @@ namespace vtt {
 // nothing. Until the next redraw after a clear it shows nothing.
 //
 // The user moves the view with the mouse (drag, wheel, Shift+wheel,
-// Ctrl+wheel to zoom at the pointer) and, with the focus, the keys: arrows,
-// + and - to zoom, F to fit the whole image, 1 for 1:1 at the top-left.
+// Ctrl+wheel to zoom at the pointer) and, with the focus, the keys: arrows
+// (its own actions, "Pan Left" and so on), + and - to zoom, F to fit the
+// whole image, 1 for 1:1 at the top-left. Opening a document gives it the
+// focus, so the keys act at once.
+//
+// Below 1:1 the picture shows area means from half-size levels, built
+// once per document shown, at the first paint that needs them.
 class PictureArea : public QFrame {
     Q_OBJECT
 public:
@@ -57,6 +63,14 @@ public:
     QImage visiblePicture() const;
     // What hovering at picture pixel (x, y) tells; empty outside the image.
     QString pixelText(int x, int y) const;
+    // The same for the pixel under the pointer, without the level's name.
+    QString pointerText() const;
+
+signals:
+    // The document, level, zoom, pan or channels shown changed.
+    void viewChanged();
+    // The pointer moved over the picture, or left it.
+    void pointerMoved();
 
 protected:
     bool event(QEvent* event) override;
@@ -67,6 +81,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     // Runs `change` on the view; any change but a redraw or a resize ends
@@ -78,6 +93,9 @@ private:
     void turnWheel(const QWheelEvent* event);
     QPoint pictureOf(QPointF widgetPos) const;
     void showPixelText(QPoint widgetPos, QPoint globalPos);
+    QString describePixel(int x, int y) const;
+    // A new document or level: its half-size levels are built anew.
+    void showDocument(const ImageDocument& doc, const QString& readoutName);
 
     const ImageDocument* doc_ = nullptr; // null: nothing shown
     ViewTransform view_;
@@ -88,6 +106,9 @@ private:
     bool dragging_ = false;
     QPoint dragFrom_;
     int zoomWheel_ = 0; // wheel angle not yet turned into a zoom step
+    std::optional<QPoint> pointer_; // picture pixel under the pointer
+    mutable ViewPyramid pyramid_;
+    mutable bool pyramidBuilt_ = false;
 };
 
 } // namespace vtt

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 namespace vtt {
@@ -149,7 +152,140 @@ std::uint32_t shadeOf(ChannelMode mode, std::uint32_t v)
     return v;
 }
 
+// The rounded mean of four RGBA words, channel by channel: (sum + 2) / 4,
+// two channels a step in the halves of a word.
+inline std::uint32_t mean4(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d)
+{
+    constexpr std::uint32_t Lanes = 0x00FF00FFu, Half = 0x00020002u;
+    const std::uint32_t low = (a & Lanes) + (b & Lanes) + (c & Lanes) + (d & Lanes) + Half;
+    const std::uint32_t high = ((a >> 8) & Lanes) + ((b >> 8) & Lanes) + ((c >> 8) & Lanes) + ((d >> 8) & Lanes) + Half;
+    return ((low >> 2) & Lanes) | (((high >> 2) & Lanes) << 8);
+}
+
+// Halves `width` x `height` pixels, read as at(x, y), into `out`.
+template <class At>
+void halve(int width, int height, At at, ViewPyramid::Level& out)
+{
+    out.width = (width + 1) / 2;
+    out.height = (height + 1) / 2;
+    out.pixels.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
+    std::uint32_t* dst = out.pixels.data();
+    for (int y = 0; y < out.height; ++y) {
+        const int y0 = 2 * y, y1 = std::min(2 * y + 1, height - 1);
+        for (int x = 0; x < out.width; ++x) {
+            const int x0 = 2 * x, x1 = std::min(2 * x + 1, width - 1);
+            *dst++ = mean4(at(x0, y0), at(x1, y0), at(x0, y1), at(x1, y1));
+        }
+    }
+}
+
+std::uint32_t wordAt(const std::uint8_t* bytes, std::size_t index)
+{
+    std::uint32_t v;
+    std::memcpy(&v, bytes + 4 * index, 4);
+    return v;
+}
+
+// The level pixel each picture column (or row) shows, -1 outside the image:
+// picture coordinate i shows level coordinate centreAt(i) / unit.
+template <class CentreAt>
+std::vector<int> levelIndices(const Run& inside, int count, int limit, double unit, CentreAt centreAt)
+{
+    std::vector<int> at(static_cast<std::size_t>(count), -1);
+    for (int i = inside.first; i < inside.last; ++i)
+        at[static_cast<std::size_t>(i)] = std::clamp(static_cast<int>(std::floor(centreAt(i) / unit)), 0, limit - 1);
+    return at;
+}
+
+template <class F>
+void withMode(ChannelMode mode, F f)
+{
+    switch (mode) {
+    case ChannelMode::Colour: return f(std::integral_constant<ChannelMode, ChannelMode::Colour>{});
+    case ChannelMode::Checkerboard: return f(std::integral_constant<ChannelMode, ChannelMode::Checkerboard>{});
+    case ChannelMode::Red: return f(std::integral_constant<ChannelMode, ChannelMode::Red>{});
+    case ChannelMode::Green: return f(std::integral_constant<ChannelMode, ChannelMode::Green>{});
+    case ChannelMode::Blue: return f(std::integral_constant<ChannelMode, ChannelMode::Blue>{});
+    case ChannelMode::Alpha: return f(std::integral_constant<ChannelMode, ChannelMode::Alpha>{});
+    }
+}
+
+// Below 1:1: each picture pixel shows a pixel of the largest half-size
+// level whose pixels are at least a picture pixel wide, whose pixels are
+// the means of the image's.
+void renderSmooth(const ImageDocument& doc, const ViewTransform& view, PictureRect part, std::uint32_t* canvas,
+                  std::ptrdiff_t stride, std::uint32_t background, ChannelMode mode, const ViewPyramid& pyramid)
+{
+    const ImageExtent extent = extentOf(doc);
+    // The first level whose pixels are no smaller than the screen's: a
+    // smaller one would be sampled sparsely and alias again.
+    const int wanted = static_cast<int>(std::ceil(std::log2(1 / view.scale()) - 1e-9));
+    const int number = std::clamp(wanted, 1, pyramid.count());
+    const ViewPyramid::Level& level = pyramid.level(number);
+    const double unit = std::ldexp(1.0, number); // image pixels a level pixel covers
+
+    // The same inside as the nearest pixels have, so the image keeps its edges.
+    const Run columns = runOf(part.left, part.width, extent.width, [&](int x) { return view.columnAt(x); });
+    const Run rows = runOf(part.top, part.height, extent.height, [&](int y) { return view.rowAt(y); });
+    const std::vector<int> across = levelIndices(columns, part.width, level.width, unit,
+                                                 [&](int i) { return view.imageXAt(part.left + i + 0.5); });
+    const std::vector<int> down = levelIndices(rows, part.height, level.height, unit,
+                                               [&](int i) { return view.imageYAt(part.top + i + 0.5); });
+
+    withMode(mode, [&](auto shown) {
+        constexpr ChannelMode Mode = decltype(shown)::value;
+        for (int r = 0; r < part.height; ++r) {
+            std::uint32_t* dst = canvas + r * stride;
+            const int row = down[static_cast<std::size_t>(r)];
+            if (row < 0 || columns.first == columns.last) {
+                std::fill(dst, dst + part.width, background);
+                continue;
+            }
+            std::fill(dst, dst + columns.first, background);
+            std::fill(dst + columns.last, dst + part.width, background);
+            const std::uint32_t* src = level.pixels.data() + static_cast<std::size_t>(row) * level.width;
+            const int* col = across.data();
+            for (int x = columns.first; x < columns.last; ++x)
+                dst[x] = shade<Mode>(src[col[x]]);
+            if (Mode == ChannelMode::Checkerboard)
+                overChecker(dst + columns.first, columns.last - columns.first, part.left + columns.first, part.top + r);
+        }
+    });
+}
+
 } // namespace
+
+bool ViewPyramid::build(const ImageDocument& doc)
+{
+    levels_.clear();
+    const ImageExtent extent = extentOf(doc);
+    if (extent.width <= 1 && extent.height <= 1)
+        return true;
+    try {
+        Level first;
+        const std::uint8_t* bytes = doc.pixels().data();
+        const std::size_t w = static_cast<std::size_t>(extent.width);
+        if (doc.isPaletted()) {
+            std::array<std::uint32_t, PaletteEntries> lut;
+            std::memcpy(lut.data(), doc.Palette().data(), sizeof lut);
+            halve(extent.width, extent.height, [&](int x, int y) { return lut[bytes[y * w + x]]; }, first);
+        } else {
+            halve(extent.width, extent.height, [&](int x, int y) { return wordAt(bytes, y * w + x); }, first);
+        }
+        levels_.push_back(std::move(first));
+        while (levels_.back().width > 1 || levels_.back().height > 1) {
+            const Level& last = levels_.back();
+            Level next;
+            halve(last.width, last.height,
+                  [&last](int x, int y) { return last.pixels[static_cast<std::size_t>(y) * last.width + x]; }, next);
+            levels_.push_back(std::move(next));
+        }
+    } catch (const std::bad_alloc&) {
+        levels_.clear();
+        return false;
+    }
+    return true;
+}
 
 ImageExtent extentOf(const ImageDocument& doc)
 {
@@ -159,10 +295,12 @@ ImageExtent extentOf(const ImageDocument& doc)
 }
 
 void renderView(const ImageDocument& doc, const ViewTransform& view, PictureRect part, std::uint32_t* canvas,
-                std::ptrdiff_t stride, std::uint32_t background, ChannelMode mode)
+                std::ptrdiff_t stride, std::uint32_t background, ChannelMode mode, const ViewPyramid* pyramid)
 {
     if (part.width <= 0 || part.height <= 0)
         return;
+    if (pyramid && pyramid->count() > 0 && view.scale() < 1 - 1e-9 && !doc.empty())
+        return renderSmooth(doc, view, part, canvas, stride, background, mode, *pyramid);
     const ImageExtent extent = extentOf(doc);
     const Run columns = runOf(part.left, part.width, extent.width, [&](int x) { return view.columnAt(x); });
     const Run rows = runOf(part.top, part.height, extent.height, [&](int y) { return view.rowAt(y); });

@@ -142,20 +142,35 @@ void LineView::selectLines(std::size_t from, std::size_t to)
 
 void LineView::selectAll() { selectLines(0, count_ == 0 ? 0 : count_ - 1); }
 
-QString LineView::selectedText() const
+std::size_t LineView::selectedCount() const
+{
+    return anchor_ == None ? 0 : std::max(anchor_, cursor_) - std::min(anchor_, cursor_) + 1;
+}
+
+QString LineView::selectedText(std::size_t limit) const
 {
     if (anchor_ == None || !source_)
         return {};
-    QStringList lines;
-    for (std::size_t line = std::min(anchor_, cursor_); line <= std::max(anchor_, cursor_); ++line)
-        lines << source_(line);
-    return lines.join(QLatin1Char('\n'));
+    const std::size_t first = std::min(anchor_, cursor_);
+    const std::size_t count = std::min(selectedCount(), limit);
+    QString text;
+    for (std::size_t line = first; line < first + count; ++line) {
+        const QString shown = source_(line);
+        if (line == first)
+            text.reserve(static_cast<qsizetype>((shown.size() + 1) * count)); // lines of a dump are alike
+        else
+            text += QLatin1Char('\n');
+        text += shown;
+    }
+    return text;
 }
 
-void LineView::copy() const
+void LineView::copy()
 {
-    if (anchor_ != None)
-        QApplication::clipboard()->setText(selectedText());
+    if (anchor_ == None)
+        return;
+    QApplication::clipboard()->setText(selectedText());
+    emit copied(std::min(selectedCount(), CopyLimit), selectedCount());
 }
 
 } // namespace vtt

@@ -10,11 +10,15 @@ namespace vtt {
 // A read-only box of text lines that asks for a line only when it is
 // visible, so millions of lines cost nothing until they are scrolled to.
 // Whole lines are selected with the mouse or Shift and the arrow keys,
-// Ctrl+A selects all, and Ctrl+C copies the selection.
+// Ctrl+A selects all, and Ctrl+C copies the selection: at most CopyLimit
+// lines of it, so that a copy never holds the window up (a 48 MiB file's
+// three million lines would take seconds and a gigabyte).
 class LineView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     using LineSource = std::function<QString(std::size_t)>;
+
+    static constexpr std::size_t CopyLimit = 65536;
 
     explicit LineView(QWidget* parent = nullptr);
 
@@ -26,8 +30,16 @@ public:
 
     void selectLines(std::size_t from, std::size_t to);
     void selectAll();
-    QString selectedText() const;
-    void copy() const;
+    // The selected lines, at most `limit` of them from the first, one
+    // line feed between each two.
+    QString selectedText(std::size_t limit = CopyLimit) const;
+    std::size_t selectedCount() const;
+    void copy();
+
+signals:
+    // After a copy: how many lines went to the clipboard, of how many
+    // selected.
+    void copied(qulonglong copied, qulonglong selected);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(shown, (QStringList{
                             "mnuFile=&File: mnuNew=New mnuOpen=Open mnuSave=Save mnuNextFile=Next File "
                             "mnuPreviousFile=Previous File mnuLine=- mnuRecent=&Recent Files mnuExit=E&xit",
-                            "mnuEdit=&Edit: mnuUndo=&Undo mnuRedo=&Redo",
+                            "mnuEdit=&Edit: mnuUndo=&Undo mnuRedo=&Redo mnuEditLine=- mnuCopy=&Copy mnuPaste=&Paste",
                             "mnuView=&View: mnuZoomIn=Zoom &In mnuZoomOut=Zoom &Out mnuFit=&Fit mnuActualSize=&Actual Size "
                             "mnuViewLine=- mnuColour=&Colour mnuCheckerboard=Colour over C&heckerboard mnuRed=&Red "
                             "mnuGreen=&Green mnuBlue=&Blue mnuAlpha=A&lpha mnuViewLine2=- mnuNextMip=&Next Mip Level "
@@ -213,7 +213,7 @@ private slots:
                             "mnuScale=&Scale Image...",
                             "mnuColors=&Colors: mnuEditPallet=Edit Pallet mnuSwitch=Switch RGBA Channels",
                             "mnuTools=&Tools: mnuFlip=Flip mnuMirror=Mirror mnuRotate=Rotate mnuLine2=- mnuOptions=Options",
-                            "mnuHelp=&Help: mnuAbout=About",
+                            "mnuHelp=&Help: mnuShortcuts=&Keyboard Shortcuts mnuAbout=About",
                         }));
     }
 

@@ -462,19 +462,17 @@ private slots:
         }
     }
 
-    // Esc presses nothing; Enter presses only the button with the focus.
+    // Enter presses the button with the focus; Esc is Cancel.
     void enterAndEscape()
     {
         open();
         doc.Palette()[4] = 9; // swatch 1 stays black until the next activation
-        for (const char* name : {"cmdSave", "cmdLoad", "cmdOK", "cmdCancel"})
-            press(name, Qt::Key_Escape);
         press("cmdSave", Qt::Key_Return);
         QVERIFY(window->isVisible());
         QCOMPARE(doc.Palette()[4], std::uint8_t(9));
         press("cmdOK", Qt::Key_Return);
         QCOMPARE(doc.Palette()[4], std::uint8_t(0));
-        press("cmdCancel", Qt::Key_Return);
+        press("cmdOK", Qt::Key_Escape);
         QTRY_VERIFY(window.isNull());
     }
 };
