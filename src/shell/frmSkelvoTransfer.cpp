@@ -1,5 +1,4 @@
-// What comes into the main window and goes out of it: Edit > Copy and
-// Paste, and files dropped on it.
+// What goes through the clipboard: Edit > Copy and Paste.
 
 #include "shell/frmSkelvo.h"
 
@@ -8,8 +7,6 @@
 #include "widgets/LineView.h"
 
 #include <QClipboard>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
@@ -92,22 +89,6 @@ void frmSkelvo::mnuPaste_Click()
     session_.openUntitled(std::move(*doc));
     c_.picImage->documentOpened(session_.document());
     fileShown();
-}
-
-void frmSkelvo::dragEnterEvent(QDragEnterEvent* event)
-{
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (!urls.isEmpty() && urls.front().isLocalFile())
-        event->acceptProposedAction();
-}
-
-void frmSkelvo::dropEvent(QDropEvent* event)
-{
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.front().isLocalFile())
-        return;
-    event->acceptProposedAction();
-    openNamed(urls.front().toLocalFile());
 }
 
 } // namespace vtt
