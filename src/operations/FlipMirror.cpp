@@ -29,6 +29,8 @@ void flipImage(ImageDocument& doc)
 {
     const Grid grid = gridOf(doc);
     const std::size_t rowBytes = grid.width * grid.pixelSize;
+    if (rowBytes == 0)
+        return; // an image without columns has nothing to move, and no row to copy through
     // Whole rows change places through a one-row spare; the middle row of
     // an odd height stays where it is.
     std::vector<std::uint8_t> spare(rowBytes);
