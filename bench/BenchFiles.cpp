@@ -1,6 +1,7 @@
 #include "BenchFiles.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -191,6 +192,17 @@ std::string writeTempFile(const std::string& name, const std::vector<std::uint8_
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
     return path.string();
+}
+
+long statusKib(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string prefix = std::string(field) + ":";
+    while (std::getline(status, line))
+        if (line.rfind(prefix, 0) == 0)
+            return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
+    return -1;
 }
 
 } // namespace vtt::bench

@@ -22,6 +22,9 @@ enum class FileLayout {
 };
 
 const char* layoutName(FileLayout layout);
+
+// A field of /proc/self/status ("VmRSS", "VmHWM") in KiB; -1 when absent.
+long statusKib(const char* field);
 bool isTga(FileLayout layout);
 
 // Bytes a reader produces for the image: one index a pixel for palette

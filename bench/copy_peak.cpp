@@ -24,18 +24,6 @@
 
 namespace {
 
-// A field of /proc/self/status in KiB.
-long statusKib(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(status, line))
-        if (line.rfind(prefix, 0) == 0)
-            return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
-    return -1;
-}
-
 void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 } // namespace
@@ -64,7 +52,7 @@ int main(int argc, char** argv)
 
     QKeyEvent selectAll(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, QStringLiteral("\x01"));
     QApplication::sendEvent(hex, &selectAll);
-    const long before = statusKib("VmRSS");
+    const long before = vtt::bench::statusKib("VmRSS");
     resetPeak();
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock(); // busy machines stretch the wall time
@@ -73,8 +61,8 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-    const long peak = statusKib("VmHWM");
-    const long after = statusKib("VmRSS");
+    const long peak = vtt::bench::statusKib("VmHWM");
+    const long after = vtt::bench::statusKib("VmRSS");
 
     const double mib = 1024.0;
     std::printf("file %.1f MiB, %zu lines; copied %lld characters\n", bytes.size() / (1024.0 * 1024.0),

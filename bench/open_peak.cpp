@@ -22,18 +22,6 @@
 
 namespace {
 
-// A field of /proc/self/status in KiB.
-long statusKib(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(status, line))
-        if (line.rfind(prefix, 0) == 0)
-            return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
-    return -1;
-}
-
 bool resetPeak()
 {
     std::ofstream clear("/proc/self/clear_refs");
@@ -66,12 +54,12 @@ int main(int argc, char** argv)
     window.show();
     QApplication::processEvents();
 
-    const long before = statusKib("VmRSS");
+    const long before = vtt::bench::statusKib("VmRSS");
     const bool reset = resetPeak();
     platform.answerFile(QString::fromStdString(path), TexFilterIndex);
     window.mnuOpen_Click();
     QApplication::processEvents();
-    const long peak = statusKib("VmHWM");
+    const long peak = vtt::bench::statusKib("VmHWM");
     std::remove(path.c_str());
 
     if (doc.area() != std::size_t(side) * side || !platform.messages.empty()) {

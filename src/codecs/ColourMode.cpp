@@ -37,9 +37,14 @@ std::int16_t fittingTexType(const ImageDocument& doc)
     if ((!doc.isPaletted() && doc.BitDepth() != 24 && doc.BitDepth() != 32)
         || (doc.Facts.Kind == ImageFormat::Tex && !writableTexType(type)))
         return type;
-    switch (modeOf(doc)) {
+    return texTypeOfMode(modeOf(doc), type);
+}
+
+std::int16_t texTypeOfMode(ColourMode mode, std::int16_t current)
+{
+    switch (mode) {
     case ColourMode::Indexed256:
-        return tex::is(type, tex::Type::Palette256Alt) ? type : std::int16_t(tex::Type::Palette256);
+        return tex::is(current, tex::Type::Palette256Alt) ? current : std::int16_t(tex::Type::Palette256);
     case ColourMode::Indexed16: return std::int16_t(tex::Type::Palette16);
     case ColourMode::Rgb: return std::int16_t(tex::Type::Rgb);
     case ColourMode::Rgba: break;

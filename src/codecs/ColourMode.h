@@ -30,4 +30,8 @@ ColourMode modeForTexType(int type);
 // refuse.
 std::int16_t fittingTexType(const ImageDocument& doc);
 
+// The TEX type a document of `mode` writes; `current` is its type so far,
+// which an indexed-256 document keeps when it is 14.
+std::int16_t texTypeOfMode(ColourMode mode, std::int16_t current);
+
 } // namespace vtt

@@ -13,18 +13,6 @@ namespace {
 
 bool indexedMode(ColourMode mode) { return mode == ColourMode::Indexed256 || mode == ColourMode::Indexed16; }
 
-std::int16_t typeOfMode(ColourMode mode, std::int16_t current)
-{
-    switch (mode) {
-    case ColourMode::Indexed256:
-        return tex::is(current, tex::Type::Palette256Alt) ? current : std::int16_t(tex::Type::Palette256);
-    case ColourMode::Indexed16: return std::int16_t(tex::Type::Palette16);
-    case ColourMode::Rgb: return std::int16_t(tex::Type::Rgb);
-    case ColourMode::Rgba: break;
-    }
-    return std::int16_t(tex::Type::Rgba);
-}
-
 Result<void> checkOptions(ColourMode mode, const quantize::Options& options)
 {
     const int most = mode == ColourMode::Indexed16 ? quantize::SixteenColours : PaletteEntries;
@@ -89,7 +77,7 @@ Result<std::optional<ImageDocument>> changeMode(const ImageDocument& doc, Colour
         rgba = expanded;
     }
 
-    const std::int16_t type = typeOfMode(mode, from == mode ? doc.Facts.Tex.Type : std::int16_t(0));
+    const std::int16_t type = texTypeOfMode(mode, from == mode ? doc.Facts.Tex.Type : std::int16_t(0));
     if (!indexedMode(mode)) {
         VTT_TRY(made, ImageDocument::create(width, height, mode == ColourMode::Rgb ? 24 : 32, doc.Palette()));
         std::copy(rgba.begin(), rgba.end(), made.PixelBytes().begin());
